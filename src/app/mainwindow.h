@@ -1,0 +1,42 @@
+// The one window of Velloran: the file list, the output directory and the two
+// encoding lists. The window gathers input and shows results; the file-list
+// commands live in filelist/, the conversion commands in convert/.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class mainwindowui;
+struct RunReport;
+
+class mainwindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit mainwindow(QWidget *parent = nullptr);
+    ~mainwindow() override;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private slots:
+    void selectpath();
+    void addpath();
+    void add();
+    void deleteitem();
+    void start();
+
+private:
+    void showresult(const RunReport &report);
+
+    mainwindowui *ui;
+    QString inputpath;
+    QString outputpath;
+    QList<QAction *> actionlist;
+};

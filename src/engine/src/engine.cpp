@@ -1,0 +1,1 @@
+#include "velloran/engine.h"
