@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool fonts-wqy-zenhei
+  libx11-dev xvfb xauth xdotool fonts-wqy-zenhei
 )
 
 missing=()
