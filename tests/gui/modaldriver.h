@@ -17,13 +17,14 @@
 
 namespace modal {
 
-// Calls `handle` with the next modal widget that appears within five seconds.
+// Calls `handle` with the next modal widget that appears within `timeoutMs`.
 // Returns a flag that tells whether it was handled.
-inline std::shared_ptr<bool> whenShown(std::function<void(QWidget *)> handle)
+inline std::shared_ptr<bool> whenShown(std::function<void(QWidget *)> handle,
+                                       int timeoutMs = 20000)
 {
     auto handled = std::make_shared<bool>(false);
     auto *poll = new QTimer;
-    const QDeadlineTimer deadline(5000);
+    const QDeadlineTimer deadline(timeoutMs);
     QObject::connect(poll, &QTimer::timeout, poll, [=] {
         QWidget *w = QApplication::activeModalWidget();
         if (w && w->isVisible()) {
@@ -55,6 +56,18 @@ inline void chooseFiles(QWidget *w, const QString &dir, const QString &names)
     auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
     QVERIFY(edit);
     edit->setText(names);
+    static_cast<QDialog *>(dialog)->accept();
+}
+
+// Chooses the directory `dir` in a QFileDialog that asks for a directory.
+inline void chooseDirectory(QWidget *w, const QString &dir)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(w);
+    QVERIFY(dialog);
+    dialog->setDirectory(dir);
+    auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
+    QVERIFY(edit);
+    edit->setText(dir);
     static_cast<QDialog *>(dialog)->accept();
 }
 

@@ -1,0 +1,46 @@
+// Runs one batch conversion off the GUI thread while the window stays
+// responsive. A short run shows nothing; a run that lasts longer than half a
+// second shows a window-modal progress dialog with a cancel button. Either way
+// the window takes no input until the run is over, as if it ran synchronously.
+#pragma once
+
+#include "velloran/engine.h"
+
+#include <QStringList>
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+class QProgressDialog;
+class QWidget;
+
+class ConversionRun
+{
+public:
+    ConversionRun(QWidget *window, const QStringList &entries, velloran::BatchOptions options);
+
+    // Converts every entry and returns one result per entry, in list order.
+    // Throws velloran::UnknownEncoding, before touching any file.
+    std::vector<velloran::FileResult> exec();
+
+    // Bytes read per step in every later run; lets tests make a run slow.
+    static void setChunkSizeForTesting(std::size_t bytes);
+
+private:
+    void watchProgress();
+    QProgressDialog *makeProgressDialog();
+    void updateProgress(QProgressDialog *dialog) const;
+
+    QWidget *m_window;
+    QStringList m_entries;
+    velloran::BatchOptions m_options;
+
+    // Written by the workers, read by the GUI thread.
+    std::atomic<bool> m_cancel{false};
+    std::atomic<bool> m_done{false};
+    std::atomic<std::size_t> m_finished{0};
+    std::atomic<std::size_t> m_current{0};
+    std::atomic<std::uint64_t> m_bytesDone{0};
+    std::atomic<std::uint64_t> m_bytesTotal{0};
+};
