@@ -36,6 +36,11 @@ struct FixtureCase {
     std::string markWhenWritten; // what the engine writes before the text
 };
 
+void PrintTo(const FixtureCase &c, std::ostream *os)
+{
+    *os << c.text << " " << c.encoding;
+}
+
 class AgainstPython : public testing::TestWithParam<FixtureCase>
 {
 protected:
@@ -120,6 +125,11 @@ struct MarkCase {
     std::string chosenSource;
     std::string expectedUtf8Fixture; // empty: the text is empty
 };
+
+void PrintTo(const MarkCase &c, std::ostream *os)
+{
+    *os << c.label;
+}
 
 class InputMark : public testing::TestWithParam<MarkCase>
 {
@@ -234,6 +244,11 @@ struct SplitCase {
     std::string target;
     Bytes expected;
 };
+
+void PrintTo(const SplitCase &c, std::ostream *os)
+{
+    *os << c.label;
+}
 
 class ChunkSplit : public testing::TestWithParam<std::tuple<SplitCase, std::size_t>>
 {

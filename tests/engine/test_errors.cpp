@@ -17,6 +17,11 @@ struct ErrorCase {
     char32_t character = 0;
 };
 
+void PrintTo(const ErrorCase &c, std::ostream *os)
+{
+    *os << c.label;
+}
+
 class FirstError : public testing::TestWithParam<std::tuple<ErrorCase, std::size_t>>
 {
 protected:

@@ -54,6 +54,11 @@ struct PathCase {
     std::string expected;
 };
 
+void PrintTo(const PathCase &c, std::ostream *os)
+{
+    *os << c.directory << " + " << c.input;
+}
+
 class OutputPath : public testing::TestWithParam<PathCase>
 {
 };
