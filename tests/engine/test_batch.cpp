@@ -59,8 +59,8 @@ TEST_F(Batch, ResultsComeInInputOrder)
                                           input("b.txt", "bad \xFF"), input("c.txt", "c")};
     const auto results = convertBatch(inputs, options(3));
     EXPECT_EQ(outcomes(results),
-              (std::vector<Outcome>{Outcome::Converted, Outcome::CannotRead,
-                                    Outcome::InvalidSource, Outcome::Converted}));
+              (std::vector<Outcome>{Outcome::Converted, Outcome::CannotRead, Outcome::InvalidSource,
+                                    Outcome::Converted}));
     EXPECT_EQ(namesIn(out), (std::vector<std::string>{"a.txt", "c.txt"}));
 }
 
@@ -128,9 +128,9 @@ TEST_F(Batch, SeveralWorkersGiveTheSameResultsAndBytesAsOne)
 {
     std::vector<fs::path> inputs;
     for (int i = 0; i < 6; ++i)
-        inputs.push_back(input("文件" + std::to_string(i) + ".txt",
-                               std::string(static_cast<std::size_t>(i) * 5000, 'a') +
-                                   "\xD6\xD0\r\n"));
+        inputs.push_back(
+            input("文件" + std::to_string(i) + ".txt",
+                  std::string(static_cast<std::size_t>(i) * 5000, 'a') + "\xD6\xD0\r\n"));
     inputs.push_back(input("别处/文件2.txt", "another \xCE\xC4\n"));
     inputs.push_back(inputs[0]);
     inputs.push_back(input("坏.txt", "line\nline\n\x81\x30"));

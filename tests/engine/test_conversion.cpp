@@ -12,7 +12,8 @@ const std::vector<std::string> kEncodings = {"GB18030", "GBK",    "GB2312", "Big
                                              "UTF-8",   "UTF-16", "UTF-32", "UTF-7"};
 
 // A fixture file, optionally preceded by a byte-order mark.
-struct Bytes {
+struct Bytes
+{
     std::string mark;
     std::string fixtureName;
     std::string load() const { return mark + fixture(fixtureName); }
@@ -29,7 +30,8 @@ std::string paramName(std::string text)
 // ---------------------------------------------------------------------------
 // Against Python's codecs.
 
-struct FixtureCase {
+struct FixtureCase
+{
     std::string text; // "common" or "wide"
     std::string codec;
     std::string encoding;
@@ -51,9 +53,9 @@ TEST_P(AgainstPython, DecodesToTheSameText)
 {
     const FixtureCase &c = GetParam();
     std::string output;
-    ASSERT_EQ(convertBytes(scratch, fixture(c.text + "." + c.codec), c.encoding, "UTF-8", output)
-                  .outcome,
-              Outcome::Converted);
+    ASSERT_EQ(
+        convertBytes(scratch, fixture(c.text + "." + c.codec), c.encoding, "UTF-8", output).outcome,
+        Outcome::Converted);
     EXPECT_EQ(output, fixture(c.text + ".utf-8"));
 }
 
@@ -63,26 +65,28 @@ TEST_P(AgainstPython, EncodesToTheSameBytes)
     // choose the same for these.
     const FixtureCase &c = GetParam();
     std::string output;
-    ASSERT_EQ(convertBytes(scratch, fixture(c.text + ".utf-8"), "UTF-8", c.encoding, output).outcome,
-              Outcome::Converted);
+    ASSERT_EQ(
+        convertBytes(scratch, fixture(c.text + ".utf-8"), "UTF-8", c.encoding, output).outcome,
+        Outcome::Converted);
     EXPECT_EQ(output, c.markWhenWritten + fixture(c.text + "." + c.codec));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fixtures, AgainstPython,
-    testing::Values(FixtureCase{"common", "utf-8", "UTF-8", ""},
-                    FixtureCase{"common", "gb18030", "GB18030", ""},
-                    FixtureCase{"common", "gbk", "GBK", ""},
-                    FixtureCase{"common", "gb2312", "GB2312", ""},
-                    FixtureCase{"common", "big5", "Big5", ""},
-                    FixtureCase{"common", "utf-7", "UTF-7", ""},
-                    FixtureCase{"common", "utf-16-le", "UTF-16", kUtf16LeMark},
-                    FixtureCase{"common", "utf-32-le", "UTF-32", kUtf32LeMark},
-                    FixtureCase{"wide", "gb18030", "GB18030", ""},
-                    FixtureCase{"wide", "utf-7", "UTF-7", ""},
-                    FixtureCase{"wide", "utf-16-le", "UTF-16", kUtf16LeMark},
-                    FixtureCase{"wide", "utf-32-le", "UTF-32", kUtf32LeMark}),
-    [](const auto &info) { return paramName(info.param.text + "_" + info.param.encoding); });
+INSTANTIATE_TEST_SUITE_P(Fixtures, AgainstPython,
+                         testing::Values(FixtureCase{"common", "utf-8", "UTF-8", ""},
+                                         FixtureCase{"common", "gb18030", "GB18030", ""},
+                                         FixtureCase{"common", "gbk", "GBK", ""},
+                                         FixtureCase{"common", "gb2312", "GB2312", ""},
+                                         FixtureCase{"common", "big5", "Big5", ""},
+                                         FixtureCase{"common", "utf-7", "UTF-7", ""},
+                                         FixtureCase{"common", "utf-16-le", "UTF-16", kUtf16LeMark},
+                                         FixtureCase{"common", "utf-32-le", "UTF-32", kUtf32LeMark},
+                                         FixtureCase{"wide", "gb18030", "GB18030", ""},
+                                         FixtureCase{"wide", "utf-7", "UTF-7", ""},
+                                         FixtureCase{"wide", "utf-16-le", "UTF-16", kUtf16LeMark},
+                                         FixtureCase{"wide", "utf-32-le", "UTF-32", kUtf32LeMark}),
+                         [](const auto &info) {
+                             return paramName(info.param.text + "_" + info.param.encoding);
+                         });
 
 // ---------------------------------------------------------------------------
 // Every ordered pair of encodings, on text all eight can represent.
@@ -119,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(AllPairs, RoundTrip,
 // ---------------------------------------------------------------------------
 // Byte-order marks on input: the mark decides, and is not part of the text.
 
-struct MarkCase {
+struct MarkCase
+{
     std::string label;
     Bytes input;
     std::string chosenSource;
@@ -155,8 +160,8 @@ INSTANTIATE_TEST_SUITE_P(
         MarkCase{"utf16be_over_gbk", {kUtf16BeMark, "common.utf-16-be"}, "GBK", "common.utf-8"},
         MarkCase{"utf32le_not_utf16le", {kUtf32LeMark, "wide.utf-32-le"}, "UTF-16", "wide.utf-8"},
         MarkCase{"utf32be_over_big5", {kUtf32BeMark, "wide.utf-32-be"}, "Big5", "wide.utf-8"},
-        MarkCase{"utf32le_over_utf32", {kUtf32LeMark, "common.utf-32-le"}, "UTF-32",
-                 "common.utf-8"},
+        MarkCase{
+            "utf32le_over_utf32", {kUtf32LeMark, "common.utf-32-le"}, "UTF-32", "common.utf-8"},
         MarkCase{"utf16_without_mark_is_le", {"", "wide.utf-16-le"}, "UTF-16", "wide.utf-8"},
         MarkCase{"utf32_without_mark_is_le", {"", "wide.utf-32-le"}, "UTF-32", "wide.utf-8"}),
     [](const auto &info) { return info.param.label; });
@@ -237,7 +242,8 @@ TEST(LineEnds, AreKeptExactly)
 // Characters split between chunks: every chunk size below cuts multi-byte
 // sequences at some point.
 
-struct SplitCase {
+struct SplitCase
+{
     std::string label;
     Bytes input;
     std::string source;
@@ -269,24 +275,27 @@ INSTANTIATE_TEST_SUITE_P(
     Splits, ChunkSplit,
     testing::Combine(
         testing::Values(
-            SplitCase{"gb18030_four_byte", {"", "wide.gb18030"}, "GB18030", "UTF-8",
-                      {"", "wide.utf-8"}},
-            SplitCase{"utf8_to_gb18030", {"", "wide.utf-8"}, "UTF-8", "GB18030",
-                      {"", "wide.gb18030"}},
+            SplitCase{
+                "gb18030_four_byte", {"", "wide.gb18030"}, "GB18030", "UTF-8", {"", "wide.utf-8"}},
+            SplitCase{
+                "utf8_to_gb18030", {"", "wide.utf-8"}, "UTF-8", "GB18030", {"", "wide.gb18030"}},
             SplitCase{"utf16_surrogates",
                       {kUtf16LeMark, "wide.utf-16-le"},
                       "UTF-16",
                       "UTF-32",
                       {kUtf32LeMark, "wide.utf-32-le"}},
-            SplitCase{"utf16be_mark_split", {kUtf16BeMark, "wide.utf-16-be"}, "UTF-8", "UTF-8",
+            SplitCase{"utf16be_mark_split",
+                      {kUtf16BeMark, "wide.utf-16-be"},
+                      "UTF-8",
+                      "UTF-8",
                       {"", "wide.utf-8"}},
             SplitCase{"utf32_to_utf16",
                       {"", "wide.utf-32-le"},
                       "UTF-32",
                       "UTF-16",
                       {kUtf16LeMark, "wide.utf-16-le"}},
-            SplitCase{"big5_to_gb2312", {"", "common.big5"}, "Big5", "GB2312",
-                      {"", "common.gb2312"}},
+            SplitCase{
+                "big5_to_gb2312", {"", "common.big5"}, "Big5", "GB2312", {"", "common.gb2312"}},
             SplitCase{"utf7_decoding", {"", "wide.utf-7"}, "UTF-7", "UTF-8", {"", "wide.utf-8"}}),
         testing::Values<std::size_t>(1, 2, 3, 5, 7)),
     [](const auto &info) {

@@ -16,7 +16,9 @@ namespace {
 
 unsigned modeOf(const fs::path &path)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::stat(path.c_str(), &status) != 0)
         return 0;
     return status.st_mode & 07777;
@@ -48,7 +50,8 @@ private:
 
 // ---------------------------------------------------------------------------
 
-struct PathCase {
+struct PathCase
+{
     std::string directory;
     std::string input;
     std::string expected;
@@ -82,7 +85,13 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------
 // Converting a file onto itself, however its directory is spelled.
 
-enum class Spelling { Plain, TrailingSeparator, Dot, Symlink };
+enum class Spelling
+{
+    Plain,
+    TrailingSeparator,
+    Dot,
+    Symlink
+};
 
 class InPlace : public testing::TestWithParam<Spelling>
 {

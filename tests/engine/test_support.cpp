@@ -86,8 +86,8 @@ ConvertOptions optionsFor(const std::string &source, const std::string &target,
 }
 
 FileResult convertBytes(const ScratchDirectory &scratch, const std::string &bytes,
-                        const std::string &source, const std::string &target,
-                        std::string &output, std::size_t chunkSize)
+                        const std::string &source, const std::string &target, std::string &output,
+                        std::size_t chunkSize)
 {
     const fs::path input = scratch.path() / "输入.txt";
     const fs::path result = scratch.path() / "输出.txt";

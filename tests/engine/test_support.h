@@ -55,8 +55,8 @@ ConvertOptions optionsFor(const std::string &source, const std::string &target,
 // Converts `bytes` from `source` to `target` through real files in `scratch`;
 // the converted bytes end up in `output` (empty if nothing was written).
 FileResult convertBytes(const ScratchDirectory &scratch, const std::string &bytes,
-                        const std::string &source, const std::string &target,
-                        std::string &output, std::size_t chunkSize = kDefaultChunkSize);
+                        const std::string &source, const std::string &target, std::string &output,
+                        std::size_t chunkSize = kDefaultChunkSize);
 
 const char *outcomeName(Outcome outcome);
 

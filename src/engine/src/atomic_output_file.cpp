@@ -68,14 +68,22 @@ long long writeSome(int fd, const char *bytes, std::size_t count)
 // does not need.
 void copyPermissionsOfExisting(int, const std::filesystem::path &) {}
 
-int flushToDisk(int fd) { return _commit(fd); }
-int closeFile(int fd) { return _close(fd); }
-void removeFile(const std::filesystem::path &path) { _wunlink(path.c_str()); }
+int flushToDisk(int fd)
+{
+    return _commit(fd);
+}
+int closeFile(int fd)
+{
+    return _close(fd);
+}
+void removeFile(const std::filesystem::path &path)
+{
+    _wunlink(path.c_str());
+}
 
 void moveOnto(const std::filesystem::path &from, const std::filesystem::path &to)
 {
-    if (!MoveFileExW(from.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         throw FileError(Outcome::CannotWrite,
                         "cannot replace the file (error " + std::to_string(GetLastError()) + ")");
 }
@@ -94,16 +102,27 @@ long long writeSome(int fd, const char *bytes, std::size_t count)
 
 void copyPermissionsOfExisting(int fd, const std::filesystem::path &finalPath)
 {
-    struct stat existing {};
+    struct stat existing
+    {
+    };
     if (::stat(finalPath.c_str(), &existing) != 0)
         return;
     if (::fchmod(fd, existing.st_mode & 07777) != 0)
         throwWriteError(errno);
 }
 
-int flushToDisk(int fd) { return ::fsync(fd); }
-int closeFile(int fd) { return ::close(fd); }
-void removeFile(const std::filesystem::path &path) { ::unlink(path.c_str()); }
+int flushToDisk(int fd)
+{
+    return ::fsync(fd);
+}
+int closeFile(int fd)
+{
+    return ::close(fd);
+}
+void removeFile(const std::filesystem::path &path)
+{
+    ::unlink(path.c_str());
+}
 
 void moveOnto(const std::filesystem::path &from, const std::filesystem::path &to)
 {

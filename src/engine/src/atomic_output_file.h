@@ -26,8 +26,6 @@ public:
     // Throws FileError(CannotWrite); the temporary file is gone either way.
     void commit();
 
-    const std::filesystem::path &temporaryPath() const { return m_temporaryPath; }
-
 private:
     void discard();
 

@@ -44,8 +44,7 @@ class BatchRun
 public:
     BatchRun(const std::vector<std::filesystem::path> &inputs, const BatchOptions &options)
         : m_inputs(inputs), m_options(options),
-          m_groups(groupByOutputPath(inputs, options.outputDirectory)),
-          m_results(inputs.size())
+          m_groups(groupByOutputPath(inputs, options.outputDirectory)), m_results(inputs.size())
     {
     }
 

@@ -28,8 +28,8 @@ std::optional<Decoder> decoderForMark(std::string_view head)
 {
     int32_t markLength = 0;
     UErrorCode error = U_ZERO_ERROR;
-    const char *name = ucnv_detectUnicodeSignature(
-        head.data(), static_cast<int32_t>(head.size()), &markLength, &error);
+    const char *name = ucnv_detectUnicodeSignature(head.data(), static_cast<int32_t>(head.size()),
+                                                   &markLength, &error);
     if (U_FAILURE(error) || name == nullptr)
         return std::nullopt;
     Converter converter(name);

@@ -17,7 +17,8 @@ namespace velloran {
 // How many leading bytes of a file are enough to recognise any mark.
 inline constexpr std::size_t kLongestByteOrderMark = 4;
 
-struct Decoder {
+struct Decoder
+{
     Converter converter;
     // Bytes of the mark at the start of the input, to be skipped.
     std::size_t markLength = 0;
@@ -27,7 +28,8 @@ struct Decoder {
 // the start of the input, kLongestByteOrderMark bytes unless the input is shorter.
 Decoder openDecoder(Converter chosen, std::string_view head);
 
-struct Encoder {
+struct Encoder
+{
     Converter converter;
     // Written before the first encoded byte; an empty text gets no mark either.
     std::string mark;

@@ -21,8 +21,7 @@ UConverter *openStrict(std::string_view name)
     if (U_FAILURE(error))
         return nullptr;
     ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
-    ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                          &error);
+    ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
     if (U_FAILURE(error)) {
         ucnv_close(converter);
         return nullptr;

@@ -29,7 +29,8 @@ public:
     std::string encode(std::u16string_view text);
 
 private:
-    struct Closer {
+    struct Closer
+    {
         void operator()(UConverter *converter) const { ucnv_close(converter); }
     };
     std::unique_ptr<UConverter, Closer> m_converter;

@@ -48,10 +48,12 @@ FileResult resultOf(Outcome outcome, std::string message = {})
 
 // Small files get small buffers, not a whole chunk; but not tiny ones, since
 // a file can grow after it was opened, and /proc files all claim size 0.
+// ICU refuses inputs of a gigabyte or more per call.
 std::size_t inputBufferSize(std::size_t chunkSize, std::uint64_t fileSize)
 {
     constexpr std::uint64_t kSmallest = 64 * 1024;
-    const std::size_t chunk = chunkSize == 0 ? kDefaultChunkSize : chunkSize;
+    constexpr std::size_t kLargest = 256 * 1024 * 1024;
+    const std::size_t chunk = chunkSize == 0 ? kDefaultChunkSize : std::min(chunkSize, kLargest);
     return static_cast<std::size_t>(std::min<std::uint64_t>(chunk, std::max(fileSize, kSmallest)));
 }
 

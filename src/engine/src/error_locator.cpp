@@ -34,8 +34,7 @@ std::optional<FileResult> ErrorLocator::locate(InputFile &input, std::uint64_t o
     }
 }
 
-std::optional<FileResult> ErrorLocator::decodeChunk(const char *begin, const char *end,
-                                                    bool last)
+std::optional<FileResult> ErrorLocator::decodeChunk(const char *begin, const char *end, bool last)
 {
     const char *source = begin;
     for (;;) {

@@ -43,7 +43,9 @@ int openForReading(const std::filesystem::path &path)
 
 std::uint64_t regularFileSize(int fd)
 {
-    struct _stat64 status {};
+    struct _stat64 status
+    {
+    };
     if (_fstat64(fd, &status) != 0)
         throwReadError(errno);
     if ((status.st_mode & _S_IFMT) == _S_IFDIR)
@@ -63,7 +65,10 @@ long long seekTo(int fd, std::uint64_t offset)
     return _lseeki64(fd, static_cast<long long>(offset), SEEK_SET);
 }
 
-void closeFile(int fd) { _close(fd); }
+void closeFile(int fd)
+{
+    _close(fd);
+}
 #else
 // O_NONBLOCK keeps open() from waiting for a writer when the path is a FIFO;
 // it does not affect reads from the regular files that get past the check.
@@ -74,7 +79,9 @@ int openForReading(const std::filesystem::path &path)
 
 std::uint64_t regularFileSize(int fd)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::fstat(fd, &status) != 0)
         throwReadError(errno);
     if (S_ISDIR(status.st_mode))
@@ -94,7 +101,10 @@ long long seekTo(int fd, std::uint64_t offset)
     return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET);
 }
 
-void closeFile(int fd) { ::close(fd); }
+void closeFile(int fd)
+{
+    ::close(fd);
+}
 #endif
 
 } // namespace

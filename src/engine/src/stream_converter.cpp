@@ -8,13 +8,13 @@ bool isCancelled(const std::atomic<bool> *cancel)
 }
 
 StreamConverter::StreamConverter(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers)
-    : m_decoder(decoder), m_encoder(encoder), m_buffers(buffers),
-      m_pivotSource(buffers.pivot()), m_pivotTarget(buffers.pivot())
+    : m_decoder(decoder), m_encoder(encoder), m_buffers(buffers), m_pivotSource(buffers.pivot()),
+      m_pivotTarget(buffers.pivot())
 {
 }
 
-StreamStatus StreamConverter::run(InputFile &input, std::uint64_t offset,
-                                  AtomicOutputFile &output, const ConvertOptions &options)
+StreamStatus StreamConverter::run(InputFile &input, std::uint64_t offset, AtomicOutputFile &output,
+                                  const ConvertOptions &options)
 {
     for (;;) {
         if (isCancelled(options.cancel))

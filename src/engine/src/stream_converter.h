@@ -13,7 +13,12 @@
 
 namespace velloran {
 
-enum class StreamStatus { Completed, Failed, Cancelled };
+enum class StreamStatus
+{
+    Completed,
+    Failed,
+    Cancelled
+};
 
 class StreamConverter
 {
