@@ -77,6 +77,7 @@ struct ConvertOptions {
     std::string sourceEncoding;
     std::string targetEncoding;
     // Bytes read per step. Tests make it tiny to split characters between chunks.
+    // 0 means kDefaultChunkSize; steps are at most 256 MiB whatever is asked.
     std::size_t chunkSize = kDefaultChunkSize;
     // Checked between chunks; when set, the file is abandoned as Cancelled and its
     // temporary output removed.
@@ -106,6 +107,8 @@ struct BatchOptions {
     // all of them come back as Cancelled.
     const std::atomic<bool> *cancel = nullptr;
     // Optional observers, called from worker threads (they must be thread-safe).
+    // onFileFinished comes once for every input, also for those that were never
+    // started because of a cancellation; onFileStarted only for those started.
     std::function<void(std::size_t index)> onFileStarted;
     std::function<void(std::size_t index, const FileResult &result)> onFileFinished;
     std::function<void(std::size_t index, std::uint64_t done, std::uint64_t total)> onBytes;

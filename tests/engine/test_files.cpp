@@ -1,0 +1,335 @@
+// Where the bytes go: output paths, in-place conversion, permissions, and
+// every way reading or writing a file can fail.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace velloran::test {
+namespace {
+
+unsigned modeOf(const fs::path &path)
+{
+    struct stat status
+    {
+    };
+    if (::stat(path.c_str(), &status) != 0)
+        return 0;
+    return status.st_mode & 07777;
+}
+
+// Restores the process's working directory or umask when a test ends.
+class WorkingDirectoryGuard
+{
+public:
+    explicit WorkingDirectoryGuard(const fs::path &directory) : m_previous(fs::current_path())
+    {
+        fs::current_path(directory);
+    }
+    ~WorkingDirectoryGuard() { fs::current_path(m_previous); }
+
+private:
+    fs::path m_previous;
+};
+
+class UmaskGuard
+{
+public:
+    explicit UmaskGuard(mode_t mask) : m_previous(::umask(mask)) {}
+    ~UmaskGuard() { ::umask(m_previous); }
+
+private:
+    mode_t m_previous;
+};
+
+// ---------------------------------------------------------------------------
+
+struct PathCase
+{
+    std::string directory;
+    std::string input;
+    std::string expected;
+};
+
+void PrintTo(const PathCase &c, std::ostream *os)
+{
+    *os << c.directory << " + " << c.input;
+}
+
+class OutputPath : public testing::TestWithParam<PathCase>
+{
+};
+
+TEST_P(OutputPath, JoinsWithExactlyOneSeparator)
+{
+    const PathCase &c = GetParam();
+    EXPECT_EQ(outputPathFor(c.directory, c.input).string(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, OutputPath,
+    testing::Values(PathCase{"/out", "/in/输入 文件.txt", "/out/输入 文件.txt"},
+                    PathCase{"/out/", "/in/输入 文件.txt", "/out/输入 文件.txt"},
+                    PathCase{"/out//", "/in/a.txt", "/out/a.txt"},
+                    PathCase{"/", "/in/a.txt", "/a.txt"},
+                    PathCase{"中文 目录/", "a.txt", "中文 目录/a.txt"},
+                    PathCase{".", "sub/a.txt", "./a.txt"},
+                    PathCase{"./", "/in/.hidden", "./.hidden"}));
+
+// ---------------------------------------------------------------------------
+// Converting a file onto itself, however its directory is spelled.
+
+enum class Spelling
+{
+    Plain,
+    TrailingSeparator,
+    Dot,
+    Symlink
+};
+
+class InPlace : public testing::TestWithParam<Spelling>
+{
+protected:
+    ScratchDirectory scratch;
+};
+
+TEST_P(InPlace, ReplacesTheInputWithItsConversion)
+{
+    const fs::path directory = scratch.subdirectory("就地");
+    const fs::path input = directory / "文件.txt";
+    writeBytes(input, fixture("wide.gb18030"));
+
+    fs::path spelled = directory;
+    std::optional<WorkingDirectoryGuard> inside;
+    switch (GetParam()) {
+    case Spelling::Plain:
+        break;
+    case Spelling::TrailingSeparator:
+        spelled = directory.string() + "/";
+        break;
+    case Spelling::Dot:
+        inside.emplace(directory);
+        spelled = ".";
+        break;
+    case Spelling::Symlink:
+        spelled = scratch.path() / "链接";
+        fs::create_directory_symlink(directory, spelled);
+        break;
+    }
+    BatchOptions options;
+    options.sourceEncoding = "GB18030";
+    options.targetEncoding = "UTF-8";
+    options.outputDirectory = spelled;
+    options.chunkSize = 5;
+    const auto results = convertBatch({input}, options);
+
+    ASSERT_EQ(results.at(0).outcome, Outcome::Converted) << results[0].message;
+    EXPECT_EQ(readBytes(input), fixture("wide.utf-8"));
+    EXPECT_EQ(namesIn(directory), std::vector<std::string>{"文件.txt"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Spellings, InPlace,
+                         testing::Values(Spelling::Plain, Spelling::TrailingSeparator,
+                                         Spelling::Dot, Spelling::Symlink));
+
+// ---------------------------------------------------------------------------
+
+class Files : public testing::Test
+{
+protected:
+    fs::path makeInput(const std::string &bytes = "text \xE4\xB8\xAD\n")
+    {
+        const fs::path input = scratch.path() / "输入.txt";
+        writeBytes(input, bytes);
+        return input;
+    }
+
+    FileResult convertTo(const fs::path &input, const fs::path &output)
+    {
+        return convertFile(input, output, optionsFor("UTF-8", "GB18030"));
+    }
+
+    ScratchDirectory scratch;
+};
+
+TEST_F(Files, MissingOutputDirectoryCannotBeWritten)
+{
+    const fs::path missing = scratch.path() / "不存在";
+    const FileResult result = convertTo(makeInput(), missing / "out.txt");
+    EXPECT_EQ(result.outcome, Outcome::CannotWrite);
+    EXPECT_FALSE(result.message.empty());
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST_F(Files, OutputDirectoryThatIsAFileCannotBeWritten)
+{
+    const fs::path notADirectory = scratch.path() / "普通文件";
+    writeBytes(notADirectory, "x");
+    const FileResult result = convertTo(makeInput(), notADirectory / "out.txt");
+    EXPECT_EQ(result.outcome, Outcome::CannotWrite);
+    EXPECT_FALSE(result.message.empty());
+    EXPECT_EQ(readBytes(notADirectory), "x");
+}
+
+TEST_F(Files, ReadOnlyOutputDirectoryCannotBeWritten)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only directories";
+    const fs::path readOnly = scratch.subdirectory("只读");
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
+    const FileResult result = convertTo(makeInput(), readOnly / "out.txt");
+    EXPECT_EQ(result.outcome, Outcome::CannotWrite);
+    EXPECT_FALSE(result.message.empty());
+    EXPECT_TRUE(namesIn(readOnly).empty());
+}
+
+TEST_F(Files, OutputOntoADirectoryCannotBeWritten)
+{
+    const fs::path directory = scratch.subdirectory("目录");
+    EXPECT_EQ(convertTo(makeInput(), directory).outcome, Outcome::CannotWrite);
+    EXPECT_TRUE(fs::is_directory(directory));
+    EXPECT_FALSE(hasTemporaryFile(scratch.path()));
+}
+
+TEST_F(Files, MissingInputCannotBeRead)
+{
+    const fs::path output = scratch.path() / "out.txt";
+    const FileResult result = convertTo(scratch.path() / "没有.txt", output);
+    EXPECT_EQ(result.outcome, Outcome::CannotRead);
+    EXPECT_FALSE(result.message.empty());
+    EXPECT_FALSE(fs::exists(output));
+}
+
+TEST_F(Files, DirectoryInputCannotBeRead)
+{
+    const fs::path output = scratch.path() / "out.txt";
+    const FileResult result = convertTo(scratch.subdirectory("目录"), output);
+    EXPECT_EQ(result.outcome, Outcome::CannotRead);
+    EXPECT_FALSE(result.message.empty());
+    EXPECT_FALSE(fs::exists(output));
+}
+
+TEST_F(Files, FifoInputIsRefusedWithoutWaitingForAWriter)
+{
+    const fs::path fifo = scratch.path() / "管道";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(convertTo(fifo, scratch.path() / "out.txt").outcome, Outcome::CannotRead);
+}
+
+TEST_F(Files, ReplacedFileKeepsItsPermissions)
+{
+    const fs::path output = scratch.path() / "旧.txt";
+    writeBytes(output, "old");
+    fs::permissions(output, fs::perms(0604));
+    ASSERT_EQ(convertTo(makeInput(), output).outcome, Outcome::Converted);
+    EXPECT_EQ(modeOf(output), 0604u);
+    EXPECT_NE(readBytes(output), "old");
+}
+
+class NewFile : public Files, public testing::WithParamInterface<mode_t>
+{
+};
+
+TEST_P(NewFile, GetsPermissionsFromTheUmask)
+{
+    const fs::path output = scratch.path() / "新.txt";
+    const fs::path input = makeInput();
+    UmaskGuard mask(GetParam());
+    ASSERT_EQ(convertTo(input, output).outcome, Outcome::Converted);
+    EXPECT_EQ(modeOf(output), 0666u & ~GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Umasks, NewFile, testing::Values<mode_t>(022, 027, 002));
+
+// A write that fails half way (here: the file size limit, EFBIG) leaves no
+// partial output. Runs in a child process so the limit stays there.
+TEST_F(Files, WriteErrorMidFileLeavesNothingBehind)
+{
+    const fs::path input = makeInput(std::string(64 * 1024, 'a') + "\n");
+    const fs::path output = scratch.path() / "旧.txt";
+    writeBytes(output, "old contents");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const FileResult result = convertFile(input, output, optionsFor("UTF-8", "UTF-16", 1024));
+        ::_exit(result.message.empty() ? 100 : static_cast<int>(result.outcome));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(Outcome::CannotWrite));
+    EXPECT_EQ(readBytes(output), "old contents");
+    EXPECT_FALSE(hasTemporaryFile(scratch.path()));
+}
+
+// ---------------------------------------------------------------------------
+
+class KnownEncoding : public testing::TestWithParam<std::string>
+{
+};
+
+TEST_P(KnownEncoding, Resolves)
+{
+    EXPECT_TRUE(isKnownEncoding(GetParam()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, KnownEncoding,
+                         testing::Values("GB18030", "GBK", "GB2312", "Big5", "UTF-8", "UTF-16",
+                                         "UTF-32", "UTF-7"),
+                         [](const auto &info) {
+                             std::string name = info.param;
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+TEST(UnknownEncodingName, IsRejected)
+{
+    EXPECT_FALSE(isKnownEncoding(""));
+    EXPECT_FALSE(isKnownEncoding("no-such-encoding"));
+    EXPECT_FALSE(isKnownEncoding(std::string_view("UTF-8\0junk", 10)));
+}
+
+class UnknownName : public Files, public testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(UnknownName, ThrowsBeforeTouchingAnyFile)
+{
+    const bool inSource = GetParam();
+    const fs::path input = makeInput();
+    const fs::path output = scratch.path() / "旧.txt";
+    writeBytes(output, "old");
+    const std::string source = inSource ? "Klingon" : "UTF-8";
+    const std::string target = inSource ? "UTF-8" : "Klingon";
+    try {
+        convertFile(input, output, optionsFor(source, target));
+        ADD_FAILURE() << "no exception";
+    } catch (const UnknownEncoding &error) {
+        EXPECT_EQ(error.name(), "Klingon");
+    }
+
+    BatchOptions options;
+    options.sourceEncoding = source;
+    options.targetEncoding = target;
+    options.outputDirectory = scratch.path();
+    bool started = false;
+    options.onFileStarted = [&](std::size_t) { started = true; };
+    EXPECT_THROW(convertBatch({input}, options), UnknownEncoding);
+    EXPECT_FALSE(started);
+    EXPECT_EQ(readBytes(output), "old");
+    EXPECT_EQ(namesIn(scratch.path()), (std::vector<std::string>{"旧.txt", "输入.txt"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(SourceOrTarget, UnknownName, testing::Bool());
+
+} // namespace
+} // namespace velloran::test

@@ -1,0 +1,125 @@
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace velloran::test {
+
+ScratchDirectory::ScratchDirectory()
+{
+    std::string pattern = (fs::temp_directory_path() / "velloran-测试-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot create a scratch directory");
+    m_root = pattern;
+    m_path = m_root / "中文 目录";
+    fs::create_directory(m_path);
+}
+
+ScratchDirectory::~ScratchDirectory()
+{
+    std::error_code ignored;
+    // Tests may leave read-only directories behind.
+    for (const auto &entry : fs::recursive_directory_iterator(m_root, ignored))
+        if (entry.is_directory(ignored) && !entry.is_symlink(ignored))
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(m_root, ignored);
+}
+
+fs::path ScratchDirectory::subdirectory(const std::string &name) const
+{
+    const fs::path directory = m_path / name;
+    fs::create_directory(directory);
+    return directory;
+}
+
+std::string readBytes(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+std::vector<std::string> namesIn(const fs::path &directory)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool hasTemporaryFile(const fs::path &directory)
+{
+    const auto names = namesIn(directory);
+    return std::any_of(names.begin(), names.end(), [](const std::string &name) {
+        return name.find(".velloran-") != std::string::npos;
+    });
+}
+
+std::string fixture(const std::string &name)
+{
+    return readBytes(fs::path(VELLORAN_ENGINE_FIXTURES) / name);
+}
+
+ConvertOptions optionsFor(const std::string &source, const std::string &target,
+                          std::size_t chunkSize)
+{
+    ConvertOptions options;
+    options.sourceEncoding = source;
+    options.targetEncoding = target;
+    options.chunkSize = chunkSize;
+    return options;
+}
+
+FileResult convertBytes(const ScratchDirectory &scratch, const std::string &bytes,
+                        const std::string &source, const std::string &target, std::string &output,
+                        std::size_t chunkSize)
+{
+    const fs::path input = scratch.path() / "输入.txt";
+    const fs::path result = scratch.path() / "输出.txt";
+    writeBytes(input, bytes);
+    fs::remove(result);
+    const FileResult outcome = convertFile(input, result, optionsFor(source, target, chunkSize));
+    output = fs::exists(result) ? readBytes(result) : std::string();
+    return outcome;
+}
+
+const char *outcomeName(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Converted:
+        return "Converted";
+    case Outcome::CannotRead:
+        return "CannotRead";
+    case Outcome::CannotWrite:
+        return "CannotWrite";
+    case Outcome::InvalidSource:
+        return "InvalidSource";
+    case Outcome::Unrepresentable:
+        return "Unrepresentable";
+    case Outcome::Cancelled:
+        return "Cancelled";
+    }
+    return "?";
+}
+
+} // namespace velloran::test
+
+void velloran::PrintTo(Outcome outcome, std::ostream *os)
+{
+    *os << test::outcomeName(outcome);
+}

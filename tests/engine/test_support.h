@@ -1,0 +1,68 @@
+// Helpers shared by the engine tests: scratch directories with non-ASCII
+// names, whole-file reads and writes, and the stored fixtures.
+#pragma once
+
+#include "velloran/engine.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace velloran::test {
+
+namespace fs = std::filesystem;
+
+// A fresh directory, removed with everything in it at destruction. Its own
+// name and `path()` (a subdirectory) contain non-ASCII characters and a space.
+class ScratchDirectory
+{
+public:
+    ScratchDirectory();
+    ~ScratchDirectory();
+    ScratchDirectory(const ScratchDirectory &) = delete;
+    ScratchDirectory &operator=(const ScratchDirectory &) = delete;
+
+    const fs::path &path() const { return m_path; }
+    // A new, empty subdirectory of path().
+    fs::path subdirectory(const std::string &name) const;
+
+private:
+    fs::path m_root;
+    fs::path m_path;
+};
+
+std::string readBytes(const fs::path &path);
+void writeBytes(const fs::path &path, const std::string &bytes);
+
+// The names in `directory`, sorted.
+std::vector<std::string> namesIn(const fs::path &directory);
+// True when `directory` holds a leftover temporary output file.
+bool hasTemporaryFile(const fs::path &directory);
+
+// A stored fixture written by fixtures/generate.py, e.g. "common.utf-8".
+std::string fixture(const std::string &name);
+
+// Byte-order marks, spelled out here rather than taken from the engine.
+inline const std::string kUtf8Mark = "\xEF\xBB\xBF";
+inline const std::string kUtf16LeMark = "\xFF\xFE";
+inline const std::string kUtf16BeMark = "\xFE\xFF";
+inline const std::string kUtf32LeMark = std::string("\xFF\xFE\x00\x00", 4);
+inline const std::string kUtf32BeMark = std::string("\x00\x00\xFE\xFF", 4);
+
+ConvertOptions optionsFor(const std::string &source, const std::string &target,
+                          std::size_t chunkSize = kDefaultChunkSize);
+
+// Converts `bytes` from `source` to `target` through real files in `scratch`;
+// the converted bytes end up in `output` (empty if nothing was written).
+FileResult convertBytes(const ScratchDirectory &scratch, const std::string &bytes,
+                        const std::string &source, const std::string &target, std::string &output,
+                        std::size_t chunkSize = kDefaultChunkSize);
+
+const char *outcomeName(Outcome outcome);
+
+} // namespace velloran::test
+
+namespace velloran {
+// Lets GoogleTest print outcomes by name.
+void PrintTo(Outcome outcome, std::ostream *os);
+} // namespace velloran
