@@ -40,10 +40,17 @@ Report readAndClose(QWidget *w)
     report.text = box->text();
     report.details = box->detailedText();
     report.icon = box->icon();
-    for (QAbstractButton *button : box->buttons())
+    // Qt adds its own "Show Details..." button when there are details.
+    QList<QAbstractButton *> buttons;
+    for (QAbstractButton *button : box->buttons()) {
+        if (box->buttonRole(button) != QMessageBox::ActionRole)
+            buttons << button;
+    }
+    for (QAbstractButton *button : buttons)
         report.buttons << button->text();
-    report.yesOnly = box->buttons().size() == 1 && box->button(QMessageBox::Yes);
-    box->buttons().constFirst()->click();
+    report.yesOnly = buttons.size() == 1 && box->button(QMessageBox::Yes) == buttons.first();
+    if (!buttons.isEmpty())
+        buttons.first()->click();
     return report;
 }
 
@@ -274,8 +281,10 @@ void TestConversion::selectpathAndCancel()
 
     // The next dialog opens there; a cancel keeps the text but forgets the start.
     QString openedIn;
+    // Qt's dialog reopens wherever the last one was left, so leave it elsewhere.
     handled = modal::whenShown([&](QWidget *w) {
         openedIn = static_cast<QFileDialog *>(w)->directory().absolutePath();
+        static_cast<QFileDialog *>(w)->setDirectory(in->path());
         modal::reject(w);
     });
     child<QToolButton>("toolButton")->click();
@@ -313,24 +322,28 @@ void TestConversion::cancelFromProgressDialog()
         title = dialog->windowTitle();
         label = dialog->labelText();
         cancelText = dialog->findChild<QPushButton *>()->text();
-        // Counts what the dialog receives while the workers run.
+        // Counts what the dialog and its children receive while the workers run.
         struct Counter : QObject {
+            QWidget *dialog;
             int &paints, &timers;
-            Counter(int &p, int &t) : paints(p), timers(t) {}
-            bool eventFilter(QObject *, QEvent *e) override
+            Counter(QWidget *d, int &p, int &t) : dialog(d), paints(p), timers(t) {}
+            bool eventFilter(QObject *o, QEvent *e) override
             {
-                paints += e->type() == QEvent::Paint;
+                auto *w = qobject_cast<QWidget *>(o);
+                const bool inDialog = w && (w == dialog || dialog->isAncestorOf(w));
+                paints += inDialog && e->type() == QEvent::Paint;
                 timers += e->type() == QEvent::Timer;
                 return false;
             }
         };
-        auto *counter = new Counter(paints, timers);
+        auto *counter = new Counter(dialog, paints, timers);
         counter->setParent(dialog);
-        dialog->installEventFilter(counter);
-        dialog->repaint();
+        qApp->installEventFilter(counter);
+        // Served only if the GUI thread keeps processing events during the run.
+        dialog->update();
         QTimer::singleShot(300, dialog, [&, dialog] {
             modal::whenShown([&](QWidget *box) { report = readAndClose(box); });
-            dialog->cancel();
+            dialog->findChild<QPushButton *>()->click();
         });
     });
     child<QPushButton>("pushButton_4")->click();
