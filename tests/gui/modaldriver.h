@@ -9,11 +9,13 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QtTest>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace modal {
 
@@ -73,6 +75,51 @@ inline void enterInt(QWidget *w, int value)
     QVERIFY(dialog);
     dialog->setIntValue(value);
     dialog->accept();
+}
+
+// Chooses the directory `name` inside `parent` in a directory dialog, as a
+// user who opens `parent` and types the name does.
+inline void chooseDirectory(QWidget *w, const QString &parent, const QString &name)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(w);
+    QVERIFY(dialog);
+    dialog->setDirectory(parent);
+    auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
+    QVERIFY(edit);
+    edit->setText(name);
+    static_cast<QDialog *>(dialog)->accept();
+}
+
+// Runs `command` and handles the modal widgets it opens, one step each, in
+// turn. A step that leaves its dialog open (a failed check, say) has it
+// rejected, so that a failing test ends instead of waiting forever. Returns
+// how many steps were taken; end the steps with `unexpected` to catch a
+// dialog too many.
+using Step = std::function<void(QWidget *)>;
+
+inline int drive(const std::function<void()> &command, const std::vector<Step> &steps)
+{
+    std::size_t taken = 0;
+    QPointer<QWidget> last;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *w = QApplication::activeModalWidget();
+        if (!w || !w->isVisible() || w == last || taken == steps.size())
+            return;
+        last = w;
+        steps[taken++](w);
+        if (auto *dialog = qobject_cast<QDialog *>(w); dialog && dialog->isVisible())
+            dialog->reject();
+    });
+    poll.start(10);
+    command();
+    return int(taken);
+}
+
+// A last step for `drive`: no further dialog is expected.
+inline void unexpected(QWidget *w)
+{
+    QFAIL(qPrintable(QStringLiteral("unexpected dialog \"%1\"").arg(w->windowTitle())));
 }
 
 } // namespace modal
