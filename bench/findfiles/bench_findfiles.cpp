@@ -166,8 +166,8 @@ double appendToList(const QStringList &paths)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                  : QStringLiteral("/tmp/velloran-bench-tree");
+    const QString root =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/velloran-bench-tree");
     if (!QDir(root).exists()) {
         std::printf("making %s ...\n", qPrintable(root));
         if (!makeTree(root)) {

@@ -25,18 +25,18 @@ namespace {
 // hold a line feed, so "." matches it too.
 bool isWelcome(const QString &path)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral(".*/..*$"), QRegularExpression::CaseInsensitiveOption |
-                                       QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression pattern(QStringLiteral(".*/..*$"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::DotMatchesEverythingOption);
     return pattern.match(path).hasMatch();
 }
 
 std::optional<QString> askSuffix(QWidget *parent)
 {
     bool ok = false;
-    const QString suffix = QInputDialog::getText(
-        parent, mainwindow::tr("请输入文件后缀："), mainwindow::tr("请输入要加入的文件后缀名，不带点"),
-        QLineEdit::Normal, QStringLiteral("txt"), &ok);
+    const QString suffix = QInputDialog::getText(parent, mainwindow::tr("请输入文件后缀："),
+                                                 mainwindow::tr("请输入要加入的文件后缀名，不带点"),
+                                                 QLineEdit::Normal, QStringLiteral("txt"), &ok);
     return ok ? std::optional(suffix) : std::nullopt;
 }
 
@@ -44,8 +44,8 @@ std::optional<int> askDepth(QWidget *parent)
 {
     bool ok = false;
     const int depth = QInputDialog::getInt(parent, mainwindow::tr("请输入遍历深度："),
-                                           mainwindow::tr("-1为完全遍历，0为不包含子目录"), 0,
-                                           -1, std::numeric_limits<int>::max(), 1, &ok);
+                                           mainwindow::tr("-1为完全遍历，0为不包含子目录"), 0, -1,
+                                           std::numeric_limits<int>::max(), 1, &ok);
     return ok ? std::optional(depth) : std::nullopt;
 }
 

@@ -113,9 +113,9 @@ void TestAddPath::promptsAndOneLevel()
     QCOMPARE(handled, 2);
 
     // Only this directory's own files, in name order ignoring case.
-    QCOMPARE(entries(), QStringList{"/already/there.txt"} +
-                            filetree::paths(dir, {"alpha.txt", "Beta.txt", "gamma.txt",
-                                                  "空 格.txt"}));
+    QCOMPARE(entries(),
+             QStringList{"/already/there.txt"} +
+                 filetree::paths(dir, {"alpha.txt", "Beta.txt", "gamma.txt", "空 格.txt"}));
 }
 
 void TestAddPath::suffixes_data()
@@ -149,9 +149,7 @@ void TestAddPath::fromTheContextMenu()
 {
     QAction *action = list()->actions().at(1);
     QCOMPARE(action->text(), QString("添加目录"));
-    QCOMPARE(modal::drive([action] { action->trigger(); },
-                          {enter("log"), chooseDir()}),
-             2);
+    QCOMPARE(modal::drive([action] { action->trigger(); }, {enter("log"), chooseDir()}), 2);
     QCOMPARE(entries(), filetree::paths(dir, {"x.log"}));
 }
 
@@ -214,8 +212,7 @@ void TestAddPath::directoryWithoutMatchesIsRemembered()
 void TestAddPath::startsWhereAddChoseFiles()
 {
     // The file dialog is left in `base`; the file chosen lies below it.
-    QCOMPARE(addFiles({[&](QWidget *w) { modal::chooseFiles(w, base, "目录 一/alpha.txt"); }}),
-             1);
+    QCOMPARE(addFiles({[&](QWidget *w) { modal::chooseFiles(w, base, "目录 一/alpha.txt"); }}), 1);
     QCOMPARE(entries(), QStringList{dir + "/alpha.txt"});
 
     QString openedIn;

@@ -218,8 +218,8 @@ void TestDragDrop::filesOnly()
     // Only the suffix is asked for: there is no directory.
     const QList<QUrl> urls{url(files + "/b.txt"), url(files + "/x.log"), url(files + "/a.txt")};
     QCOMPARE(drop(urls, {suffixPrompt}), 1);
-    QCOMPARE(entries(), QStringList{"/already/there.txt"} +
-                            filetree::paths(files, {"b.txt", "a.txt"}));
+    QCOMPARE(entries(),
+             QStringList{"/already/there.txt"} + filetree::paths(files, {"b.txt", "a.txt"}));
 }
 
 void TestDragDrop::directoryThenFiles()
@@ -355,11 +355,10 @@ void TestDragDrop::dropOnTheListReachesTheWindow()
 {
     QWidget *viewport = list()->viewport();
     QVERIFY(dragEnter({url(files + "/a.txt")}, viewport));
-    QCOMPARE(drop({url(files + "/a.txt"), url(dir)}, {enterSuffix("txt"), enterDepth(0)},
-                  viewport),
+    QCOMPARE(drop({url(files + "/a.txt"), url(dir)}, {enterSuffix("txt"), enterDepth(0)}, viewport),
              2);
-    QCOMPARE(entries(), QStringList{files + "/a.txt"} +
-                            filetree::paths(dir, {"a.txt", "b.txt", "中 文.txt"}));
+    QCOMPARE(entries(),
+             QStringList{files + "/a.txt"} + filetree::paths(dir, {"a.txt", "b.txt", "中 文.txt"}));
 }
 
 void TestDragDrop::dropEventLeftAsItCame_data()

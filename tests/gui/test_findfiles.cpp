@@ -94,13 +94,17 @@ void TestFindFiles::exampleTree()
 
 void TestFindFiles::pathsKeepTheDirectoryForm_data()
 {
-    QTest::addColumn<QString>("given");   // the path the directory object is made from
-    QTest::addColumn<QString>("prefix");  // relative to the temporary directory
+    QTest::addColumn<QString>("given");  // the path the directory object is made from
+    QTest::addColumn<QString>("prefix"); // relative to the temporary directory
 
-    QTest::newRow("absolute") << "@/根 目录" << "@/根 目录";
-    QTest::newRow("trailing slash") << "@/根 目录/" << "@/根 目录";
-    QTest::newRow("relative") << "根 目录" << "根 目录";
-    QTest::newRow("dot-dot kept") << "@/根 目录/子 目录/.." << "@/根 目录/子 目录/..";
+    QTest::newRow("absolute") << "@/根 目录"
+                              << "@/根 目录";
+    QTest::newRow("trailing slash") << "@/根 目录/"
+                                    << "@/根 目录";
+    QTest::newRow("relative") << "根 目录"
+                              << "根 目录";
+    QTest::newRow("dot-dot kept") << "@/根 目录/子 目录/.."
+                                  << "@/根 目录/子 目录/..";
 }
 
 void TestFindFiles::pathsKeepTheDirectoryForm()
@@ -137,8 +141,8 @@ void TestFindFiles::suffixes()
     QFETCH(QStringList, names);
     const QString root = base + "/后缀";
     QVERIFY(filetree::make(root, {"空 格.txt", "x.log", "中文.txt", "README", "B.TXT", "c.Txt",
-                                  "archive.tar.gz", "a.txt", "ends.", ".hidden.txt",
-                                  "sub/e.txt", "sub/f"}));
+                                  "archive.tar.gz", "a.txt", "ends.", ".hidden.txt", "sub/e.txt",
+                                  "sub/f"}));
 
     QCOMPARE(findfiles(QDir(root), 0, suffix), filetree::paths(root, names));
 }
@@ -146,8 +150,8 @@ void TestFindFiles::suffixes()
 void TestFindFiles::hiddenLeftOut()
 {
     const QString root = base + "/隐藏";
-    QVERIFY(filetree::make(root, {".hidden.txt", ".secret/a.txt", "visible/.b.txt",
-                                  "visible/c.txt", "visible/.deeper/d.txt"}));
+    QVERIFY(filetree::make(root, {".hidden.txt", ".secret/a.txt", "visible/.b.txt", "visible/c.txt",
+                                  "visible/.deeper/d.txt"}));
 
     QCOMPARE(findfiles(QDir(root), -1, "txt"), filetree::paths(root, {"visible/c.txt"}));
     QCOMPARE(findfiles(QDir(root), -1, "hidden.txt"), QStringList{});
@@ -158,12 +162,12 @@ void TestFindFiles::orderIsQDirOrder_data()
     QTest::addColumn<QStringList>("entries");
 
     QTest::newRow("mixed case and punctuation")
-        << QStringList{"B.txt", "a.txt", "_x.txt", "Z.txt", "[y.txt", "10.txt", "9.txt",
+        << QStringList{"B.txt",   "a.txt",  "_x.txt",  "Z.txt",   "[y.txt",  "10.txt",  "9.txt",
                        "a b.txt", "ab.txt", "b/x.txt", "A/y.txt", "_/z.txt", "Zz/w.txt"};
     // Lower-casing, not case folding: "ſ" stays after "z", "K" (Kelvin) goes with "k".
-    QTest::newRow("beyond ASCII")
-        << QStringList{"ſa.txt", "sb.txt", "µa.txt", "μb.txt", "Ä.txt", "ä2.txt", "中.txt",
-                       "\u212Ac.txt", "kb.txt", "Ω/a.txt", "ω2/b.txt", "文件 夹/c.txt"};
+    QTest::newRow("beyond ASCII") << QStringList{"ſa.txt", "sb.txt",  "µa.txt",   "μb.txt",
+                                                 "Ä.txt",  "ä2.txt",  "中.txt",   "\u212Ac.txt",
+                                                 "kb.txt", "Ω/a.txt", "ω2/b.txt", "文件 夹/c.txt"};
 
     // More than sixteen names that differ only in case, so that the sort
     // leaves its simple insertion pass.
@@ -195,8 +199,8 @@ void TestFindFiles::orderIsQDirOrder()
 void TestFindFiles::linksBackIntoTheWalkAreNotFollowed()
 {
     const QString tree = base + "/树";
-    QVERIFY(filetree::make(base, {"outside/c.txt", "树/a.txt", "树/sub/b.txt", "树/y/d.txt",
-                                  "树/x/"}));
+    QVERIFY(
+        filetree::make(base, {"outside/c.txt", "树/a.txt", "树/sub/b.txt", "树/y/d.txt", "树/x/"}));
     QVERIFY(filetree::link(tree, "sub/back", tree)); // a cycle
     QVERIFY(filetree::link(tree, "self", tree));     // a cycle of one
     QVERIFY(filetree::link(tree, "out", base + "/outside"));
