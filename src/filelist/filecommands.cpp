@@ -2,10 +2,13 @@
 // paths to convert: entries are appended at the end exactly as their source
 // gives them, never sorted, never checked, duplicates kept.
 #include "app/mainwindow.h"
+#include "filelist/findfiles.h"
 #include "ui/mainwindowui.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QListWidget>
 
 void mainwindow::add()
@@ -26,4 +29,25 @@ void mainwindow::deleteitem()
 
 void mainwindow::addpath()
 {
+    // The suffix is asked for first and not remembered: "txt" is offered each time.
+    bool ok = false;
+    const QString suffix = QInputDialog::getText(
+        this, tr("请输入文件后缀名："),
+        tr("请输入要加入列表的文件的后缀名,不带“.”，\n如文本文件就是“txt”"), QLineEdit::Normal,
+        QStringLiteral("txt"), &ok);
+    if (!ok)
+        return;
+
+    const QString chosen = QFileDialog::getExistingDirectory(this, tr("请选择目录："), inputpath,
+                                                             QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty()) {
+        // Forgotten, so the next dialog opens at its own default location.
+        inputpath.clear();
+        return;
+    }
+
+    const QDir dir(chosen);
+    inputpath = dir.path();
+    // One level only: subdirectories are searched when a directory is dropped.
+    ui->listWidget->insertItems(ui->listWidget->count(), findfiles(dir, 0, suffix));
 }
