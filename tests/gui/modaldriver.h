@@ -1,108 +1,45 @@
-// Drives the modal dialogs that the window opens: the test registers what to
-// do with the next modal widget, then triggers the command that opens it.
+// Drives the modal dialogs that the window opens: the test says what to do
+// with each dialog, then triggers the command that opens them.
 #pragma once
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QMessageBox>
+#include <QListWidget>
 #include <QPointer>
 #include <QTimer>
 #include <QtTest>
 
 #include <functional>
-#include <memory>
 #include <vector>
+
+// The texts of the window's file list, top to bottom.
+inline QStringList listEntries(const QWidget *window)
+{
+    const auto *list = window->findChild<QListWidget *>("listWidget");
+    QStringList texts;
+    for (int i = 0; list && i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
 
 namespace modal {
 
-// Calls `handle` with the next modal widget that appears within `timeoutMs`.
-// Returns a flag that tells whether it was handled.
-inline std::shared_ptr<bool> whenShown(std::function<void(QWidget *)> handle,
-                                       int timeoutMs = 20000)
-{
-    auto handled = std::make_shared<bool>(false);
-    auto *poll = new QTimer;
-    const QDeadlineTimer deadline(timeoutMs);
-    QObject::connect(poll, &QTimer::timeout, poll, [=] {
-        QWidget *w = QApplication::activeModalWidget();
-        if (w && w->isVisible()) {
-            poll->stop();
-            poll->deleteLater();
-            *handled = true;
-            handle(w);
-        } else if (deadline.hasExpired()) {
-            poll->stop();
-            poll->deleteLater();
-        }
-    });
-    poll->start(10);
-    return handled;
-}
+using Step = std::function<void(QWidget *)>;
 
-inline void reject(QWidget *w)
+// A step that has a timer close its dialog later marks the dialog with this.
+inline void keepOpen(QWidget *w)
 {
-    QVERIFY(qobject_cast<QDialog *>(w));
-    static_cast<QDialog *>(w)->reject();
-}
-
-// Opens `dir` in a QFileDialog, types `text` into its name field and accepts,
-// as a user does.
-inline void choose(QWidget *w, const QString &dir, const QString &text)
-{
-    auto *dialog = qobject_cast<QFileDialog *>(w);
-    QVERIFY(dialog);
-    dialog->setDirectory(dir);
-    auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
-    QVERIFY(edit);
-    edit->setText(text);
-    static_cast<QDialog *>(dialog)->accept();
-}
-
-// Chooses `names` (one name, or several as "a" "b") in `dir`.
-inline void chooseFiles(QWidget *w, const QString &dir, const QString &names)
-{
-    choose(w, dir, names);
-}
-
-// Chooses the directory `name` inside `parent` in a directory dialog.
-inline void chooseDirectory(QWidget *w, const QString &parent, const QString &name)
-{
-    choose(w, parent, name);
-}
-
-// Chooses the directory `dir`, typed as a whole path.
-inline void chooseDirectory(QWidget *w, const QString &dir)
-{
-    choose(w, dir, dir);
-}
-
-// Enters `text` in a QInputDialog and confirms it.
-inline void enterText(QWidget *w, const QString &text)
-{
-    auto *dialog = qobject_cast<QInputDialog *>(w);
-    QVERIFY(dialog);
-    dialog->setTextValue(text);
-    dialog->accept();
-}
-
-inline void enterInt(QWidget *w, int value)
-{
-    auto *dialog = qobject_cast<QInputDialog *>(w);
-    QVERIFY(dialog);
-    dialog->setIntValue(value);
-    dialog->accept();
+    w->setProperty("modalKeepOpen", true);
 }
 
 // Runs `command` and handles the modal widgets it opens, one step each, in
-// turn. A dialog left open by its step (a failed check, say) or beyond the
-// steps is rejected, so that a failing test ends instead of waiting forever.
-// Returns how many dialogs appeared.
-using Step = std::function<void(QWidget *)>;
-
+// turn. A dialog left open by its step (unless kept open by a step that has
+// not failed) or beyond the steps is rejected, so that a failing test ends
+// instead of waiting forever. Returns how many dialogs appeared.
 inline int drive(const std::function<void()> &command, const std::vector<Step> &steps)
 {
     std::size_t taken = 0;
@@ -113,15 +50,82 @@ inline int drive(const std::function<void()> &command, const std::vector<Step> &
         if (!w || !w->isVisible() || w == last)
             return;
         last = w;
-        if (taken < steps.size())
+        const bool stepped = taken < steps.size();
+        if (stepped)
             steps[taken](w);
         ++taken;
-        if (auto *dialog = qobject_cast<QDialog *>(w); dialog && dialog->isVisible())
+        const bool kept = stepped && w->property("modalKeepOpen").toBool();
+        auto *dialog = qobject_cast<QDialog *>(w);
+        if (dialog && dialog->isVisible() && (!kept || QTest::currentTestFailed()))
             dialog->reject();
     });
     poll.start(10);
     command();
     return int(taken);
+}
+
+// Clicks the window's button `name`, or triggers the file list's context-menu
+// action `index`, and handles the dialogs that opens.
+inline int click(QWidget *window, const char *name, const std::vector<Step> &steps = {})
+{
+    auto *button = window->findChild<QAbstractButton *>(QString::fromLatin1(name));
+    return drive([button] { button->click(); }, steps);
+}
+
+inline int trigger(QWidget *window, int index, const std::vector<Step> &steps = {})
+{
+    QAction *action = window->findChild<QListWidget *>("listWidget")->actions().at(index);
+    return drive([action] { action->trigger(); }, steps);
+}
+
+inline void reject(QWidget *w)
+{
+    QVERIFY(qobject_cast<QDialog *>(w));
+    static_cast<QDialog *>(w)->reject();
+}
+
+// Opens `dir` in a file dialog, types `text` (a name below `dir`, several
+// quoted names, or a whole path) into its name field and accepts, as a user does.
+inline Step choose(const QString &dir, const QString &text)
+{
+    return [=](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        QVERIFY(dialog);
+        dialog->setDirectory(dir);
+        auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
+        QVERIFY(edit);
+        edit->setText(text);
+        static_cast<QDialog *>(dialog)->accept();
+    };
+}
+
+// Enters a text or a number in an input dialog and confirms it.
+inline Step enter(const QVariant &value)
+{
+    return [value](QWidget *w) {
+        auto *dialog = qobject_cast<QInputDialog *>(w);
+        QVERIFY(dialog);
+        if (value.typeId() == QMetaType::Int)
+            dialog->setIntValue(value.toInt());
+        else
+            dialog->setTextValue(value.toString());
+        dialog->accept();
+    };
+}
+
+// Notes the directory a file dialog opened in, optionally leaves it in
+// `leaveIn` (Qt's next dialog starts where the last one was left, unless told
+// otherwise), and cancels it.
+inline Step noteAndCancel(QString &openedIn, const QString &leaveIn = {})
+{
+    return [&openedIn, leaveIn](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        QVERIFY(dialog);
+        openedIn = dialog->directory().absolutePath();
+        if (!leaveIn.isEmpty())
+            dialog->setDirectory(leaveIn);
+        dialog->reject();
+    };
 }
 
 } // namespace modal

@@ -13,199 +13,27 @@
 
 #include <memory>
 
-class TestDragDrop : public QObject
+namespace {
+
+// Answers to a drop's prompts besides a suffix or a depth.
+const QString kCancelSuffix = "<cancel>";
+constexpr int kCancelDepth = -100;
+constexpr int kNoDepthPrompt = -101;
+
+// Sends a drag-enter with `mime` to `target`, arriving accepted or not; whether
+// it leaves accepted with its proposed action untouched.
+bool enterDrag(QWidget *target, const QMimeData &mime, bool arrivesAccepted)
 {
-    Q_OBJECT
-
-private slots:
-    void init();
-    void cleanup();
-    void dragEnter_data();
-    void dragEnter();
-    void dragWithoutUrlsIsRefused();
-    void emptyUrlListLeavesTheDragAsItCame_data();
-    void emptyUrlListLeavesTheDragAsItCame();
-    void filesOnly();
-    void directoryThenFiles();
-    void twoDirectoriesOneDepthPrompt_data();
-    void twoDirectoriesOneDepthPrompt();
-    void suffixes_data();
-    void suffixes();
-    void cancelledSuffixAddsNothing();
-    void cancelledDepthKeepsEarlierEntries();
-    void secondDropAsksAgain();
-    void droppedTwiceListedTwice();
-    void webLinkInsideADropIsSkipped();
-    void missingPathIsSkipped();
-    void dropOnTheListReachesTheWindow();
-    void dropEventLeftAsItCame_data();
-    void dropEventLeftAsItCame();
-
-private:
-    QStringList entries() const;
-    QListWidget *list() const { return window->findChild<QListWidget *>("listWidget"); }
-    static QUrl url(const QString &path) { return QUrl::fromLocalFile(path); }
-    bool dragEnter(const QList<QUrl> &urls, QWidget *target = nullptr);
-    int drop(const QList<QUrl> &urls, const std::vector<modal::Step> &steps,
-             QWidget *target = nullptr);
-    static modal::Step enterSuffix(const QString &text);
-    static modal::Step enterDepth(int depth);
-
-    std::unique_ptr<mainwindow> window;
-    std::unique_ptr<QTemporaryDir> tmp;
-    QString base;
-    QString dir;   // a directory tree to drop
-    QString dir2;  // another one
-    QString files; // loose files to drop
-    QString workingDir;
-};
-
-void TestDragDrop::init()
-{
-    workingDir = QDir::currentPath();
-    tmp = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/拖放 测试-XXXXXX");
-    QVERIFY(tmp->isValid());
-    base = QDir(tmp->path()).canonicalPath();
-    dir = base + "/拖放 目录";
-    dir2 = base + "/第二 目录";
-    files = base + "/文件";
-    QVERIFY(filetree::make(dir, {"b.txt", "x.log", "a.txt", "中 文.txt", "README", ".hidden.txt",
-                                 "sub/c.txt", "sub/deeper/d.txt", ".secret/e.txt"}));
-    QVERIFY(filetree::make(dir2, {"f.txt", "sub2/g.txt", "sub2/more/h.txt"}));
-    QVERIFY(filetree::make(files, {"a.txt", "b.txt", "x.log", "甲 乙.txt", "B.TXT", "README",
-                                   "ends.", "archive.tar.gz"}));
-
-    window = std::make_unique<mainwindow>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-}
-
-void TestDragDrop::cleanup()
-{
-    window.reset();
-    QDir::setCurrent(workingDir);
-}
-
-QStringList TestDragDrop::entries() const
-{
-    QStringList texts;
-    for (int i = 0; i < list()->count(); ++i)
-        texts << list()->item(i)->text();
-    return texts;
-}
-
-// A drag that enters `target` (the window unless given); whether it was taken.
-bool TestDragDrop::dragEnter(const QList<QUrl> &urls, QWidget *target)
-{
-    target = target ? target : window.get();
-    QMimeData mime;
-    mime.setUrls(urls);
     QDragEnterEvent enter(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
                           Qt::NoModifier);
+    enter.setAccepted(arrivesAccepted);
     QApplication::sendEvent(target, &enter);
-    return enter.isAccepted();
+    return enter.isAccepted() && enter.dropAction() == Qt::CopyAction;
 }
 
-// Drags `urls` onto `target` (the window unless given) and drops them there,
-// answering the prompts with `steps`. Qt delivers a drop only to the widget
-// that took the drag's enter event, so every drop starts with one. Returns how
-// many prompts appeared, or -1 if the drag was refused.
-int TestDragDrop::drop(const QList<QUrl> &urls, const std::vector<modal::Step> &steps,
-                       QWidget *target)
+modal::Step suffixPrompt(const QString &suffix)
 {
-    target = target ? target : window.get();
-    QMimeData mime;
-    mime.setUrls(urls);
-    const QPoint pos = target->rect().center();
-    QDragEnterEvent enter(pos, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted())
-        return -1;
-    QDropEvent dropped(pos, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    return modal::drive([&] { QApplication::sendEvent(target, &dropped); }, steps);
-}
-
-modal::Step TestDragDrop::enterSuffix(const QString &text)
-{
-    return [text](QWidget *w) { modal::enterText(w, text); };
-}
-
-modal::Step TestDragDrop::enterDepth(int depth)
-{
-    return [depth](QWidget *w) { modal::enterInt(w, depth); };
-}
-
-void TestDragDrop::dragEnter_data()
-{
-    // Data comes before init(): "@" stands for the temporary directory.
-    QTest::addColumn<QStringList>("dragged"); // URLs, or "@" and a local path below it
-    QTest::addColumn<bool>("welcome");
-
-    const QString web = "https://example.com/a.txt";
-    QTest::newRow("a local file") << QStringList{"@/文件/a.txt"} << true;
-    QTest::newRow("a local directory") << QStringList{"@/拖放 目录"} << true;
-    QTest::newRow("a path that names nothing") << QStringList{"@/无/x.txt"} << true;
-    QTest::newRow("web links only") << QStringList{web, "ftp://example.com/b.txt"} << false;
-    QTest::newRow("a web link, then a local file") << QStringList{web, "@/文件/a.txt"} << true;
-    QTest::newRow("the root only") << QStringList{"file:///"} << false;
-    QTest::newRow("a name that is a line feed") << QStringList{"file:///%0A"} << true;
-}
-
-void TestDragDrop::dragEnter()
-{
-    QFETCH(QStringList, dragged);
-    QFETCH(bool, welcome);
-    QList<QUrl> urls;
-    for (const QString &item : dragged)
-        urls << (item.startsWith('@') ? url(base + item.mid(1)) : QUrl(item));
-
-    QMimeData mime;
-    mime.setUrls(urls);
-    QDragEnterEvent enter(window->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
-                          Qt::NoModifier);
-    // Arrive in the state the handler must change.
-    enter.setAccepted(!welcome);
-    QApplication::sendEvent(window.get(), &enter);
-    QCOMPARE(enter.isAccepted(), welcome);
-    // The proposed action is left alone.
-    QCOMPARE(enter.dropAction(), Qt::CopyAction);
-}
-
-void TestDragDrop::dragWithoutUrlsIsRefused()
-{
-    QMimeData mime;
-    mime.setText(files + "/a.txt");
-    QDragEnterEvent enter(window->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
-                          Qt::NoModifier);
-    enter.setAccepted(true);
-    QApplication::sendEvent(window.get(), &enter);
-    QVERIFY(!enter.isAccepted());
-}
-
-void TestDragDrop::emptyUrlListLeavesTheDragAsItCame_data()
-{
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("accepted") << true;
-    QTest::newRow("ignored") << false;
-}
-
-void TestDragDrop::emptyUrlListLeavesTheDragAsItCame()
-{
-    QFETCH(bool, accepted);
-    QMimeData mime;
-    mime.setUrls({});
-    QVERIFY(mime.hasUrls());
-    QDragEnterEvent enter(window->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
-                          Qt::NoModifier);
-    enter.setAccepted(accepted);
-    QApplication::sendEvent(window.get(), &enter);
-    QCOMPARE(enter.isAccepted(), accepted);
-}
-
-void TestDragDrop::filesOnly()
-{
-    list()->addItem("/already/there.txt");
-    const modal::Step suffixPrompt = [](QWidget *w) {
+    return [suffix](QWidget *w) {
         auto *prompt = qobject_cast<QInputDialog *>(w);
         QVERIFY(prompt);
         QCOMPARE(prompt->windowTitle(), QString("请输入文件后缀："));
@@ -213,19 +41,13 @@ void TestDragDrop::filesOnly()
         QCOMPARE(prompt->inputMode(), QInputDialog::TextInput);
         QCOMPARE(prompt->textEchoMode(), QLineEdit::Normal);
         QCOMPARE(prompt->textValue(), QString("txt"));
-        modal::enterText(w, "txt");
+        modal::enter(suffix)(w);
     };
-    // Only the suffix is asked for: there is no directory.
-    const QList<QUrl> urls{url(files + "/b.txt"), url(files + "/x.log"), url(files + "/a.txt")};
-    QCOMPARE(drop(urls, {suffixPrompt}), 1);
-    QCOMPARE(entries(),
-             QStringList{"/already/there.txt"} + filetree::paths(files, {"b.txt", "a.txt"}));
 }
 
-void TestDragDrop::directoryThenFiles()
+modal::Step depthPrompt(int depth)
 {
-    list()->addItem("/already/there.txt");
-    const modal::Step depthPrompt = [](QWidget *w) {
+    return [depth](QWidget *w) {
         auto *prompt = qobject_cast<QInputDialog *>(w);
         QVERIFY(prompt);
         QCOMPARE(prompt->windowTitle(), QString("请输入遍历深度："));
@@ -235,158 +57,199 @@ void TestDragDrop::directoryThenFiles()
         QCOMPARE(prompt->intMinimum(), -1);
         QCOMPARE(prompt->intMaximum(), 2147483647);
         QCOMPARE(prompt->intStep(), 1);
-        modal::enterInt(w, 0);
+        modal::enter(depth)(w);
     };
-    const QList<QUrl> urls{url(dir), url(files + "/a.txt"), url(files + "/x.log")};
-    QCOMPARE(drop(urls, {enterSuffix("txt"), depthPrompt}), 2);
-    QCOMPARE(entries(), QStringList{"/already/there.txt"} +
-                            filetree::paths(dir, {"a.txt", "b.txt", "中 文.txt"}) +
-                            QStringList{files + "/a.txt"});
 }
 
-void TestDragDrop::twoDirectoriesOneDepthPrompt_data()
+} // namespace
+
+class TestDragDrop : public QObject
 {
-    QTest::addColumn<int>("depth");
-    QTest::addColumn<QStringList>("fromDir");
-    QTest::addColumn<QStringList>("fromDir2");
+    Q_OBJECT
 
-    QTest::newRow("-1") << -1
-                        << QStringList{"a.txt", "b.txt", "中 文.txt", "sub/c.txt",
-                                       "sub/deeper/d.txt"}
-                        << QStringList{"f.txt", "sub2/g.txt", "sub2/more/h.txt"};
-    QTest::newRow("1") << 1 << QStringList{"a.txt", "b.txt", "中 文.txt", "sub/c.txt"}
-                       << QStringList{"f.txt", "sub2/g.txt"};
-}
+    std::unique_ptr<mainwindow> window;
+    std::unique_ptr<QTemporaryDir> tmp;
+    QString base;
+    QString workingDir;
 
-void TestDragDrop::twoDirectoriesOneDepthPrompt()
-{
-    QFETCH(int, depth);
-    QFETCH(QStringList, fromDir);
-    QFETCH(QStringList, fromDir2);
+    QStringList entries() const { return listEntries(window.get()); }
 
-    // A trailing "/" in a dropped directory's URL does not show in the paths.
-    QCOMPARE(drop({url(dir2 + "/"), url(dir)}, {enterSuffix("txt"), enterDepth(depth)}), 2);
-    QCOMPARE(entries(), filetree::paths(dir2, fromDir2) + filetree::paths(dir, fromDir));
-}
+    // Names below the temporary directory as paths; web links as they are.
+    QStringList at(const QStringList &names) const
+    {
+        QStringList paths;
+        for (const QString &name : names)
+            paths << (name.contains(":/") ? name : base + u'/' + name);
+        return paths;
+    }
 
-void TestDragDrop::suffixes_data()
-{
-    QTest::addColumn<QString>("suffix");
-    QTest::addColumn<QStringList>("names");
+    QList<QUrl> urls(const QStringList &names) const
+    {
+        QList<QUrl> result;
+        for (const QString &path : at(names))
+            result << (path.contains(":/") ? QUrl(path) : QUrl::fromLocalFile(path));
+        return result;
+    }
 
-    QTest::newRow("case counts") << "TXT" << QStringList{"B.TXT"};
-    QTest::newRow("empty") << "" << QStringList{"README", "ends."};
-    QTest::newRow("with its dot") << ".txt" << QStringList{};
-    QTest::newRow("last suffix only") << "gz" << QStringList{"archive.tar.gz"};
-}
+    // Drags `names` (see at()) onto `target` (the window unless given) and
+    // drops them there, answering the prompts with `steps`. Qt delivers a drop
+    // only to the widget that took the drag's enter event, so every drop starts
+    // with one. Returns how many prompts appeared, -1 if the drag was refused,
+    // or -2 if the drop event's acceptance was changed.
+    int dragAndDrop(const QStringList &names, const std::vector<modal::Step> &steps,
+                    QWidget *target = nullptr, bool dropAccepted = false)
+    {
+        target = target ? target : window.get();
+        QMimeData mime;
+        mime.setUrls(urls(names));
+        if (!enterDrag(target, mime, false))
+            return -1;
+        QDropEvent dropped(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
+                           Qt::NoModifier);
+        dropped.setAccepted(dropAccepted);
+        const int prompts = modal::drive([&] { QApplication::sendEvent(target, &dropped); }, steps);
+        return dropped.isAccepted() == dropAccepted ? prompts : -2;
+    }
 
-void TestDragDrop::suffixes()
-{
-    QFETCH(QString, suffix);
-    QFETCH(QStringList, names);
-    const QStringList dropped{"a.txt", "README", "B.TXT", "archive.tar.gz", "ends.", "甲 乙.txt"};
-    QList<QUrl> urls;
-    for (const QString &path : filetree::paths(files, dropped))
-        urls << url(path);
+private slots:
+    void init()
+    {
+        tmp = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/拖放 测试-XXXXXX");
+        QVERIFY(tmp->isValid());
+        base = QDir(tmp->path()).canonicalPath();
+        QVERIFY(filetree::make(base + "/拖放 目录",
+                               {"b.txt", "x.log", "a.txt", "中 文.txt", "README", ".hidden.txt",
+                                "sub/c.txt", "sub/deeper/d.txt", ".secret/e.txt"}));
+        QVERIFY(filetree::make(base + "/第二 目录", {"f.txt", "sub2/g.txt", "sub2/more/h.txt"}));
+        QVERIFY(filetree::make(base + "/文件", {"a.txt", "b.txt", "x.log", "甲 乙.txt", "B.TXT",
+                                                "README", "ends.", "archive.tar.gz"}));
+        // An empty path would stand for the working directory, which holds
+        // files with the suffix.
+        workingDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(base + "/拖放 目录"));
 
-    QCOMPARE(drop(urls, {enterSuffix(suffix)}), 1);
-    QCOMPARE(entries(), filetree::paths(files, names));
-}
+        window = std::make_unique<mainwindow>();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
 
-void TestDragDrop::cancelledSuffixAddsNothing()
-{
-    list()->addItem("/already/there.txt");
-    QCOMPARE(drop({url(files + "/a.txt"), url(dir)}, {modal::reject}), 1);
-    QCOMPARE(entries(), QStringList{"/already/there.txt"});
-}
+    void cleanup()
+    {
+        window.reset();
+        QDir::setCurrent(workingDir);
+    }
 
-void TestDragDrop::cancelledDepthKeepsEarlierEntries()
-{
-    const QList<QUrl> urls{url(files + "/a.txt"), url(dir), url(files + "/b.txt"), url(dir2)};
-    QCOMPARE(drop(urls, {enterSuffix("txt"), modal::reject}), 2);
-    QCOMPARE(entries(), QStringList{files + "/a.txt"});
-}
+    void dragEnter_data()
+    {
+        QTest::addColumn<QStringList>("dragged"); // see at(); "<text>": text, no URLs
+        QTest::addColumn<bool>("arrivesAccepted");
+        QTest::addColumn<bool>("leavesAccepted");
 
-void TestDragDrop::secondDropAsksAgain()
-{
-    QCOMPARE(drop({url(dir)}, {enterSuffix("log"), enterDepth(-1)}), 2);
-    QCOMPARE(entries(), QStringList{dir + "/x.log"});
+        const QString web = "https://example.com/a.txt";
+        QTest::newRow("a local file") << QStringList{"文件/a.txt"} << false << true;
+        QTest::newRow("a local directory") << QStringList{"拖放 目录"} << false << true;
+        QTest::newRow("a path that names nothing") << QStringList{"无/x.txt"} << false << true;
+        QTest::newRow("web links only")
+            << QStringList{web, "ftp://example.com/b.txt"} << true << false;
+        QTest::newRow("a web link, then a file") << QStringList{web, "文件/a.txt"} << false << true;
+        QTest::newRow("the root only") << QStringList{"file:///"} << true << false;
+        QTest::newRow("a name that is a line feed") << QStringList{"file:///%0A"} << false << true;
+        QTest::newRow("text, no URLs") << QStringList{"<text>"} << true << false;
+        // An empty URL list leaves the drag as it came.
+        QTest::newRow("no URL, accepted") << QStringList{} << true << true;
+        QTest::newRow("no URL, ignored") << QStringList{} << false << false;
+    }
 
-    const modal::Step suffixAgain = [](QWidget *w) {
-        QCOMPARE(static_cast<QInputDialog *>(w)->textValue(), QString("txt"));
-        modal::enterText(w, "txt");
-    };
-    const modal::Step depthAgain = [](QWidget *w) {
-        QCOMPARE(static_cast<QInputDialog *>(w)->intValue(), 0);
-        modal::enterInt(w, 0);
-    };
-    QCOMPARE(drop({url(files + "/a.txt"), url(dir)}, {suffixAgain, depthAgain}), 2);
-    const QStringList both = QStringList{dir + "/x.log", files + "/a.txt"} +
-                             filetree::paths(dir, {"a.txt", "b.txt", "中 文.txt"});
-    QCOMPARE(entries(), both);
-}
+    void dragEnter()
+    {
+        QFETCH(QStringList, dragged);
+        QFETCH(bool, arrivesAccepted);
+        QFETCH(bool, leavesAccepted);
+        QMimeData mime;
+        if (dragged == QStringList{"<text>"})
+            mime.setText(base + "/文件/a.txt");
+        else
+            mime.setUrls(urls(dragged));
+        QCOMPARE(enterDrag(window.get(), mime, arrivesAccepted), leavesAccepted);
+    }
 
-void TestDragDrop::droppedTwiceListedTwice()
-{
-    list()->addItem(files + "/甲 乙.txt");
-    QCOMPARE(drop({url(files + "/甲 乙.txt")}, {enterSuffix("txt")}), 1);
-    QCOMPARE(entries(), filetree::paths(files, {"甲 乙.txt", "甲 乙.txt"}));
-}
+    void drop_data()
+    {
+        QTest::addColumn<QStringList>("dropped"); // see at()
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<QStringList>("added");
+        const auto row = [](const char *tag, const QStringList &dropped, const QString &suffix,
+                            int depth, const QStringList &added) {
+            QTest::newRow(tag) << dropped << suffix << depth << added;
+        };
+        const QStringList loose{"文件/a.txt",          "文件/README", "文件/B.TXT",
+                                "文件/archive.tar.gz", "文件/ends.",  "文件/甲 乙.txt"};
+        const QStringList dir{"拖放 目录/a.txt", "拖放 目录/b.txt", "拖放 目录/中 文.txt"};
+        const QStringList dirs{"第二 目录/", "拖放 目录"};
 
-void TestDragDrop::webLinkInsideADropIsSkipped()
-{
-    // An empty path would stand for the working directory, which holds files
-    // with the suffix.
-    QVERIFY(QDir::setCurrent(dir));
-    const QList<QUrl> urls{QUrl("https://example.com/a.txt"), url(files + "/甲 乙.txt")};
-    // The suffix is still asked for at the first URL; no depth is asked for.
-    QCOMPARE(drop(urls, {enterSuffix("txt")}), 1);
-    QCOMPARE(entries(), QStringList{files + "/甲 乙.txt"});
-}
+        // Files alone: only the suffix is asked for. A file listed already is listed again.
+        row("files", {"文件/b.txt", "文件/x.log", "文件/a.txt"}, "txt", kNoDepthPrompt,
+            {"文件/b.txt", "文件/a.txt"});
+        row("suffix: case counts", loose, "TXT", kNoDepthPrompt, {"文件/B.TXT"});
+        row("suffix: empty", loose, "", kNoDepthPrompt, {"文件/README", "文件/ends."});
+        row("suffix: with its dot", loose, ".txt", kNoDepthPrompt, {});
+        row("suffix: the last only", loose, "gz", kNoDepthPrompt, {"文件/archive.tar.gz"});
+        row("a directory, then files", {"拖放 目录", "文件/a.txt", "文件/x.log"}, "txt", 0,
+            dir + QStringList{"文件/a.txt"});
+        // One depth prompt for all directories. A trailing "/" does not show in the paths.
+        row("two directories, -1", dirs, "txt", -1,
+            QStringList{"第二 目录/f.txt", "第二 目录/sub2/g.txt", "第二 目录/sub2/more/h.txt"} +
+                dir + QStringList{"拖放 目录/sub/c.txt", "拖放 目录/sub/deeper/d.txt"});
+        row("two directories, 1", dirs, "txt", 1,
+            QStringList{"第二 目录/f.txt", "第二 目录/sub2/g.txt"} + dir +
+                QStringList{"拖放 目录/sub/c.txt"});
+        // The suffix is still asked for at the first URL; no depth is asked for.
+        row("web links and missing paths skipped",
+            {"https://example.com/a.txt", "无/x.txt", "无", "文件/甲 乙.txt"}, "txt",
+            kNoDepthPrompt, {"文件/甲 乙.txt"});
+        row("cancelled suffix", {"文件/a.txt", "拖放 目录"}, kCancelSuffix, kNoDepthPrompt, {});
+        row("cancelled depth keeps earlier entries",
+            {"文件/a.txt", "拖放 目录", "文件/b.txt", "第二 目录"}, "txt", kCancelDepth,
+            {"文件/a.txt"});
+    }
 
-void TestDragDrop::missingPathIsSkipped()
-{
-    const QList<QUrl> urls{url(base + "/无/x.txt"), url(base + "/无"), url(files + "/b.txt")};
-    QCOMPARE(drop(urls, {enterSuffix("txt")}), 1);
-    QCOMPARE(entries(), QStringList{files + "/b.txt"});
-}
+    void drop()
+    {
+        QFETCH(QStringList, dropped);
+        QFETCH(QString, suffix);
+        QFETCH(int, depth);
+        QFETCH(QStringList, added);
+        window->findChild<QListWidget *>("listWidget")->addItem(base + "/文件/a.txt");
+        std::vector<modal::Step> steps{suffix == kCancelSuffix ? modal::reject
+                                                               : suffixPrompt(suffix)};
+        if (depth != kNoDepthPrompt)
+            steps.push_back(depth == kCancelDepth ? modal::reject : depthPrompt(depth));
+        QCOMPARE(dragAndDrop(dropped, steps), int(steps.size()));
+        QCOMPARE(entries(), at(QStringList{"文件/a.txt"} + added));
+    }
 
-void TestDragDrop::dropOnTheListReachesTheWindow()
-{
-    QWidget *viewport = list()->viewport();
-    QVERIFY(dragEnter({url(files + "/a.txt")}, viewport));
-    QCOMPARE(drop({url(files + "/a.txt"), url(dir)}, {enterSuffix("txt"), enterDepth(0)}, viewport),
-             2);
-    QCOMPARE(entries(),
-             QStringList{files + "/a.txt"} + filetree::paths(dir, {"a.txt", "b.txt", "中 文.txt"}));
-}
+    // Nothing is remembered from one drop to the next: the prompts offer
+    // their defaults again. A drop event that came accepted stays so.
+    void secondDropAsksAgain()
+    {
+        QCOMPARE(dragAndDrop({"拖放 目录"}, {suffixPrompt("log"), depthPrompt(-1)}), 2);
+        const int prompts = dragAndDrop({"文件/a.txt", "拖放 目录"},
+                                        {suffixPrompt("txt"), depthPrompt(0)}, nullptr, true);
+        QCOMPARE(prompts, 2);
+        QCOMPARE(entries(), at({"拖放 目录/x.log", "文件/a.txt", "拖放 目录/a.txt",
+                                "拖放 目录/b.txt", "拖放 目录/中 文.txt"}));
+    }
 
-void TestDragDrop::dropEventLeftAsItCame_data()
-{
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("accepted") << true;
-    QTest::newRow("ignored") << false;
-}
-
-void TestDragDrop::dropEventLeftAsItCame()
-{
-    QFETCH(bool, accepted);
-    QMimeData mime;
-    mime.setUrls({url(files + "/a.txt")});
-    QDragEnterEvent enter(window->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
-                          Qt::NoModifier);
-    QApplication::sendEvent(window.get(), &enter);
-    QVERIFY(enter.isAccepted());
-
-    QDropEvent dropped(window->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
-                       Qt::NoModifier);
-    dropped.setAccepted(accepted);
-    QCOMPARE(modal::drive([&] { QApplication::sendEvent(window.get(), &dropped); },
-                          {enterSuffix("txt")}),
-             1);
-    QCOMPARE(entries(), QStringList{files + "/a.txt"});
-    QCOMPARE(dropped.isAccepted(), accepted);
-}
+    void dropOnTheListReachesTheWindow()
+    {
+        QWidget *viewport = window->findChild<QListWidget *>("listWidget")->viewport();
+        const int prompts = dragAndDrop({"文件/a.txt", "拖放 目录/sub"},
+                                        {suffixPrompt("txt"), depthPrompt(0)}, viewport);
+        QCOMPARE(prompts, 2);
+        QCOMPARE(entries(), at({"文件/a.txt", "拖放 目录/sub/c.txt"}));
+    }
+};
 
 QTEST_MAIN(TestDragDrop)
 #include "test_dragdrop.moc"
