@@ -53,6 +53,14 @@ private slots:
         QVERIFY(w.findChild<QLineEdit *>("lineEdit")->text().isEmpty());
         QCOMPARE(w.findChild<QListWidget *>("listWidget")->count(), 0);
 
+        // The commands are these five slots, in this order, and no others.
+        const QMetaObject *meta = w.metaObject();
+        QStringList slotNames;
+        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
+            slotNames << meta->method(i).name();
+        QCOMPARE(slotNames, (QStringList{"selectpath", "addpath", "add", "deleteitem", "start"}));
+        QCOMPARE(QString(meta->className()), QString("mainwindow"));
+
         // Three rows: list and buttons; output directory; encodings.
         QCOMPARE(
             describe(w.layout()),
