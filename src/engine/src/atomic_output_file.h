@@ -6,22 +6,24 @@
 // existing file under the final name untouched.
 #pragma once
 
+#include "byte_sink.h"
+
 #include <cstddef>
 #include <filesystem>
 
 namespace velloran {
 
-class AtomicOutputFile
+class AtomicOutputFile : public ByteSink
 {
 public:
     // Throws FileError(CannotWrite) when the temporary file cannot be created.
     explicit AtomicOutputFile(std::filesystem::path finalPath);
-    ~AtomicOutputFile();
+    ~AtomicOutputFile() override;
     AtomicOutputFile(const AtomicOutputFile &) = delete;
     AtomicOutputFile &operator=(const AtomicOutputFile &) = delete;
 
     // Throws FileError(CannotWrite), e.g. when the disk is full.
-    void write(const char *bytes, std::size_t count);
+    void write(const char *bytes, std::size_t count) override;
 
     // Throws FileError(CannotWrite); the temporary file is gone either way.
     void commit();
