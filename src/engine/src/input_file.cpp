@@ -130,8 +130,10 @@ std::size_t InputFile::read(char *buffer, std::size_t capacity)
 {
     for (;;) {
         const long long count = readSome(m_fd, buffer, capacity);
-        if (count >= 0)
+        if (count >= 0) {
+            m_position += static_cast<std::uint64_t>(count);
             return static_cast<std::size_t>(count);
+        }
         if (errno != EINTR)
             throwReadError(errno);
     }
@@ -154,6 +156,7 @@ void InputFile::seek(std::uint64_t offset)
 {
     if (seekTo(m_fd, offset) < 0)
         throwReadError(errno);
+    m_position = offset;
 }
 
 } // namespace velloran

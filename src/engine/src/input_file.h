@@ -30,10 +30,13 @@ public:
     std::size_t readHead(char *buffer, std::size_t capacity);
 
     void seek(std::uint64_t offset);
+    // Where the next read starts.
+    std::uint64_t position() const { return m_position; }
 
 private:
     int m_fd = -1;
     std::uint64_t m_size = 0;
+    std::uint64_t m_position = 0;
 };
 
 } // namespace velloran
