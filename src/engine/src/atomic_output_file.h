@@ -1,7 +1,8 @@
 // An output file that appears under its final name complete or not at all.
 // Bytes go to a temporary file created exclusively next to the final path (so
-// the final rename stays within one file system); commit() flushes it to disk,
-// gives it the permissions of the file it replaces and renames it into place.
+// the final rename stays within one file system); commit() gives it the
+// permissions of the file it replaces, flushes it to disk when it replaces
+// one, and renames it into place.
 // Destroyed without commit(), it removes the temporary file, leaving any
 // existing file under the final name untouched.
 #pragma once
@@ -26,7 +27,8 @@ public:
     void write(const char *bytes, std::size_t count) override;
 
     // Throws FileError(CannotWrite); the temporary file is gone either way.
-    void commit();
+    // True when it replaced an existing file, and so was flushed to disk first.
+    bool commit();
 
 private:
     void discard();

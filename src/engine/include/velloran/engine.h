@@ -8,7 +8,8 @@
 //    encoding cannot represent make the file fail; nothing is replaced or
 //    dropped silently.
 //  - Atomic: output goes to a temporary file in the output directory and is
-//    renamed onto its final name only when complete and flushed to disk. A
+//    renamed onto its final name only when complete; when it replaces an
+//    existing file, only once flushed to disk. A
 //    failed, cancelled or interrupted file leaves no partial output; an existing
 //    file is replaced whole or not at all, and keeps its permissions. This also
 //    makes converting a file onto itself safe.
