@@ -84,7 +84,8 @@ FileResult convertOpened(const std::filesystem::path &inputPath,
     char head[kLongestByteOrderMark];
     const std::size_t headLength = input.readHead(head, sizeof head);
     Decoder decoder = openDecoder(std::move(chosenSource), std::string_view(head, headLength));
-    input.seek(decoder.markLength);
+    if (decoder.markLength != 0)
+        input.seek(decoder.markLength);
 
     auto output = std::make_unique<AtomicOutputFile>(outputPath);
     std::optional<StreamStatus> status = tryInPieces(input, decoder, encoder, *output, options);

@@ -26,7 +26,8 @@ public:
     // Throws FileError(CannotRead).
     std::size_t read(char *buffer, std::size_t capacity);
 
-    // Fills `buffer` from the start of the file, as far as the file goes.
+    // Fills `buffer` from the start of the file, as far as the file goes,
+    // without moving the position of the next read().
     std::size_t readHead(char *buffer, std::size_t capacity);
 
     void seek(std::uint64_t offset);
