@@ -36,43 +36,52 @@ public:
     Step decode(const char *&source, const char *end, UChar *&target, UChar *targetEnd,
                 bool last) override
     {
-        const UChar *single = m_table->single.data();
-        const UChar *pair = m_table->pair.data();
-        auto *in = reinterpret_cast<const unsigned char *>(source);
-        const auto *inEnd = reinterpret_cast<const unsigned char *>(end);
-        while (in != inEnd || m_handOver.owesOutput) {
-            if (targetEnd - target < kIcuCharacterRoom) {
-                source = reinterpret_cast<const char *>(in);
+        while (source != end || m_handOver.owesOutput) {
+            if (targetEnd - target < kIcuCharacterRoom)
                 return Step::TargetFull;
-            }
             if (!m_icuBusy && !m_handOver.owesOutput) {
-                if (const UChar unit = single[*in]; unit != DecodeTable::kAbsent) {
-                    *target++ = unit;
-                    ++in;
+                lookUp(source, end, target, targetEnd - kIcuCharacterRoom);
+                if (source == end || targetEnd - target < kIcuCharacterRoom)
                     continue;
-                }
-                if (inEnd - in >= 2) {
-                    if (const UChar unit = pair[in[0] * 256 + in[1]];
-                        unit != DecodeTable::kAbsent) {
-                        *target++ = unit;
-                        in += 2;
-                        continue;
-                    }
-                }
             }
-            const char *from = reinterpret_cast<const char *>(in);
-            const Step step = throughIcu(from, std::min(end, from + kIcuWindow), target, targetEnd);
-            in = reinterpret_cast<const unsigned char *>(from);
-            if (step != Step::Done) {
-                source = from;
+            if (const Step step =
+                    throughIcu(source, std::min(end, source + kIcuWindow), target, targetEnd);
+                step != Step::Done)
                 return step;
-            }
         }
-        source = end;
         return last ? flush(target, targetEnd) : Step::Done;
     }
 
 private:
+    // Decodes characters found in the table until one is not, the input ends
+    // or `targetLimit` is reached.
+    void lookUp(const char *&source, const char *end, UChar *&target,
+                const UChar *targetLimit) const
+    {
+        const UChar *single = m_table->single.data();
+        const UChar *pair = m_table->pair.data();
+        auto *in = reinterpret_cast<const unsigned char *>(source);
+        const auto *inEnd = reinterpret_cast<const unsigned char *>(end);
+        UChar *out = target;
+        while (in != inEnd && out < targetLimit) {
+            UChar unit = single[*in];
+            if (unit != DecodeTable::kAbsent) {
+                *out++ = unit;
+                ++in;
+                continue;
+            }
+            if (inEnd - in < 2)
+                break;
+            unit = pair[in[0] * 256 + in[1]];
+            if (unit == DecodeTable::kAbsent)
+                break;
+            *out++ = unit;
+            in += 2;
+        }
+        source = reinterpret_cast<const char *>(in);
+        target = out;
+    }
+
     Step throughIcu(const char *&source, const char *end, UChar *&target, UChar *targetEnd)
     {
         UErrorCode error = U_ZERO_ERROR;
@@ -110,16 +119,13 @@ public:
     Step encode(const UChar *&source, const UChar *end, char *&target, char *targetEnd,
                 bool last) override
     {
-        const std::uint32_t *bytes = m_table->bytes.data();
         while (source != end || m_handOver.owesOutput) {
             if (targetEnd - target < kIcuCharacterRoom)
                 return Step::TargetFull;
             if (!m_icuBusy && !m_handOver.owesOutput) {
-                if (const std::uint32_t entry = bytes[*source]; entry != 0) {
-                    put(entry, target);
-                    ++source;
+                lookUp(source, end, target, targetEnd - kIcuCharacterRoom);
+                if (source == end || targetEnd - target < kIcuCharacterRoom)
                     continue;
-                }
             }
             if (const Step step = throughIcu(source, source + (source != end), target, targetEnd);
                 step != Step::Done)
@@ -129,11 +135,25 @@ public:
     }
 
 private:
-    static void put(std::uint32_t entry, char *&target)
+    // Encodes units found in the table until one is not, the input ends or
+    // `targetLimit` is reached.
+    void lookUp(const UChar *&source, const UChar *end, char *&target,
+                const char *targetLimit) const
     {
-        if (entry >> 16 == 2)
-            *target++ = static_cast<char>(entry >> 8);
-        *target++ = static_cast<char>(entry);
+        const std::uint32_t *bytes = m_table->bytes.data();
+        const UChar *in = source;
+        char *out = target;
+        while (in != end && out < targetLimit) {
+            const std::uint32_t entry = bytes[*in];
+            if (entry == 0)
+                break;
+            if (entry >> 16 == 2)
+                *out++ = static_cast<char>(entry >> 8);
+            *out++ = static_cast<char>(entry);
+            ++in;
+        }
+        source = in;
+        target = out;
     }
 
     // One unit at a time, so ICU never encodes past where it is needed; the
