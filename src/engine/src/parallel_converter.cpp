@@ -1,132 +1,17 @@
 #include "parallel_converter.h"
 
-#include "transcoder.h"
+#include "piece_workers.h"
 
-#include <condition_variable>
+#include <algorithm>
+#include <cstring>
 #include <deque>
-#include <exception>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace velloran {
 
 namespace {
-
-struct Piece
-{
-    std::string input;
-    std::string output;
-    bool converted = false;
-    bool failed = false;
-    std::exception_ptr exception;
-};
-
-class StringSink : public ByteSink
-{
-public:
-    explicit StringSink(std::string &text) : m_text(text) {}
-    void write(const char *bytes, std::size_t count) override { m_text.append(bytes, count); }
-
-private:
-    std::string &m_text;
-};
-
-std::string nameOf(const Converter &converter)
-{
-    UErrorCode error = U_ZERO_ERROR;
-    return ucnv_getName(converter.get(), &error);
-}
-
-// Converts queued pieces with fresh converter state for each, so a piece's
-// bytes depend on nothing but its input.
-class PieceWorkers
-{
-public:
-    PieceWorkers(const Decoder &decoder, const Encoder &encoder, unsigned count)
-        : m_sourceName(nameOf(decoder.converter)), m_targetName(nameOf(encoder.converter))
-    {
-        for (unsigned i = 0; i < count; ++i)
-            m_threads.emplace_back([this] { work(); });
-    }
-
-    ~PieceWorkers()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stopping = true;
-        }
-        m_wake.notify_all();
-        for (std::thread &thread : m_threads)
-            thread.join();
-    }
-
-    void submit(Piece *piece)
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_queue.push_back(piece);
-        }
-        m_wake.notify_one();
-    }
-
-    void waitFor(const Piece &piece)
-    {
-        std::unique_lock lock(m_mutex);
-        m_done.wait(lock, [&] { return piece.converted; });
-    }
-
-private:
-    void work()
-    {
-        Decoder decoder{Converter(m_sourceName), 0};
-        Encoder encoder{Converter(m_targetName), {}};
-        ConversionBuffers buffers(0);
-        for (;;) {
-            Piece *piece = nullptr;
-            {
-                std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [&] { return m_stopping || !m_queue.empty(); });
-                if (m_stopping)
-                    return;
-                piece = m_queue.front();
-                m_queue.pop_front();
-            }
-            convert(*piece, decoder, encoder, buffers);
-            {
-                std::lock_guard lock(m_mutex);
-                piece->converted = true;
-            }
-            m_done.notify_all();
-        }
-    }
-
-    static void convert(Piece &piece, Decoder &decoder, Encoder &encoder,
-                        ConversionBuffers &buffers)
-    {
-        try {
-            decoder.converter.reset();
-            encoder.converter.reset();
-            Transcoder transcoder(decoder, encoder, buffers);
-            StringSink sink(piece.output);
-            const char *begin = piece.input.data();
-            piece.failed = !transcoder.convert(begin, begin + piece.input.size(), true, sink);
-        } catch (...) {
-            piece.exception = std::current_exception();
-        }
-    }
-
-    const std::string m_sourceName;
-    const std::string m_targetName;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_done;
-    std::deque<Piece *> m_queue;
-    bool m_stopping = false;
-    std::vector<std::thread> m_threads;
-};
 
 // Reads the next piece: what the previous read left after its last line feed,
 // then more input up to the piece size, cut after its own last line feed.
@@ -141,25 +26,31 @@ public:
     bool atEnd() const { return m_atEnd && m_rest.empty(); }
 
     // False when a whole piece holds no line feed.
-    bool read(std::string &piece)
+    bool read(Piece &piece)
     {
-        piece.swap(m_rest);
+        const std::size_t capacity = std::max(m_pieceSize, m_rest.size());
+        if (piece.inputCapacity < capacity) {
+            // Not a std::string: resizing one would first fill it with zeros.
+            piece.input.reset(new char[capacity]);
+            piece.inputCapacity = capacity;
+        }
+        char *bytes = piece.input.get();
+        std::memcpy(bytes, m_rest.data(), m_rest.size());
+        std::size_t filled = m_rest.size();
         m_rest.clear();
-        std::size_t filled = piece.size();
-        piece.resize(std::max(m_pieceSize, filled));
-        while (filled < piece.size() && !m_atEnd) {
-            const std::size_t count = m_input.read(piece.data() + filled, piece.size() - filled);
+        while (filled < capacity && !m_atEnd) {
+            const std::size_t count = m_input.read(bytes + filled, capacity - filled);
             m_atEnd = count == 0;
             filled += count;
         }
-        piece.resize(filled);
+        piece.inputSize = filled;
         if (m_atEnd)
             return true;
-        const char *cut = lastBoundary(piece.data(), piece.data() + filled, m_boundary);
+        const char *cut = lastBoundary(bytes, bytes + filled, m_boundary);
         if (cut == nullptr)
             return false;
-        m_rest.assign(cut, static_cast<std::size_t>(piece.data() + filled - cut));
-        piece.resize(static_cast<std::size_t>(cut - piece.data()));
+        m_rest.assign(cut, static_cast<std::size_t>(bytes + filled - cut));
+        piece.inputSize = static_cast<std::size_t>(cut - bytes);
         return true;
     }
 
@@ -192,20 +83,24 @@ std::optional<StreamStatus> convertInPieces(InputFile &input, std::uint64_t offs
                                             const PieceBoundary &boundary, ByteSink &output,
                                             const ConvertOptions &options)
 {
-    const unsigned workers = options.workers;
     // Enough pieces in flight to keep every worker busy while the oldest is
-    // written, and few enough to keep memory small.
-    const std::size_t window = std::min<std::size_t>(workers + 2, 12);
+    // written, and few enough to keep memory small (at most 12 pieces, each
+    // at most a few times the piece size once converted).
+    constexpr unsigned kMostWorkers = 10;
+    const unsigned workers = std::min(options.workers, kMostWorkers);
+    const std::size_t window = workers + 2;
     const std::size_t pieceSize = options.pieceSize == 0 ? kDefaultPieceSize : options.pieceSize;
     PieceReader reader(input, boundary, pieceSize);
     std::deque<std::unique_ptr<Piece>> inFlight;
     std::vector<std::unique_ptr<Piece>> spare;
     MarkedOutput sink(encoder.mark, output);
-    PieceWorkers pool(decoder, encoder, workers);
+    // This thread converts too while it waits for the oldest piece, so
+    // `workers` threads convert in all.
+    PieceWorkers pool(decoder, encoder, workers - 1);
     for (;;) {
         while (inFlight.size() < window && !reader.atEnd()) {
             std::unique_ptr<Piece> piece = reuse(spare);
-            if (!reader.read(piece->input))
+            if (!reader.read(*piece))
                 return std::nullopt;
             pool.submit(piece.get());
             inFlight.push_back(std::move(piece));
@@ -221,7 +116,7 @@ std::optional<StreamStatus> convertInPieces(InputFile &input, std::uint64_t offs
         if (oldest.failed)
             return StreamStatus::Failed;
         sink.write(oldest.output.data(), oldest.output.size());
-        offset += oldest.input.size();
+        offset += oldest.inputSize;
         if (options.onBytes)
             options.onBytes(offset, input.size());
         spare.push_back(std::move(inFlight.front()));
