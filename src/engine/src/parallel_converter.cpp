@@ -84,8 +84,9 @@ std::optional<StreamStatus> convertInPieces(InputFile &input, std::uint64_t offs
                                             const ConvertOptions &options)
 {
     // Enough pieces in flight to keep every worker busy while the oldest is
-    // written, and few enough to keep memory small (at most 12 pieces, each
-    // at most a few times the piece size once converted).
+    // written, and few enough to keep memory small: at most 12 pieces, each
+    // its input and at most four times that once converted (ASCII to UTF-32),
+    // 30 MiB with the default piece size.
     constexpr unsigned kMostWorkers = 10;
     const unsigned workers = std::min(options.workers, kMostWorkers);
     const std::size_t window = workers + 2;

@@ -38,6 +38,9 @@ struct PieceWorkers::Tools
             decoder.converter.reset();
             encoder.converter.reset();
             Transcoder transcoder(decoder, encoder, buffers);
+            // Most conversions stay within twice the input; growing past
+            // that doubles once more at most.
+            piece.output.reserve(2 * piece.inputSize);
             StringSink sink(piece.output);
             const char *begin = piece.input.get();
             piece.failed = !transcoder.convert(begin, begin + piece.inputSize, true, sink);

@@ -73,7 +73,7 @@ private:
 bool isKnownEncoding(std::string_view name);
 
 inline constexpr std::size_t kDefaultChunkSize = 1 << 20;
-inline constexpr std::size_t kDefaultPieceSize = 1 << 20;
+inline constexpr std::size_t kDefaultPieceSize = 512 << 10;
 inline constexpr std::uint64_t kDefaultParallelFrom = 16 << 20;
 
 struct ConvertOptions {
