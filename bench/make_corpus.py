@@ -5,11 +5,12 @@
         One text in five encodings: DIR/gb18030.txt, gbk.txt, big5.txt,
         utf-8.txt and utf-16.txt (little-endian with a byte-order mark).
         The text is sized so that gb18030.txt has about MB megabytes
-        (default 200); the other files hold the same text. DIR/complete is
-        written last.
+        (default 200); the other files hold the same text.
 
     make_corpus.py DIR --files N --file-size BYTES [--encoding gb18030] [--seed N]
         N files DIR/f00000.txt ... of about BYTES each (+-25 %), in one encoding.
+
+DIR/complete, written last, holds the arguments after DIR.
 
 The text: lines of 10-120 characters, common Chinese characters that GB2312
 and Big5 both have (so every encoding, glibc iconv and ICU agree on the bytes),
@@ -105,13 +106,10 @@ def write_corpus(directory, megabytes, seed):
             files[name].write(data)
             if codec == "gb18030":
                 written += len(data)
-        print("\r%d/%d MB" % (written // 1000000, megabytes), end="", file=sys.stderr)
-    print(file=sys.stderr)
+        if sys.stderr.isatty():
+            print("\r%d/%d MB" % (written // 1000000, megabytes), end="", file=sys.stderr)
     for f in files.values():
         f.close()
-    # Scripts regenerate the corpus unless this marker says it is complete.
-    with open(os.path.join(directory, "complete"), "w") as f:
-        f.write("size=%d seed=%d\n" % (megabytes, seed))
 
 
 def write_files(directory, count, size, codec, seed):
@@ -139,6 +137,9 @@ def main():
         write_files(args.directory, args.files, args.file_size, args.encoding, args.seed)
     else:
         write_corpus(args.directory, args.size, args.seed)
+    # Scripts make the files again unless this marker holds the arguments they want.
+    with open(os.path.join(args.directory, "complete"), "w") as f:
+        f.write(" ".join(sys.argv[2:]) + "\n")
 
 
 if __name__ == "__main__":
