@@ -54,7 +54,8 @@ seconds() {
 # interleave CONTENDER...: runs each contender (a function that writes into the
 # empty directory $WORK/CONTENDER given as its argument) REPS times, rotating
 # the order every repetition so that none always goes first. Fills TIMES
-# (contender -> "t1 t2 ...") and MEDIAN (contender -> median seconds).
+# (contender -> "t1 t2 ...") and MEDIAN (contender -> median seconds); with
+# VERBOSE set, prints every time on stderr.
 declare -A TIMES MEDIAN
 interleave() {
   local n=$# rep i name
@@ -71,6 +72,7 @@ interleave() {
   for name in "${names[@]}"; do
     # shellcheck disable=SC2034,SC2086 # the scripts read MEDIAN; TIMES is a list
     MEDIAN[$name]=$(median ${TIMES[$name]})
+    [[ -z "${VERBOSE:-}" ]] || echo "  $name: ${TIMES[$name]}s" >&2
   done
 }
 
