@@ -224,5 +224,35 @@ TEST(Pieces, BatchOfOneLargeFileUsesAllWorkersWithTheSameResult)
     EXPECT_EQ(readBytes(options.outputDirectory / "一.txt"), repeated(fixture("wide.utf-8"), 20));
 }
 
+// Progress comes once per piece, but once per chunk (here the whole file)
+// without pieces: so the count of reports tells which way a file went.
+TEST(Pieces, AreUsedInABatchOnlyByWorkersWithoutAFileOfTheirOwn)
+{
+    ScratchDirectory scratch;
+    const std::string bytes = repeated(fixture("wide.gb18030"), 20);
+    std::vector<fs::path> inputs;
+    for (const char *name : {"一.txt", "二.txt"}) {
+        inputs.push_back(scratch.path() / name);
+        writeBytes(inputs.back(), bytes);
+    }
+    BatchOptions options;
+    options.sourceEncoding = "GB18030";
+    options.targetEncoding = "UTF-8";
+    options.outputDirectory = scratch.subdirectory("出");
+    options.workers = 2;
+    options.parallelFrom = 0;
+    options.pieceSize = 32;
+    std::atomic<int> reports{0};
+    options.onBytes = [&](std::size_t, std::uint64_t, std::uint64_t) { ++reports; };
+
+    ASSERT_EQ(convertBatch({inputs[0]}, options).at(0).outcome, Outcome::Converted);
+    EXPECT_GT(reports.load(), 10);
+
+    reports = 0;
+    for (const FileResult &result : convertBatch(inputs, options))
+        EXPECT_EQ(result.outcome, Outcome::Converted);
+    EXPECT_EQ(reports.load(), 2);
+}
+
 } // namespace
 } // namespace velloran::test
