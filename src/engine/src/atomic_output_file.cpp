@@ -65,8 +65,11 @@ long long writeSome(int fd, const char *bytes, std::size_t count)
 }
 
 // Windows files carry no permission bits beyond read-only, which a new file
-// does not need.
-void copyPermissionsOfExisting(int, const std::filesystem::path &) {}
+// does not need. True when a file exists under the final name.
+bool copyPermissionsOfExisting(int, const std::filesystem::path &finalPath)
+{
+    return GetFileAttributesW(finalPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 int flushToDisk(int fd)
 {
@@ -100,15 +103,17 @@ long long writeSome(int fd, const char *bytes, std::size_t count)
     return ::write(fd, bytes, std::min<std::size_t>(count, SSIZE_MAX));
 }
 
-void copyPermissionsOfExisting(int fd, const std::filesystem::path &finalPath)
+// True when a file exists under the final name.
+bool copyPermissionsOfExisting(int fd, const std::filesystem::path &finalPath)
 {
     struct stat existing
     {
     };
     if (::stat(finalPath.c_str(), &existing) != 0)
-        return;
+        return false;
     if (::fchmod(fd, existing.st_mode & 07777) != 0)
         throwWriteError(errno);
+    return true;
 }
 
 int flushToDisk(int fd)
@@ -165,11 +170,16 @@ void AtomicOutputFile::write(const char *bytes, std::size_t count)
     }
 }
 
-void AtomicOutputFile::commit()
+// The flush protects the file being replaced: without it, a crash of the
+// system soon after the rename could leave neither the old text nor the new
+// one. A new name replaces nothing, so nothing can be lost there, and the
+// flush (most of the time of a small file) is skipped; the program's own
+// interruption still leaves no partial output, since the rename comes last.
+bool AtomicOutputFile::commit()
 {
     try {
-        copyPermissionsOfExisting(m_fd, m_finalPath);
-        if (flushToDisk(m_fd) != 0)
+        const bool replacing = copyPermissionsOfExisting(m_fd, m_finalPath);
+        if (replacing && flushToDisk(m_fd) != 0)
             throwWriteError(errno);
         const int fd = m_fd;
         m_fd = -1;
@@ -178,6 +188,7 @@ void AtomicOutputFile::commit()
             throwWriteError(errno);
         moveOnto(m_temporaryPath, m_finalPath);
         m_temporaryPath.clear();
+        return replacing;
     } catch (...) {
         discard();
         throw;

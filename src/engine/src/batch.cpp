@@ -33,9 +33,14 @@ std::vector<Group> groupByOutputPath(const std::vector<std::filesystem::path> &i
     return groups;
 }
 
+unsigned hardwareOrRequested(unsigned requested)
+{
+    return requested != 0 ? requested : std::thread::hardware_concurrency();
+}
+
 unsigned workerCount(unsigned requested, std::size_t groups)
 {
-    const unsigned wanted = requested != 0 ? requested : std::thread::hardware_concurrency();
+    const unsigned wanted = hardwareOrRequested(requested);
     return static_cast<unsigned>(std::clamp<std::size_t>(groups, 1, std::max(wanted, 1u)));
 }
 
@@ -52,6 +57,7 @@ public:
     {
         std::vector<std::thread> workers;
         const unsigned count = workerCount(m_options.workers, m_groups.size());
+        m_workers = std::max(hardwareOrRequested(m_options.workers), 1u);
         for (unsigned i = 0; i < count; ++i)
             workers.emplace_back([this] { work(); });
         for (std::thread &worker : workers)
@@ -97,6 +103,10 @@ private:
         options.sourceEncoding = m_options.sourceEncoding;
         options.targetEncoding = m_options.targetEncoding;
         options.chunkSize = m_options.chunkSize;
+        // With fewer files than workers, the idle ones help with large files.
+        options.workers = std::max<unsigned>(1, m_workers / static_cast<unsigned>(m_groups.size()));
+        options.parallelFrom = m_options.parallelFrom;
+        options.pieceSize = m_options.pieceSize;
         options.cancel = m_options.cancel;
         if (m_options.onBytes) {
             options.onBytes = [this, index](std::uint64_t done, std::uint64_t total) {
@@ -120,6 +130,7 @@ private:
     const BatchOptions &m_options;
     const std::vector<Group> m_groups;
     std::vector<FileResult> m_results;
+    unsigned m_workers = 1;
     std::atomic<std::size_t> m_nextGroup{0};
     std::atomic<bool> m_failed{false};
     std::mutex m_failureMutex;

@@ -8,7 +8,11 @@
 #include "error_locator.h"
 #include "file_error.h"
 #include "input_file.h"
+#include "parallel_converter.h"
 #include "stream_converter.h"
+
+#include <memory>
+#include <optional>
 
 namespace velloran {
 
@@ -57,6 +61,21 @@ std::size_t inputBufferSize(std::size_t chunkSize, std::uint64_t fileSize)
     return static_cast<std::size_t>(std::min<std::uint64_t>(chunk, std::max(fileSize, kSmallest)));
 }
 
+// Only large files are worth the threads, and only encodings whose line
+// feeds are safe places to cut.
+std::optional<StreamStatus> tryInPieces(InputFile &input, Decoder &decoder, Encoder &encoder,
+                                        AtomicOutputFile &output, const ConvertOptions &options)
+{
+    if (options.workers < 2 || input.size() < options.parallelFrom)
+        return std::nullopt;
+    const std::optional<PieceBoundary> boundary =
+        pieceBoundaryFor(decoder.converter, encoder.converter);
+    if (!boundary)
+        return std::nullopt;
+    return convertInPieces(input, decoder.markLength, decoder, encoder, *boundary, output,
+                           options);
+}
+
 FileResult convertOpened(const std::filesystem::path &inputPath,
                          const std::filesystem::path &outputPath, Converter chosenSource,
                          Encoder &encoder, const ConvertOptions &options)
@@ -65,14 +84,26 @@ FileResult convertOpened(const std::filesystem::path &inputPath,
     char head[kLongestByteOrderMark];
     const std::size_t headLength = input.readHead(head, sizeof head);
     Decoder decoder = openDecoder(std::move(chosenSource), std::string_view(head, headLength));
-    input.seek(decoder.markLength);
+    if (decoder.markLength != 0)
+        input.seek(decoder.markLength);
 
-    AtomicOutputFile output(outputPath);
+    auto output = std::make_unique<AtomicOutputFile>(outputPath);
+    std::optional<StreamStatus> status = tryInPieces(input, decoder, encoder, *output, options);
     ConversionBuffers buffers(inputBufferSize(options.chunkSize, input.size()));
-    StreamConverter stream(decoder, encoder, buffers);
-    switch (stream.run(input, decoder.markLength, output, options)) {
+    if (!status) {
+        if (input.position() != decoder.markLength) {
+            // Pieces were tried but a stretch without line feeds stopped them:
+            // start over in one go.
+            output.reset();
+            output = std::make_unique<AtomicOutputFile>(outputPath);
+            input.seek(decoder.markLength);
+        }
+        StreamConverter stream(decoder, encoder, buffers);
+        status = stream.run(input, decoder.markLength, *output, options);
+    }
+    switch (*status) {
     case StreamStatus::Completed:
-        output.commit();
+        output->commit();
         return resultOf(Outcome::Converted);
     case StreamStatus::Cancelled:
         return resultOf(Outcome::Cancelled);

@@ -26,14 +26,18 @@ public:
     // Throws FileError(CannotRead).
     std::size_t read(char *buffer, std::size_t capacity);
 
-    // Fills `buffer` from the start of the file, as far as the file goes.
+    // Fills `buffer` from the start of the file, as far as the file goes,
+    // without moving the position of the next read().
     std::size_t readHead(char *buffer, std::size_t capacity);
 
     void seek(std::uint64_t offset);
+    // Where the next read starts.
+    std::uint64_t position() const { return m_position; }
 
 private:
     int m_fd = -1;
     std::uint64_t m_size = 0;
+    std::uint64_t m_position = 0;
 };
 
 } // namespace velloran

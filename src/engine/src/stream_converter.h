@@ -1,15 +1,16 @@
-// The fast path: converts an input chunk by chunk with ucnv_convertEx, which
-// goes through a caller-owned pivot buffer (or directly, for the pairs where
-// ICU has a shortcut). It only tells whether the conversion failed; where and
-// why is left to ErrorLocator, so the common, successful case pays nothing
-// for line counting.
+// The fast path for one file: reads it chunk by chunk and converts each chunk
+// with a Transcoder into the output file. It only tells whether the
+// conversion failed; where and why is left to ErrorLocator.
 #pragma once
 
 #include "atomic_output_file.h"
 #include "byte_order_marks.h"
+#include "byte_sink.h"
 #include "conversion_buffers.h"
 #include "input_file.h"
 #include "velloran/engine.h"
+
+#include <string_view>
 
 namespace velloran {
 
@@ -18,6 +19,20 @@ enum class StreamStatus
     Completed,
     Failed,
     Cancelled
+};
+
+// Writes the target's byte-order mark before the first byte of text, so an
+// empty text stays empty.
+class MarkedOutput : public ByteSink
+{
+public:
+    MarkedOutput(std::string_view mark, ByteSink &output) : m_mark(mark), m_output(output) {}
+    void write(const char *bytes, std::size_t count) override;
+
+private:
+    std::string_view m_mark;
+    ByteSink &m_output;
+    bool m_markWritten = false;
 };
 
 class StreamConverter
@@ -31,16 +46,9 @@ public:
                      const ConvertOptions &options);
 
 private:
-    bool convertChunk(const char *begin, const char *end, bool last, AtomicOutputFile &output);
-    void emit(std::size_t count, AtomicOutputFile &output);
-
     Decoder &m_decoder;
     Encoder &m_encoder;
     ConversionBuffers &m_buffers;
-    UChar *m_pivotSource;
-    UChar *m_pivotTarget;
-    bool m_started = false;
-    bool m_markWritten = false;
 };
 
 bool isCancelled(const std::atomic<bool> *cancel);

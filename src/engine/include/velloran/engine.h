@@ -8,7 +8,8 @@
 //    encoding cannot represent make the file fail; nothing is replaced or
 //    dropped silently.
 //  - Atomic: output goes to a temporary file in the output directory and is
-//    renamed onto its final name only when complete and flushed to disk. A
+//    renamed onto its final name only when complete; when it replaces an
+//    existing file, only once flushed to disk. A
 //    failed, cancelled or interrupted file leaves no partial output; an existing
 //    file is replaced whole or not at all, and keeps its permissions. This also
 //    makes converting a file onto itself safe.
@@ -21,6 +22,10 @@
 //    written little-endian with a mark; every other encoding without one.
 //  - Line ends are kept exactly as they are.
 //  - Encoding names are resolved by ICU; the engine keeps no table of its own.
+//    The lookup tables that speed up GB18030, GBK, Big5 and the like are filled
+//    at run time by asking ICU, and whatever they do not hold goes to ICU.
+//  - Speed: one large file may be converted on several threads (see
+//    ConvertOptions::workers) with exactly the result of one thread.
 #pragma once
 
 #include <atomic>
@@ -72,6 +77,8 @@ private:
 bool isKnownEncoding(std::string_view name);
 
 inline constexpr std::size_t kDefaultChunkSize = 1 << 20;
+inline constexpr std::size_t kDefaultPieceSize = 512 << 10;
+inline constexpr std::uint64_t kDefaultParallelFrom = 16 << 20;
 
 struct ConvertOptions {
     std::string sourceEncoding;
@@ -84,6 +91,15 @@ struct ConvertOptions {
     const std::atomic<bool> *cancel = nullptr;
     // Optional: bytes of the input consumed so far, and the input's size.
     std::function<void(std::uint64_t done, std::uint64_t total)> onBytes;
+    // Threads for one file. A file of at least `parallelFrom` bytes, in an
+    // encoding where a line feed's bytes can only be a line feed (UTF-8, GB18030,
+    // GBK, GB2312, Big5, UTF-16, UTF-32), is cut into pieces of about `pieceSize`
+    // bytes at line feeds and converted on that many threads; the result, the
+    // output and the reported error are exactly those of one thread. Tests make
+    // both sizes tiny; pieceSize 0 means kDefaultPieceSize.
+    unsigned workers = 1;
+    std::uint64_t parallelFrom = kDefaultParallelFrom;
+    std::size_t pieceSize = kDefaultPieceSize;
 };
 
 // The output path of `input` in `outputDirectory`: the directory and the input's
@@ -101,8 +117,12 @@ struct BatchOptions {
     std::string targetEncoding;
     std::filesystem::path outputDirectory;
     // Number of files converted at once; 0 means one per hardware thread.
+    // Workers that would have no file of their own share the large files
+    // (see ConvertOptions::workers).
     unsigned workers = 0;
     std::size_t chunkSize = kDefaultChunkSize;
+    std::uint64_t parallelFrom = kDefaultParallelFrom;
+    std::size_t pieceSize = kDefaultPieceSize;
     // When set, files in progress are abandoned and the rest are not started;
     // all of them come back as Cancelled.
     const std::atomic<bool> *cancel = nullptr;

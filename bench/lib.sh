@@ -1,0 +1,127 @@
+# shellcheck shell=bash
+# Shared by compare.sh and batch.sh: where things are, the generated files,
+# interleaved timing, medians and ratios. Source it; it sets -euo pipefail.
+set -euo pipefail
+export LC_ALL=C # a decimal point in $EPOCHREALTIME and awk
+
+bench_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+CONVERT="${VELLORAN_CONVERT:-$bench_dir/../build/release/bench/tools/velloran-convert}"
+CORPUS="${VELLORAN_CORPUS:-/tmp/velloran-corpus}"
+CORPUS_MB="${VELLORAN_CORPUS_MB:-200}"
+WORK="${VELLORAN_BENCH_WORK:-/dev/shm/velloran-bench}" # outputs, on tmpfs
+REPS="${REPS:-5}"
+# The interpreter itself, not a version manager's shim in front of it.
+PYTHON="${PYTHON:-$(python3 -c 'import sys; print(sys.executable)')}"
+
+die() {
+  echo "$*" >&2
+  exit 1
+}
+
+require() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || die "missing $tool"
+  done
+  [[ -x "$CONVERT" ]] || die "no $CONVERT; build the release preset first"
+}
+
+# make_files DIR ARGS...: runs make_corpus.py DIR ARGS... unless DIR already
+# holds a complete set made with the same arguments.
+make_files() {
+  local dir="$1"
+  shift
+  if [[ "$(cat "$dir/complete" 2>/dev/null)" != "$*" ]]; then
+    echo "making $dir ($*)..." >&2
+    rm -rf "$dir"
+    "$PYTHON" "$bench_dir/make_corpus.py" "$dir" "$@"
+  fi
+}
+
+ensure_corpus() {
+  make_files "$CORPUS" --size "$CORPUS_MB"
+  cat "$CORPUS"/*.txt >/dev/null # into the page cache
+}
+
+# seconds COMMAND...: runs COMMAND (its output goes to stderr) and prints its
+# wall-clock time.
+seconds() {
+  local start=$EPOCHREALTIME
+  "$@" >&2 || die "failed: $*"
+  awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f\n", b - a }'
+}
+
+# interleave CONTENDER...: runs each contender (a function that writes into the
+# empty directory $WORK/CONTENDER given as its argument) REPS times, rotating
+# the order every repetition so that none always goes first. Fills TIMES
+# (contender -> "t1 t2 ...") and MEDIAN (contender -> median seconds); with
+# VERBOSE set, prints every time on stderr.
+declare -A TIMES MEDIAN
+interleave() {
+  local n=$# rep i name
+  local -a names=("$@")
+  TIMES=() MEDIAN=()
+  for ((rep = 0; rep < REPS; rep++)); do
+    for ((i = 0; i < n; i++)); do
+      name=${names[(rep + i) % n]}
+      rm -rf "${WORK:?}/$name"
+      mkdir -p "$WORK/$name"
+      TIMES[$name]+="$(seconds "$name" "$WORK/$name") "
+    done
+  done
+  for name in "${names[@]}"; do
+    # shellcheck disable=SC2034,SC2086 # the scripts read MEDIAN; TIMES is a list
+    MEDIAN[$name]=$(median ${TIMES[$name]})
+    [[ -z "${VERBOSE:-}" ]] || echo "  $name: ${TIMES[$name]}s" >&2
+  done
+}
+
+median() {
+  printf '%s\n' "$@" | sort -g |
+    awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# divide A B [DECIMALS]
+divide() {
+  awk -v a="$1" -v b="$2" -v d="${3:-2}" 'BEGIN { printf "%.*f", d, a / b }'
+}
+
+# bytes FILE...: their total size.
+bytes() {
+  stat -c %s "$@" | awk '{ total += $1 } END { print total }'
+}
+
+# mbps BYTES SECONDS: megabytes (10^6) per second.
+mbps() {
+  awk -v b="$1" -v s="$2" 'BEGIN { printf "%.0f", b / s / 1e6 }'
+}
+
+# verdict VALUE TARGET: "ok" when VALUE >= TARGET, else how close it comes.
+verdict() {
+  awk -v v="$1" -v t="$2" 'BEGIN {
+    if (v >= t) print "ok"; else printf "MISS, %.0f%% of target\n", v / t * 100 }'
+}
+
+# same_bytes A B: "same", or where the files first differ and their bytes there.
+same_bytes() {
+  local first offset
+  if cmp -s "$1" "$2"; then
+    echo same
+    return
+  fi
+  first=$(cmp "$1" "$2" 2>&1 | head -1 || true)
+  echo "DIFFER: $first"
+  offset=$(sed -n 's/.*byte \([0-9]*\).*/\1/p' <<<"$first")
+  if [[ -n "$offset" ]]; then
+    offset=$((offset > 8 ? offset - 9 : 0))
+    echo "  $1: $(od -An -tx1 -j "$offset" -N 16 "$1")"
+    echo "  $2: $(od -An -tx1 -j "$offset" -N 16 "$2")"
+  fi
+}
+
+# peak_rss_mib COMMAND...: the command's maximum resident set size, in MiB.
+peak_rss_mib() {
+  local log="$WORK/time-v.log"
+  /usr/bin/time -v -o "$log" "$@" || die "failed: $*"
+  awk -F': ' '/Maximum resident set size/ { printf "%.1f", $2 / 1024 }' "$log"
+}

@@ -1,0 +1,25 @@
+// One large file on several cores: the text is cut into pieces at line feeds
+// (see piece_boundaries.h), worker threads convert the pieces with converters
+// of their own, and the calling thread reads the input and writes the
+// converted pieces in file order into the one output. At most a small window
+// of pieces is in memory at once. Like StreamConverter it only tells whether
+// the conversion failed; ErrorLocator then finds the first error in file
+// order by replaying the file from the start.
+#pragma once
+
+#include "byte_order_marks.h"
+#include "byte_sink.h"
+#include "input_file.h"
+#include "piece_boundaries.h"
+#include "stream_converter.h"
+
+namespace velloran {
+
+// Failed or Cancelled as for StreamConverter, or nothing when a piece found
+// no line feed to end at: the caller then converts the file in one go.
+std::optional<StreamStatus> convertInPieces(InputFile &input, std::uint64_t offset,
+                                            const Decoder &decoder, const Encoder &encoder,
+                                            const PieceBoundary &boundary, ByteSink &output,
+                                            const ConvertOptions &options);
+
+} // namespace velloran

@@ -1,0 +1,13 @@
+// UTF-8 through ICU's string functions (u_strFromUTF8, u_strToUTF8), several
+// times faster than the UTF-8 converter and exactly as strict. They keep no
+// state between calls, so a character split between calls waits here.
+#pragma once
+
+#include "text_codec.h"
+
+namespace velloran {
+
+std::unique_ptr<TextDecoder> makeUtf8Decoder(Converter &converter);
+std::unique_ptr<TextEncoder> makeUtf8Encoder(Converter &converter);
+
+} // namespace velloran

@@ -1,0 +1,221 @@
+// The fast decoders and encoders (lookup tables derived from ICU, UTF-8
+// through ICU's string functions) against ICU's converters alone: for every
+// one- and two-byte input, every UTF-16 unit, and random mixtures of valid
+// and invalid input split into chunks of every small size, both must succeed
+// with the same bytes or both fail.
+#include "derived_tables.h"
+#include "transcoder.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <random>
+#include <string>
+
+namespace velloran {
+namespace {
+
+class StringSink : public ByteSink
+{
+public:
+    void write(const char *bytes, std::size_t count) override { text.append(bytes, count); }
+    std::string text;
+};
+
+// One direction, with converters reused (reset) between inputs.
+class Direction
+{
+public:
+    Direction(const std::string &source, const std::string &target)
+        : m_fastSource(source), m_fastTarget(target), m_icuSource(source), m_icuTarget(target)
+    {
+    }
+
+    std::optional<std::string> fast(const std::string &input, std::size_t chunk)
+    {
+        return run(input, chunk, m_fastSource, m_fastTarget, true);
+    }
+    std::optional<std::string> icu(const std::string &input, std::size_t chunk)
+    {
+        return run(input, chunk, m_icuSource, m_icuTarget, false);
+    }
+
+    // Both paths with the input split into `chunk`-byte pieces (0: whole).
+    void expectSame(const std::string &input, std::size_t chunk = 0)
+    {
+        const auto expected = icu(input, chunk);
+        const auto actual = fast(input, chunk);
+        ASSERT_EQ(expected.has_value(), actual.has_value()) << describe(input, chunk);
+        if (expected) {
+            ASSERT_EQ(*expected, *actual) << describe(input, chunk);
+        }
+    }
+
+private:
+    std::optional<std::string> run(const std::string &input, std::size_t chunk, Converter &source,
+                                   Converter &target, bool fast)
+    {
+        source.reset();
+        target.reset();
+        Transcoder transcoder(fast ? makeTextDecoder(source) : makeIcuDecoder(source),
+                              fast ? makeTextEncoder(target) : makeIcuEncoder(target), m_buffers);
+        StringSink sink;
+        const std::size_t step = chunk == 0 ? std::max<std::size_t>(input.size(), 1) : chunk;
+        for (std::size_t at = 0;; at += step) {
+            const std::size_t count = at < input.size() ? std::min(step, input.size() - at) : 0;
+            if (!transcoder.convert(input.data() + at, input.data() + at + count, count == 0,
+                                    sink))
+                return std::nullopt;
+            if (count == 0)
+                return sink.text;
+        }
+    }
+
+    static std::string describe(const std::string &input, std::size_t chunk)
+    {
+        std::string hex;
+        for (unsigned char c : input.substr(0, 40))
+            hex += "0123456789ABCDEF"[c >> 4], hex += "0123456789ABCDEF"[c & 15], hex += ' ';
+        return "input " + hex + "chunk " + std::to_string(chunk);
+    }
+
+    Converter m_fastSource, m_fastTarget, m_icuSource, m_icuTarget;
+    ConversionBuffers m_buffers{64 * 1024};
+};
+
+const std::vector<std::string> kTableEncodings = {"GB18030", "GBK", "GB2312", "Big5"};
+
+std::string unitBytes(std::uint32_t unit)
+{
+    return std::string{static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+}
+
+TEST(FastDecoding, EveryOneAndTwoByteInputMatchesIcu)
+{
+    for (const std::string &encoding : kTableEncodings) {
+        SCOPED_TRACE(encoding);
+        Direction direction(encoding, "UTF-16LE");
+        for (int first = 0; first < 256; ++first) {
+            const std::string one(1, static_cast<char>(first));
+            ASSERT_NO_FATAL_FAILURE(direction.expectSame(one));
+            for (int second = 0; second < 256; ++second)
+                ASSERT_NO_FATAL_FAILURE(direction.expectSame(one + static_cast<char>(second)));
+        }
+    }
+}
+
+TEST(FastEncoding, EveryUtf16UnitMatchesIcu)
+{
+    for (const std::string &encoding : kTableEncodings) {
+        SCOPED_TRACE(encoding);
+        Direction direction("UTF-16LE", encoding);
+        for (std::uint32_t unit = 0; unit < 0x10000; ++unit)
+            ASSERT_NO_FATAL_FAILURE(direction.expectSame(unitBytes(unit)));
+    }
+}
+
+TEST(FastUtf8, EveryOneAndTwoByteInputAndThreeByteBoundariesMatchIcu)
+{
+    Direction direction("UTF-8", "UTF-16LE");
+    const int edges[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xFF};
+    for (int first = 0; first < 256; ++first) {
+        const std::string one(1, static_cast<char>(first));
+        ASSERT_NO_FATAL_FAILURE(direction.expectSame(one));
+        for (int second = 0; second < 256; ++second) {
+            const std::string two = one + static_cast<char>(second);
+            ASSERT_NO_FATAL_FAILURE(direction.expectSame(two));
+            for (int third : edges) {
+                ASSERT_NO_FATAL_FAILURE(direction.expectSame(two + static_cast<char>(third), 1));
+                ASSERT_NO_FATAL_FAILURE(
+                    direction.expectSame(two + static_cast<char>(third) + "\x80", 2));
+            }
+        }
+    }
+}
+
+TEST(FastUtf8, EncodingEveryUtf16UnitMatchesIcu)
+{
+    Direction direction("UTF-16LE", "UTF-8");
+    for (std::uint32_t unit = 0; unit < 0x10000; ++unit)
+        ASSERT_NO_FATAL_FAILURE(direction.expectSame(unitBytes(unit)));
+}
+
+// Random text: mostly characters the encoding has (CJK, ASCII, line feeds,
+// a few outside the BMP), with an occasional random byte or lone surrogate.
+std::string randomText(std::mt19937 &random, const std::string &encoding, bool corrupt)
+{
+    Converter converter(encoding);
+    std::u16string text;
+    std::uniform_int_distribution<int> kind(0, 99);
+    for (int i = 0; i < 200; ++i) {
+        const int k = kind(random);
+        if (k < 60)
+            text += static_cast<char16_t>(0x4E00 + random() % 0x5000);
+        else if (k < 80)
+            text += static_cast<char16_t>(0x20 + random() % 0x5F);
+        else if (k < 88)
+            text += u'\n';
+        else if (k < 92)
+            text += u"\U00020000\U0001F600";
+        else
+            text += static_cast<char16_t>(0x80 + random() % 0x2000);
+    }
+    std::string bytes;
+    for (char16_t unit : text) {
+        // Units the encoding cannot represent are left out of valid text and
+        // kept, as UTF-16, as garbage in corrupt text.
+        const std::string encoded = converter.encode(std::u16string_view(&unit, 1));
+        if (!encoded.empty())
+            bytes += encoded;
+        else if (corrupt)
+            bytes += unitBytes(unit);
+    }
+    if (corrupt)
+        bytes.insert(random() % (bytes.size() + 1), 1, static_cast<char>(random() % 256));
+    return bytes;
+}
+
+class RandomMixtures : public testing::TestWithParam<std::string>
+{
+};
+
+TEST_P(RandomMixtures, MatchIcuAtEveryChunkSize)
+{
+    const std::string &encoding = GetParam();
+    Direction decoding(encoding, "UTF-8");
+    Direction encoding16("UTF-16LE", encoding);
+    Direction utf8Source("UTF-8", encoding);
+    Converter utf16("UTF-16LE");
+    std::mt19937 random(12345);
+    for (int round = 0; round < 60; ++round) {
+        const bool corrupt = round % 2 == 1;
+        const std::string bytes = randomText(random, encoding, corrupt);
+        for (std::size_t chunk = 0; chunk <= 7; ++chunk) {
+            ASSERT_NO_FATAL_FAILURE(decoding.expectSame(bytes, chunk));
+            if (const auto text = decoding.icu(bytes, 0)) {
+                ASSERT_NO_FATAL_FAILURE(utf8Source.expectSame(*text, chunk));
+                ASSERT_NO_FATAL_FAILURE(utf8Source.expectSame(corrupt ? *text + "\xE4" : *text,
+                                                              chunk));
+            }
+            ASSERT_NO_FATAL_FAILURE(encoding16.expectSame(bytes, chunk));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TableEncodings, RandomMixtures,
+                         testing::Values("GB18030", "GBK", "GB2312", "Big5", "UTF-8"));
+
+TEST(FastPaths, AreChosenForTheTableAndUtf8Encodings)
+{
+    // Without tables the comparisons above would compare ICU with itself.
+    for (const std::string &encoding : kTableEncodings) {
+        Converter converter(encoding);
+        EXPECT_NE(decodeTableFor(converter), nullptr) << encoding;
+        EXPECT_NE(encodeTableFor(converter), nullptr) << encoding;
+    }
+    Converter utf7("UTF-7");
+    EXPECT_EQ(decodeTableFor(utf7), nullptr);
+}
+
+} // namespace
+} // namespace velloran
