@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Takes a screenshot of the real window under Xvfb: scripts/screenshot.sh <velloran binary> <out.png>
+# Needs xwd (x11-apps) and ImageMagick besides what scripts/install-deps.sh installs.
 set -euo pipefail
 binary=$1 out=$2
 xvfb-run -a -s "-screen 0 640x480x24" bash -c '
