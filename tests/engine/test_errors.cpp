@@ -18,16 +18,7 @@ struct ErrorCase
     char32_t character = 0;
 };
 
-void PrintTo(const ErrorCase &c, std::ostream *os)
-{
-    *os << c.label;
-}
-
-class FirstError : public testing::TestWithParam<std::tuple<ErrorCase, std::size_t>>
-{
-protected:
-    ScratchDirectory scratch;
-};
+using FirstError = ScratchTest<std::tuple<ErrorCase, std::size_t>>;
 
 TEST_P(FirstError, IsReportedWithItsLineAndNothingIsWritten)
 {
@@ -38,7 +29,7 @@ TEST_P(FirstError, IsReportedWithItsLineAndNothingIsWritten)
     EXPECT_EQ(result.line, c.line);
     EXPECT_EQ(static_cast<std::uint32_t>(result.character),
               static_cast<std::uint32_t>(c.character));
-    EXPECT_FALSE(fs::exists(scratch.path() / "输出.txt"));
+    EXPECT_FALSE(fs::exists(convertedPath(scratch)));
     EXPECT_FALSE(hasTemporaryFile(scratch.path()));
 }
 
@@ -82,24 +73,11 @@ INSTANTIATE_TEST_SUITE_P(
             ErrorCase{"unrepresentable_before_invalid", "\xC3\x9F\n\xFF", "UTF-8", "GB2312",
                       Outcome::Unrepresentable, 1, U'\u00DF'},
             ErrorCase{"invalid_before_unrepresentable", "a\n\xFF\n\xC3\x9F", "UTF-8", "GB2312",
-                      Outcome::InvalidSource, 2}),
-        testing::Values<std::size_t>(1, 3, kDefaultChunkSize)),
-    [](const auto &info) {
-        return std::get<0>(info.param).label + "_chunk" + std::to_string(std::get<1>(info.param));
-    });
-
-TEST(FirstErrorLine, IsCountedAcrossManyChunks)
-{
-    ScratchDirectory scratch;
-    std::string input;
-    for (int i = 0; i < 4000; ++i)
-        input += "\xE4\xB8\xAD line\r\n";
-    input += "\xC3\x9F";
-    std::string output;
-    const FileResult result = convertBytes(scratch, input, "UTF-8", "GB2312", output, 100);
-    EXPECT_EQ(result.outcome, Outcome::Unrepresentable);
-    EXPECT_EQ(result.line, 4001u);
-}
+                      Outcome::InvalidSource, 2},
+            ErrorCase{"after_many_chunks", repeated("\xE4\xB8\xAD line\r\n", 4000) + "\xC3\x9F",
+                      "UTF-8", "GB2312", Outcome::Unrepresentable, 4001, U'\u00DF'}),
+        testing::Values<std::size_t>(1, 3, 100, kDefaultChunkSize)),
+    byLabel);
 
 TEST(FailedFile, LeavesTheExistingOutputUntouched)
 {

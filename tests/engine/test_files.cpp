@@ -16,12 +16,7 @@ namespace {
 
 unsigned modeOf(const fs::path &path)
 {
-    struct stat status
-    {
-    };
-    if (::stat(path.c_str(), &status) != 0)
-        return 0;
-    return status.st_mode & 07777;
+    return static_cast<unsigned>(fs::status(path).permissions());
 }
 
 // Restores the process's working directory or umask when a test ends.
@@ -93,11 +88,7 @@ enum class Spelling
     Symlink
 };
 
-class InPlace : public testing::TestWithParam<Spelling>
-{
-protected:
-    ScratchDirectory scratch;
-};
+using InPlace = ScratchTest<Spelling>;
 
 TEST_P(InPlace, ReplacesTheInputWithItsConversion)
 {
@@ -122,10 +113,7 @@ TEST_P(InPlace, ReplacesTheInputWithItsConversion)
         fs::create_directory_symlink(directory, spelled);
         break;
     }
-    BatchOptions options;
-    options.sourceEncoding = "GB18030";
-    options.targetEncoding = "UTF-8";
-    options.outputDirectory = spelled;
+    BatchOptions options = batchOptions("GB18030", "UTF-8", spelled);
     options.chunkSize = 5;
     const auto results = convertBatch({input}, options);
 
@@ -158,69 +146,75 @@ protected:
     ScratchDirectory scratch;
 };
 
-TEST_F(Files, MissingOutputDirectoryCannotBeWritten)
+// A file that cannot be read or written fails with a message and leaves every
+// file and directory as it was.
+using Paths = std::pair<fs::path, fs::path>;
+
+struct FaultCase
 {
-    const fs::path missing = scratch.path() / "不存在";
-    const FileResult result = convertTo(makeInput(), missing / "out.txt");
-    EXPECT_EQ(result.outcome, Outcome::CannotWrite);
+    std::string label;
+    Outcome outcome;
+    // Makes the input and returns {input, output}.
+    std::function<Paths(const ScratchDirectory &, const fs::path &input)> prepare;
+    bool deniedToRoot = false;
+};
+
+class Fault : public Files, public testing::WithParamInterface<FaultCase>
+{
+};
+
+TEST_P(Fault, ChangesNothing)
+{
+    const FaultCase &c = GetParam();
+    if (c.deniedToRoot && ::geteuid() == 0)
+        GTEST_SKIP() << "root is not denied";
+    const auto [input, output] = c.prepare(scratch, makeInput());
+    const auto before = snapshot(scratch.path());
+    const FileResult result = convertTo(input, output);
+    EXPECT_EQ(result.outcome, c.outcome);
     EXPECT_FALSE(result.message.empty());
-    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_EQ(snapshot(scratch.path()), before);
 }
 
-TEST_F(Files, OutputDirectoryThatIsAFileCannotBeWritten)
-{
-    const fs::path notADirectory = scratch.path() / "普通文件";
-    writeBytes(notADirectory, "x");
-    const FileResult result = convertTo(makeInput(), notADirectory / "out.txt");
-    EXPECT_EQ(result.outcome, Outcome::CannotWrite);
-    EXPECT_FALSE(result.message.empty());
-    EXPECT_EQ(readBytes(notADirectory), "x");
-}
-
-TEST_F(Files, ReadOnlyOutputDirectoryCannotBeWritten)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only directories";
-    const fs::path readOnly = scratch.subdirectory("只读");
-    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
-    const FileResult result = convertTo(makeInput(), readOnly / "out.txt");
-    EXPECT_EQ(result.outcome, Outcome::CannotWrite);
-    EXPECT_FALSE(result.message.empty());
-    EXPECT_TRUE(namesIn(readOnly).empty());
-}
-
-TEST_F(Files, OutputOntoADirectoryCannotBeWritten)
-{
-    const fs::path directory = scratch.subdirectory("目录");
-    EXPECT_EQ(convertTo(makeInput(), directory).outcome, Outcome::CannotWrite);
-    EXPECT_TRUE(fs::is_directory(directory));
-    EXPECT_FALSE(hasTemporaryFile(scratch.path()));
-}
-
-TEST_F(Files, MissingInputCannotBeRead)
-{
-    const fs::path output = scratch.path() / "out.txt";
-    const FileResult result = convertTo(scratch.path() / "没有.txt", output);
-    EXPECT_EQ(result.outcome, Outcome::CannotRead);
-    EXPECT_FALSE(result.message.empty());
-    EXPECT_FALSE(fs::exists(output));
-}
-
-TEST_F(Files, DirectoryInputCannotBeRead)
-{
-    const fs::path output = scratch.path() / "out.txt";
-    const FileResult result = convertTo(scratch.subdirectory("目录"), output);
-    EXPECT_EQ(result.outcome, Outcome::CannotRead);
-    EXPECT_FALSE(result.message.empty());
-    EXPECT_FALSE(fs::exists(output));
-}
-
-TEST_F(Files, FifoInputIsRefusedWithoutWaitingForAWriter)
-{
-    const fs::path fifo = scratch.path() / "管道";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(convertTo(fifo, scratch.path() / "out.txt").outcome, Outcome::CannotRead);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Faults, Fault,
+    testing::Values(
+        FaultCase{"missing_output_directory", Outcome::CannotWrite,
+                  [](const ScratchDirectory &s, const fs::path &in) {
+                      return Paths{in, s.path() / "不存在" / "out.txt"};
+                  }},
+        FaultCase{"output_directory_is_a_file", Outcome::CannotWrite,
+                  [](const ScratchDirectory &s, const fs::path &in) {
+                      writeBytes(s.path() / "普通文件", "x");
+                      return Paths{in, s.path() / "普通文件" / "out.txt"};
+                  }},
+        FaultCase{"read_only_output_directory", Outcome::CannotWrite,
+                  [](const ScratchDirectory &s, const fs::path &in) {
+                      const fs::path readOnly = s.subdirectory("只读");
+                      fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
+                      return Paths{in, readOnly / "out.txt"};
+                  },
+                  true},
+        FaultCase{"output_onto_a_directory", Outcome::CannotWrite,
+                  [](const ScratchDirectory &s, const fs::path &in) {
+                      return Paths{in, s.subdirectory("目录")};
+                  }},
+        FaultCase{"missing_input", Outcome::CannotRead,
+                  [](const ScratchDirectory &s, const fs::path &) {
+                      return Paths{s.path() / "没有.txt", s.path() / "out.txt"};
+                  }},
+        FaultCase{"directory_input", Outcome::CannotRead,
+                  [](const ScratchDirectory &s, const fs::path &) {
+                      return Paths{s.subdirectory("目录"), s.path() / "out.txt"};
+                  }},
+        // Refused without waiting for a writer.
+        FaultCase{"fifo_input", Outcome::CannotRead,
+                  [](const ScratchDirectory &s, const fs::path &) {
+                      const fs::path fifo = s.path() / "管道";
+                      EXPECT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+                      return Paths{fifo, s.path() / "out.txt"};
+                  }}),
+    byLabel);
 
 TEST_F(Files, ReplacedFileKeepsItsPermissions)
 {
@@ -273,30 +267,23 @@ TEST_F(Files, WriteErrorMidFileLeavesNothingBehind)
 
 // ---------------------------------------------------------------------------
 
-class KnownEncoding : public testing::TestWithParam<std::string>
+class EncodingName : public testing::TestWithParam<std::tuple<std::string, bool>>
 {
 };
 
-TEST_P(KnownEncoding, Resolves)
+TEST_P(EncodingName, IsKnownOrNot)
 {
-    EXPECT_TRUE(isKnownEncoding(GetParam()));
+    EXPECT_EQ(isKnownEncoding(std::get<0>(GetParam())), std::get<1>(GetParam()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, KnownEncoding,
-                         testing::Values("GB18030", "GBK", "GB2312", "Big5", "UTF-8", "UTF-16",
-                                         "UTF-32", "UTF-7"),
-                         [](const auto &info) {
-                             std::string name = info.param;
-                             std::erase(name, '-');
-                             return name;
-                         });
-
-TEST(UnknownEncodingName, IsRejected)
-{
-    EXPECT_FALSE(isKnownEncoding(""));
-    EXPECT_FALSE(isKnownEncoding("no-such-encoding"));
-    EXPECT_FALSE(isKnownEncoding(std::string_view("UTF-8\0junk", 10)));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Names, EncodingName,
+    testing::Values(std::tuple("GB18030", true), std::tuple("GBK", true),
+                    std::tuple("GB2312", true), std::tuple("Big5", true), std::tuple("UTF-8", true),
+                    std::tuple("UTF-16", true), std::tuple("UTF-32", true),
+                    std::tuple("UTF-7", true), std::tuple("", false),
+                    std::tuple("no-such-encoding", false),
+                    std::tuple(std::string("UTF-8\0junk", 10), false)));
 
 class UnknownName : public Files, public testing::WithParamInterface<bool>
 {
@@ -317,10 +304,7 @@ TEST_P(UnknownName, ThrowsBeforeTouchingAnyFile)
         EXPECT_EQ(error.name(), "Klingon");
     }
 
-    BatchOptions options;
-    options.sourceEncoding = source;
-    options.targetEncoding = target;
-    options.outputDirectory = scratch.path();
+    BatchOptions options = batchOptions(source, target, scratch.path());
     bool started = false;
     options.onFileStarted = [&](std::size_t) { started = true; };
     EXPECT_THROW(convertBatch({input}, options), UnknownEncoding);

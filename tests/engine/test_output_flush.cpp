@@ -8,26 +8,19 @@
 namespace velloran::test {
 namespace {
 
-TEST(OutputFlush, IsSkippedForANewName)
+TEST(OutputFlush, HappensOnlyWhenAnExistingFileIsReplaced)
 {
-    ScratchDirectory scratch;
-    const fs::path path = scratch.path() / "新.txt";
-    AtomicOutputFile output(path);
-    output.write("abc", 3);
-    EXPECT_FALSE(output.commit());
-    EXPECT_EQ(readBytes(path), "abc");
-    EXPECT_FALSE(hasTemporaryFile(scratch.path()));
-}
-
-TEST(OutputFlush, HappensBeforeAnExistingFileIsReplaced)
-{
-    ScratchDirectory scratch;
-    const fs::path path = scratch.path() / "旧.txt";
-    writeBytes(path, "old");
-    AtomicOutputFile output(path);
-    output.write("new", 3);
-    EXPECT_TRUE(output.commit());
-    EXPECT_EQ(readBytes(path), "new");
+    for (const bool existing : {false, true}) {
+        ScratchDirectory scratch;
+        const fs::path path = scratch.path() / "文件.txt";
+        if (existing)
+            writeBytes(path, "old");
+        AtomicOutputFile output(path);
+        output.write("new", 3);
+        EXPECT_EQ(output.commit(), existing);
+        EXPECT_EQ(readBytes(path), "new");
+        EXPECT_FALSE(hasTemporaryFile(scratch.path()));
+    }
 }
 
 } // namespace

@@ -18,33 +18,22 @@ struct Conversion
 };
 
 // `pieceSize` 0: one thread; otherwise three threads and pieces of that size.
-Conversion convert(const ScratchDirectory &scratch, const std::string &bytes, const std::string &source,
-            const std::string &target, std::size_t pieceSize,
-            const std::function<void(ConvertOptions &)> &adjust = {})
+Conversion convert(const ScratchDirectory &scratch, const std::string &bytes,
+                   const std::string &source, const std::string &target, std::size_t pieceSize,
+                   const Adjust &adjust = {})
 {
-    const fs::path input = scratch.path() / "大文件.txt";
-    const fs::path output = scratch.path() / "输出.txt";
-    writeBytes(input, bytes);
-    fs::remove(output);
-    ConvertOptions options = optionsFor(source, target);
-    if (pieceSize != 0) {
-        options.workers = 3;
-        options.parallelFrom = 0;
-        options.pieceSize = pieceSize;
-    }
-    if (adjust)
-        adjust(options);
-    Conversion run{convertFile(input, output, options), {}};
-    run.output = fs::exists(output) ? readBytes(output) : std::string();
+    Conversion run;
+    run.result = convertBytes(scratch, bytes, source, target, run.output, kDefaultChunkSize,
+                              [&](ConvertOptions &options) {
+                                  if (pieceSize != 0) {
+                                      options.workers = 3;
+                                      options.parallelFrom = 0;
+                                      options.pieceSize = pieceSize;
+                                  }
+                                  if (adjust)
+                                      adjust(options);
+                              });
     return run;
-}
-
-std::string repeated(const std::string &text, int times)
-{
-    std::string all;
-    for (int i = 0; i < times; ++i)
-        all += text;
-    return all;
 }
 
 std::string withCrLf(const std::string &utf8)
@@ -61,23 +50,17 @@ struct PieceCase
     std::string target;
     std::string mark;
     std::string fixtureName;
+    bool crlf = false; // line feeds turned into CR LF
 };
 
-void PrintTo(const PieceCase &c, std::ostream *os)
-{
-    *os << c.fixtureName << " " << c.source << " -> " << c.target;
-}
-
-class InPieces : public testing::TestWithParam<PieceCase>
-{
-protected:
-    ScratchDirectory scratch;
-};
+using InPieces = ScratchTest<PieceCase>;
 
 TEST_P(InPieces, GiveExactlyWhatOneThreadGives)
 {
     const PieceCase &c = GetParam();
-    const std::string bytes = c.mark + repeated(fixture(c.fixtureName), 9);
+    std::string bytes = c.mark + repeated(fixture(c.fixtureName), 9);
+    if (c.crlf)
+        bytes = withCrLf(bytes);
     const Conversion serial = convert(scratch, bytes, c.source, c.target, 0);
     ASSERT_EQ(serial.result.outcome, Outcome::Converted);
     for (std::size_t pieceSize : {1, 2, 3, 5, 8, 13, 64, 1000}) {
@@ -95,6 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                     PieceCase{"GB2312", "Big5", "", "common.gb2312"},
                     PieceCase{"Big5", "UTF-8", "", "common.big5"},
                     PieceCase{"UTF-8", "GB18030", "", "wide.utf-8"},
+                    PieceCase{"UTF-8", "GB18030", "", "common.utf-8", true},
                     PieceCase{"UTF-8", "UTF-32", kUtf8Mark, "wide.utf-8"},
                     PieceCase{"UTF-16", "UTF-8", "", "wide.utf-16-le"},
                     PieceCase{"UTF-16", "GB18030", kUtf16BeMark, "wide.utf-16-be"},
@@ -102,43 +86,33 @@ INSTANTIATE_TEST_SUITE_P(
                     PieceCase{"UTF-32", "UTF-8", kUtf32BeMark, "wide.utf-32-be"},
                     PieceCase{"UTF-32", "UTF-16", "", "wide.utf-32-le"}));
 
-TEST(Pieces, KeepCrLfWhateverThePieceEdges)
-{
-    ScratchDirectory scratch;
-    const std::string text = withCrLf(repeated(fixture("common.utf-8"), 5));
-    std::string expected;
-    ASSERT_EQ(convertBytes(scratch, text, "UTF-8", "GB18030", expected).outcome,
-              Outcome::Converted);
-    for (std::size_t pieceSize = 1; pieceSize <= 12; ++pieceSize)
-        EXPECT_EQ(convert(scratch, text, "UTF-8", "GB18030", pieceSize).output, expected);
-}
-
 TEST(Pieces, ReportTheFirstErrorInFileOrderWithItsLine)
 {
     ScratchDirectory scratch;
     const std::string lines = repeated("中文\n", 20);
-    // Line 21 cannot be encoded in GBK; line 41 is not valid UTF-8.
-    const std::string bytes = lines + "\xF0\x9F\x98\x80\n" + lines + "\xFF\n" + lines;
-    for (std::size_t pieceSize : {1, 7, 30, 200}) {
-        const Conversion run = convert(scratch, bytes, "UTF-8", "GBK", pieceSize);
-        EXPECT_EQ(run.result.outcome, Outcome::Unrepresentable) << pieceSize;
-        EXPECT_EQ(run.result.line, 21u) << pieceSize;
-        EXPECT_EQ(run.result.character, U'\U0001F600') << pieceSize;
-        EXPECT_TRUE(run.output.empty());
-        EXPECT_FALSE(hasTemporaryFile(scratch.path()));
+    const struct
+    {
+        std::string bytes, source;
+        Outcome outcome;
+        std::uint64_t line;
+        char32_t character;
+    } cases[] = {
+        // Line 21 cannot be encoded in GBK; line 41 is not valid UTF-8.
+        {lines + "\xF0\x9F\x98\x80\n" + lines + "\xFF\n" + lines, "UTF-8",
+         Outcome::Unrepresentable, 21, U'\U0001F600'},
+        {lines + lines + "\xFF\n" + lines, "UTF-8", Outcome::InvalidSource, 41, 0},
+        // A truncated last character.
+        {repeated("\xD6\xD0\n", 30) + "\x81\x30", "GB18030", Outcome::InvalidSource, 31, 0}};
+    for (const auto &c : cases) {
+        for (std::size_t pieceSize : {1, 7, 10, 30, 200}) {
+            const Conversion run = convert(scratch, c.bytes, c.source, "GBK", pieceSize);
+            EXPECT_EQ(run.result.outcome, c.outcome) << pieceSize;
+            EXPECT_EQ(run.result.line, c.line) << pieceSize;
+            EXPECT_EQ(run.result.character, c.character) << pieceSize;
+            EXPECT_TRUE(run.output.empty());
+            EXPECT_FALSE(hasTemporaryFile(scratch.path()));
+        }
     }
-    const Conversion invalid = convert(scratch, lines + lines + "\xFF\n" + lines, "UTF-8", "GBK", 9);
-    EXPECT_EQ(invalid.result.outcome, Outcome::InvalidSource);
-    EXPECT_EQ(invalid.result.line, 41u);
-}
-
-TEST(Pieces, ReportATruncatedLastCharacter)
-{
-    ScratchDirectory scratch;
-    const std::string bytes = repeated("\xD6\xD0\n", 30) + "\x81\x30";
-    const Conversion run = convert(scratch, bytes, "GB18030", "UTF-8", 10);
-    EXPECT_EQ(run.result.outcome, Outcome::InvalidSource);
-    EXPECT_EQ(run.result.line, 31u);
 }
 
 TEST(Pieces, FallBackToOneThreadForAStretchWithoutLineFeeds)
@@ -206,24 +180,6 @@ TEST(Pieces, LastBoundaryIsAlignedToTheCodeUnit)
               aligned.data() + 4);
 }
 
-TEST(Pieces, BatchOfOneLargeFileUsesAllWorkersWithTheSameResult)
-{
-    ScratchDirectory scratch;
-    const fs::path input = scratch.path() / "一.txt";
-    const std::string bytes = repeated(fixture("wide.gb18030"), 20);
-    writeBytes(input, bytes);
-    BatchOptions options;
-    options.sourceEncoding = "GB18030";
-    options.targetEncoding = "UTF-8";
-    options.outputDirectory = scratch.subdirectory("出");
-    options.workers = 2;
-    options.parallelFrom = 0;
-    options.pieceSize = 32;
-    const auto results = convertBatch({input}, options);
-    ASSERT_EQ(results.at(0).outcome, Outcome::Converted);
-    EXPECT_EQ(readBytes(options.outputDirectory / "一.txt"), repeated(fixture("wide.utf-8"), 20));
-}
-
 // Progress comes once per piece, but once per chunk (here the whole file)
 // without pieces: so the count of reports tells which way a file went.
 TEST(Pieces, AreUsedInABatchOnlyByWorkersWithoutAFileOfTheirOwn)
@@ -235,11 +191,7 @@ TEST(Pieces, AreUsedInABatchOnlyByWorkersWithoutAFileOfTheirOwn)
         inputs.push_back(scratch.path() / name);
         writeBytes(inputs.back(), bytes);
     }
-    BatchOptions options;
-    options.sourceEncoding = "GB18030";
-    options.targetEncoding = "UTF-8";
-    options.outputDirectory = scratch.subdirectory("出");
-    options.workers = 2;
+    BatchOptions options = batchOptions("GB18030", "UTF-8", scratch.subdirectory("出"), 2);
     options.parallelFrom = 0;
     options.pieceSize = 32;
     std::atomic<int> reports{0};
@@ -247,6 +199,7 @@ TEST(Pieces, AreUsedInABatchOnlyByWorkersWithoutAFileOfTheirOwn)
 
     ASSERT_EQ(convertBatch({inputs[0]}, options).at(0).outcome, Outcome::Converted);
     EXPECT_GT(reports.load(), 10);
+    EXPECT_EQ(readBytes(options.outputDirectory / "一.txt"), repeated(fixture("wide.utf-8"), 20));
 
     reports = 0;
     for (const FileResult &result : convertBatch(inputs, options))

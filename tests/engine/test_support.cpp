@@ -70,6 +70,24 @@ bool hasTemporaryFile(const fs::path &directory)
     });
 }
 
+std::map<std::string, std::string> snapshot(const fs::path &directory)
+{
+    std::map<std::string, std::string> tree;
+    for (const auto &entry : fs::recursive_directory_iterator(directory))
+        tree[entry.path().string()] = entry.is_regular_file() ? readBytes(entry.path())
+                                      : entry.is_directory()  ? "/"
+                                                              : "?";
+    return tree;
+}
+
+std::string repeated(const std::string &text, int times)
+{
+    std::string all;
+    for (int i = 0; i < times; ++i)
+        all += text;
+    return all;
+}
+
 std::string fixture(const std::string &name)
 {
     return readBytes(fs::path(VELLORAN_ENGINE_FIXTURES) / name);
@@ -85,41 +103,43 @@ ConvertOptions optionsFor(const std::string &source, const std::string &target,
     return options;
 }
 
-FileResult convertBytes(const ScratchDirectory &scratch, const std::string &bytes,
-                        const std::string &source, const std::string &target, std::string &output,
-                        std::size_t chunkSize)
+BatchOptions batchOptions(const std::string &source, const std::string &target,
+                          const fs::path &outputDirectory, unsigned workers)
 {
-    const fs::path input = scratch.path() / "输入.txt";
-    const fs::path result = scratch.path() / "输出.txt";
-    writeBytes(input, bytes);
-    fs::remove(result);
-    const FileResult outcome = convertFile(input, result, optionsFor(source, target, chunkSize));
-    output = fs::exists(result) ? readBytes(result) : std::string();
-    return outcome;
+    BatchOptions options;
+    options.sourceEncoding = source;
+    options.targetEncoding = target;
+    options.outputDirectory = outputDirectory;
+    options.workers = workers;
+    return options;
 }
 
-const char *outcomeName(Outcome outcome)
+fs::path convertedPath(const ScratchDirectory &scratch)
 {
-    switch (outcome) {
-    case Outcome::Converted:
-        return "Converted";
-    case Outcome::CannotRead:
-        return "CannotRead";
-    case Outcome::CannotWrite:
-        return "CannotWrite";
-    case Outcome::InvalidSource:
-        return "InvalidSource";
-    case Outcome::Unrepresentable:
-        return "Unrepresentable";
-    case Outcome::Cancelled:
-        return "Cancelled";
-    }
-    return "?";
+    return scratch.path() / "输出.txt";
+}
+
+FileResult convertBytes(const ScratchDirectory &scratch, const std::string &bytes,
+                        const std::string &source, const std::string &target, std::string &output,
+                        std::size_t chunkSize, const Adjust &adjust)
+{
+    const fs::path input = scratch.path() / "输入.txt";
+    const fs::path result = convertedPath(scratch);
+    writeBytes(input, bytes);
+    fs::remove(result);
+    ConvertOptions options = optionsFor(source, target, chunkSize);
+    if (adjust)
+        adjust(options);
+    const FileResult outcome = convertFile(input, result, options);
+    output = fs::exists(result) ? readBytes(result) : std::string();
+    return outcome;
 }
 
 } // namespace velloran::test
 
 void velloran::PrintTo(Outcome outcome, std::ostream *os)
 {
-    *os << test::outcomeName(outcome);
+    static const char *const names[] = {"Converted",     "CannotRead",      "CannotWrite",
+                                        "InvalidSource", "Unrepresentable", "Cancelled"};
+    *os << names[static_cast<int>(outcome)];
 }

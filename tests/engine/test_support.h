@@ -4,8 +4,13 @@
 
 #include "velloran/engine.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace velloran::test {
@@ -38,6 +43,10 @@ void writeBytes(const fs::path &path, const std::string &bytes);
 std::vector<std::string> namesIn(const fs::path &directory);
 // True when `directory` holds a leftover temporary output file.
 bool hasTemporaryFile(const fs::path &directory);
+// Every path under `directory` with the contents of its regular files ("/"
+// for a directory, "?" otherwise), to show that something left them alone.
+std::map<std::string, std::string> snapshot(const fs::path &directory);
+std::string repeated(const std::string &text, int times);
 
 // A stored fixture written by fixtures/generate.py, e.g. "common.utf-8".
 std::string fixture(const std::string &name);
@@ -51,14 +60,40 @@ inline const std::string kUtf32BeMark = std::string("\x00\x00\xFE\xFF", 4);
 
 ConvertOptions optionsFor(const std::string &source, const std::string &target,
                           std::size_t chunkSize = kDefaultChunkSize);
+BatchOptions batchOptions(const std::string &source, const std::string &target,
+                          const fs::path &outputDirectory, unsigned workers = 1);
 
+using Adjust = std::function<void(ConvertOptions &)>;
+
+// Where convertBytes writes.
+fs::path convertedPath(const ScratchDirectory &scratch);
 // Converts `bytes` from `source` to `target` through real files in `scratch`;
 // the converted bytes end up in `output` (empty if nothing was written).
 FileResult convertBytes(const ScratchDirectory &scratch, const std::string &bytes,
                         const std::string &source, const std::string &target, std::string &output,
-                        std::size_t chunkSize = kDefaultChunkSize);
+                        std::size_t chunkSize = kDefaultChunkSize, const Adjust &adjust = {});
 
-const char *outcomeName(Outcome outcome);
+// A parameterised test with its own scratch directory.
+template <class Param>
+class ScratchTest : public testing::TestWithParam<Param>
+{
+protected:
+    ScratchDirectory scratch;
+};
+
+// Names a case by its `label`, followed by the chunk size when it comes in a
+// tuple with one.
+template <class Case>
+std::string labelOf(const Case &c)
+{
+    return c.label;
+}
+template <class Case>
+std::string labelOf(const std::tuple<Case, std::size_t> &c)
+{
+    return std::get<0>(c).label + "_chunk" + std::to_string(std::get<1>(c));
+}
+inline constexpr auto byLabel = [](const auto &info) { return labelOf(info.param); };
 
 } // namespace velloran::test
 
