@@ -136,12 +136,6 @@ TEST_F(Batch, SeveralWorkersGiveTheSameResultsAndBytesAsOne)
         EXPECT_EQ(readBytes(parallelOut / name), readBytes(serialOut / name)) << name;
 }
 
-TEST_F(Batch, HardwareThreadsByDefault)
-{
-    const auto results = convertBatch({input("a.txt", "a"), input("b.txt", "b")}, options(0));
-    EXPECT_EQ(outcomes(results), (std::vector<Outcome>{Outcome::Converted, Outcome::Converted}));
-}
-
 TEST_F(Batch, CancelMidFileAbandonsItAndTheRest)
 {
     const fs::path first = input("第一.txt", std::string(100, 'a'));

@@ -100,30 +100,31 @@ std::vector<ConversionCase> againstPython()
 
 INSTANTIATE_TEST_SUITE_P(Python, Converts, testing::ValuesIn(againstPython()), byLabel);
 
-// An input mark decides the source and is not part of the text.
+// `text` in `codec` after `mark`, read as `source`: the mark decides the
+// source and is not part of the text.
+ConversionCase marked(const std::string &label, const std::string &mark, const std::string &text,
+                      const std::string &codec, const std::string &source)
+{
+    return {label, {mark, text + "." + codec}, source, "UTF-8", {"", text + ".utf-8"}};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     InputMarks, Converts,
     testing::Values(
-        ConversionCase{"utf8_over_gb18030", {kUtf8Mark, "common.utf-8"}, "GB18030", "UTF-8",
-                       {"", "common.utf-8"}},
-        ConversionCase{"utf16le_over_utf8", {kUtf16LeMark, "wide.utf-16-le"}, "UTF-8", "UTF-8",
-                       {"", "wide.utf-8"}},
-        ConversionCase{"utf16be_over_utf16", {kUtf16BeMark, "wide.utf-16-be"}, "UTF-16", "UTF-8",
-                       {"", "wide.utf-8"}},
-        ConversionCase{"utf16be_over_gbk", {kUtf16BeMark, "common.utf-16-be"}, "GBK", "UTF-8",
-                       {"", "common.utf-8"}},
-        ConversionCase{"utf32le_not_utf16le", {kUtf32LeMark, "wide.utf-32-le"}, "UTF-16",
-                       "UTF-8", {"", "wide.utf-8"}},
-        ConversionCase{"utf32be_over_big5", {kUtf32BeMark, "wide.utf-32-be"}, "Big5", "UTF-8",
-                       {"", "wide.utf-8"}},
-        ConversionCase{"utf32le_over_utf32", {kUtf32LeMark, "common.utf-32-le"}, "UTF-32",
-                       "UTF-8", {"", "common.utf-8"}},
-        ConversionCase{"utf16_without_mark_is_le", {"", "wide.utf-16-le"}, "UTF-16", "UTF-8",
-                       {"", "wide.utf-8"}},
-        ConversionCase{"utf32_without_mark_is_le", {"", "wide.utf-32-le"}, "UTF-32", "UTF-8",
-                       {"", "wide.utf-8"}},
-        ConversionCase{"only_the_first_mark_is_stripped", {kUtf8Mark + kUtf8Mark + "a"}, "UTF-8",
-                       "UTF-8", {kUtf8Mark + "a"}},
+        marked("utf8_over_gb18030", kUtf8Mark, "common", "utf-8", "GB18030"),
+        marked("utf16le_over_utf8", kUtf16LeMark, "wide", "utf-16-le", "UTF-8"),
+        marked("utf16be_over_utf16", kUtf16BeMark, "wide", "utf-16-be", "UTF-16"),
+        marked("utf16be_over_gbk", kUtf16BeMark, "common", "utf-16-be", "GBK"),
+        marked("utf32le_not_utf16le", kUtf32LeMark, "wide", "utf-32-le", "UTF-16"),
+        marked("utf32be_over_big5", kUtf32BeMark, "wide", "utf-32-be", "Big5"),
+        marked("utf32le_over_utf32", kUtf32LeMark, "common", "utf-32-le", "UTF-32"),
+        marked("utf16_without_mark_is_le", "", "wide", "utf-16-le", "UTF-16"),
+        marked("utf32_without_mark_is_le", "", "wide", "utf-32-le", "UTF-32"),
+        ConversionCase{"only_the_first_mark_is_stripped",
+                       {kUtf8Mark + kUtf8Mark + "a"},
+                       "UTF-8",
+                       "UTF-8",
+                       {kUtf8Mark + "a"}},
         ConversionCase{"only_a_mark_gives_an_empty_file", {kUtf16BeMark}, "UTF-16", "UTF-16", {}},
         ConversionCase{"utf7_signature_is_ordinary_text", {"+/v8-"}, "GBK", "UTF-8", {"+/v8-"}},
         ConversionCase{"no_mark_for_utf8", {kUtf8Mark + "abc"}, "UTF-8", "UTF-8", {"abc"}},
@@ -135,9 +136,9 @@ const std::string kLineEnds = "one\r\ntwo\rthree\n\r\n\n\r";
 
 INSTANTIATE_TEST_SUITE_P(
     LineEnds, Converts,
-    testing::Values(
-        ConversionCase{"kept_in_gbk", {kLineEnds}, "UTF-8", "GBK", {kLineEnds}},
-        ConversionCase{"kept_in_utf16", {kLineEnds}, "GB18030", "UTF-16", {asUtf16Le(kLineEnds)}}),
+    testing::Values(ConversionCase{"kept_in_gbk", {kLineEnds}, "UTF-8", "GBK", {kLineEnds}},
+                    ConversionCase{
+                        "kept_in_utf16", {kLineEnds}, "GB18030", "UTF-16", {asUtf16Le(kLineEnds)}}),
     byLabel);
 
 std::vector<ConversionCase> emptyInputs()

@@ -18,79 +18,69 @@ struct ErrorCase
     char32_t character = 0;
 };
 
-using FirstError = ScratchTest<std::tuple<ErrorCase, std::size_t>>;
+using FirstError = ScratchTest<ErrorCase>;
 
-TEST_P(FirstError, IsReportedWithItsLineAndNothingIsWritten)
+TEST_P(FirstError, IsReportedWithItsLineAndNothingIsWrittenAtEveryChunkSize)
 {
-    const auto &[c, chunkSize] = GetParam();
-    std::string output;
-    const FileResult result = convertBytes(scratch, c.input, c.source, c.target, output, chunkSize);
-    EXPECT_EQ(result.outcome, c.outcome);
-    EXPECT_EQ(result.line, c.line);
-    EXPECT_EQ(static_cast<std::uint32_t>(result.character),
-              static_cast<std::uint32_t>(c.character));
-    EXPECT_FALSE(fs::exists(convertedPath(scratch)));
-    EXPECT_FALSE(hasTemporaryFile(scratch.path()));
+    const ErrorCase &c = GetParam();
+    for (std::size_t chunkSize :
+         {std::size_t{1}, std::size_t{3}, std::size_t{100}, kDefaultChunkSize}) {
+        std::string output;
+        const FileResult result =
+            convertBytes(scratch, c.input, c.source, c.target, output, chunkSize);
+        EXPECT_EQ(result.outcome, c.outcome) << chunkSize;
+        EXPECT_EQ(result.line, c.line) << chunkSize;
+        EXPECT_EQ(static_cast<std::uint32_t>(result.character),
+                  static_cast<std::uint32_t>(c.character))
+            << chunkSize;
+        EXPECT_FALSE(fs::exists(convertedPath(scratch)));
+        EXPECT_FALSE(hasTemporaryFile(scratch.path()));
+    }
 }
 
 const std::string kUtf16Text = std::string("a\0\n\0b", 5);
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, FirstError,
-    testing::Combine(
-        testing::Values(
-            ErrorCase{"invalid_utf8_at_start", "\xFFxyz\n", "UTF-8", "UTF-16",
-                      Outcome::InvalidSource, 1},
-            ErrorCase{"invalid_gb18030_at_start", "\xFF\n", "GB18030", "UTF-8",
-                      Outcome::InvalidSource, 1},
-            ErrorCase{"invalid_gb18030_in_the_middle", "ab\r\ncd\n\xD6\xD0\xFF\nmore\n", "GB18030",
-                      "UTF-8", Outcome::InvalidSource, 3},
-            ErrorCase{"invalid_utf8_after_crlf", "a\r\nb\r\n\xC3\x28\n", "UTF-8", "GBK",
-                      Outcome::InvalidSource, 3},
-            ErrorCase{"carriage_returns_are_not_lines", "a\rb\r\xFF", "UTF-8", "GBK",
-                      Outcome::InvalidSource, 1},
-            ErrorCase{"utf8_encoded_surrogate", "x\n\xED\xA0\x80", "UTF-8", "UTF-16",
-                      Outcome::InvalidSource, 2},
-            ErrorCase{"unpaired_utf16_trail_surrogate", std::string("\n\0\x00\xDCz\0", 6), "UTF-16",
-                      "UTF-8", Outcome::InvalidSource, 2},
-            ErrorCase{"truncated_utf8_at_end", "x\ny\n\xE4\xB8", "UTF-8", "GB18030",
-                      Outcome::InvalidSource, 3},
-            ErrorCase{"truncated_gb18030_four_byte_at_end", "\n\x81\x30\x84", "GB18030", "UTF-8",
-                      Outcome::InvalidSource, 2},
-            ErrorCase{"odd_length_utf16", kUtf16Text, "UTF-16", "UTF-8", Outcome::InvalidSource, 2},
-            ErrorCase{"lone_lead_surrogate_at_end", std::string("\n\0\x3D\xD8", 4), "UTF-16",
-                      "UTF-8", Outcome::InvalidSource, 2},
-            ErrorCase{"sharp_s_to_gb2312", "x\ny\n\xC3\x9Fz\n", "UTF-8", "GB2312",
-                      Outcome::Unrepresentable, 3, U'\u00DF'},
-            ErrorCase{"e_acute_to_big5", "\xC3\xA9", "UTF-8", "Big5", Outcome::Unrepresentable, 1,
-                      U'\u00E9'},
-            ErrorCase{"emoji_to_big5", "a\r\n\xF0\x9F\x98\x80\n", "UTF-8", "Big5",
-                      Outcome::Unrepresentable, 2, U'\U0001F600'},
-            ErrorCase{"emoji_from_utf16_to_gbk", std::string("\n\0\n\0\x3D\xD8\x00\xDE", 8),
-                      "UTF-16", "GBK", Outcome::Unrepresentable, 3, U'\U0001F600'},
-            ErrorCase{"simplified_hanzi_to_big5", "\xE4\xB8\xAD\n\xE8\xBF\x99", "UTF-8", "Big5",
-                      Outcome::Unrepresentable, 2, U'\u8FD9'},
-            ErrorCase{"unrepresentable_before_invalid", "\xC3\x9F\n\xFF", "UTF-8", "GB2312",
-                      Outcome::Unrepresentable, 1, U'\u00DF'},
-            ErrorCase{"invalid_before_unrepresentable", "a\n\xFF\n\xC3\x9F", "UTF-8", "GB2312",
-                      Outcome::InvalidSource, 2},
-            ErrorCase{"after_many_chunks", repeated("\xE4\xB8\xAD line\r\n", 4000) + "\xC3\x9F",
-                      "UTF-8", "GB2312", Outcome::Unrepresentable, 4001, U'\u00DF'}),
-        testing::Values<std::size_t>(1, 3, 100, kDefaultChunkSize)),
+    testing::Values(
+        ErrorCase{"invalid_utf8_at_start", "\xFFxyz\n", "UTF-8", "UTF-16", Outcome::InvalidSource,
+                  1},
+        ErrorCase{"invalid_gb18030_at_start", "\xFF\n", "GB18030", "UTF-8", Outcome::InvalidSource,
+                  1},
+        ErrorCase{"invalid_gb18030_in_the_middle", "ab\r\ncd\n\xD6\xD0\xFF\nmore\n", "GB18030",
+                  "UTF-8", Outcome::InvalidSource, 3},
+        ErrorCase{"invalid_utf8_after_crlf", "a\r\nb\r\n\xC3\x28\n", "UTF-8", "GBK",
+                  Outcome::InvalidSource, 3},
+        ErrorCase{"carriage_returns_are_not_lines", "a\rb\r\xFF", "UTF-8", "GBK",
+                  Outcome::InvalidSource, 1},
+        ErrorCase{"utf8_encoded_surrogate", "x\n\xED\xA0\x80", "UTF-8", "UTF-16",
+                  Outcome::InvalidSource, 2},
+        ErrorCase{"unpaired_utf16_trail_surrogate", std::string("\n\0\x00\xDCz\0", 6), "UTF-16",
+                  "UTF-8", Outcome::InvalidSource, 2},
+        ErrorCase{"truncated_utf8_at_end", "x\ny\n\xE4\xB8", "UTF-8", "GB18030",
+                  Outcome::InvalidSource, 3},
+        ErrorCase{"truncated_gb18030_four_byte_at_end", "\n\x81\x30\x84", "GB18030", "UTF-8",
+                  Outcome::InvalidSource, 2},
+        ErrorCase{"odd_length_utf16", kUtf16Text, "UTF-16", "UTF-8", Outcome::InvalidSource, 2},
+        ErrorCase{"lone_lead_surrogate_at_end", std::string("\n\0\x3D\xD8", 4), "UTF-16", "UTF-8",
+                  Outcome::InvalidSource, 2},
+        ErrorCase{"sharp_s_to_gb2312", "x\ny\n\xC3\x9Fz\n", "UTF-8", "GB2312",
+                  Outcome::Unrepresentable, 3, U'\u00DF'},
+        ErrorCase{"e_acute_to_big5", "\xC3\xA9", "UTF-8", "Big5", Outcome::Unrepresentable, 1,
+                  U'\u00E9'},
+        ErrorCase{"emoji_to_big5", "a\r\n\xF0\x9F\x98\x80\n", "UTF-8", "Big5",
+                  Outcome::Unrepresentable, 2, U'\U0001F600'},
+        ErrorCase{"emoji_from_utf16_to_gbk", std::string("\n\0\n\0\x3D\xD8\x00\xDE", 8), "UTF-16",
+                  "GBK", Outcome::Unrepresentable, 3, U'\U0001F600'},
+        ErrorCase{"simplified_hanzi_to_big5", "\xE4\xB8\xAD\n\xE8\xBF\x99", "UTF-8", "Big5",
+                  Outcome::Unrepresentable, 2, U'\u8FD9'},
+        ErrorCase{"unrepresentable_before_invalid", "\xC3\x9F\n\xFF", "UTF-8", "GB2312",
+                  Outcome::Unrepresentable, 1, U'\u00DF'},
+        ErrorCase{"invalid_before_unrepresentable", "a\n\xFF\n\xC3\x9F", "UTF-8", "GB2312",
+                  Outcome::InvalidSource, 2},
+        ErrorCase{"after_many_chunks", repeated("\xE4\xB8\xAD line\r\n", 4000) + "\xC3\x9F",
+                  "UTF-8", "GB2312", Outcome::Unrepresentable, 4001, U'\u00DF'}),
     byLabel);
-
-TEST(FailedFile, LeavesTheExistingOutputUntouched)
-{
-    ScratchDirectory scratch;
-    const fs::path input = scratch.path() / "坏.txt";
-    const fs::path output = scratch.path() / "旧.txt";
-    writeBytes(input, "good\nbad \xFF\n");
-    writeBytes(output, "previous contents");
-    EXPECT_EQ(convertFile(input, output, optionsFor("UTF-8", "UTF-16")).outcome,
-              Outcome::InvalidSource);
-    EXPECT_EQ(readBytes(output), "previous contents");
-    EXPECT_FALSE(hasTemporaryFile(scratch.path()));
-}
 
 } // namespace
 } // namespace velloran::test

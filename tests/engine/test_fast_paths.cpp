@@ -54,8 +54,7 @@ public:
         const std::size_t step = chunk == 0 ? std::max<std::size_t>(input.size(), 1) : chunk;
         for (std::size_t at = 0;; at += step) {
             const std::size_t count = at < input.size() ? std::min(step, input.size() - at) : 0;
-            if (!transcoder.convert(input.data() + at, input.data() + at + count, count == 0,
-                                    sink))
+            if (!transcoder.convert(input.data() + at, input.data() + at + count, count == 0, sink))
                 return std::nullopt;
             if (count == 0)
                 return sink.text;
@@ -167,8 +166,8 @@ TEST_P(FastPath, RandomMixturesMatchIcuAtEveryChunkSize)
             ASSERT_NO_FATAL_FAILURE(decoding.expectSame(bytes, chunk));
             if (const auto text = decoding.run(bytes, 0, false)) {
                 ASSERT_NO_FATAL_FAILURE(utf8Source.expectSame(*text, chunk));
-                ASSERT_NO_FATAL_FAILURE(utf8Source.expectSame(corrupt ? *text + "\xE4" : *text,
-                                                              chunk));
+                ASSERT_NO_FATAL_FAILURE(
+                    utf8Source.expectSame(corrupt ? *text + "\xE4" : *text, chunk));
             }
             ASSERT_NO_FATAL_FAILURE(encoding16.expectSame(bytes, chunk));
         }
@@ -177,7 +176,9 @@ TEST_P(FastPath, RandomMixturesMatchIcuAtEveryChunkSize)
 
 INSTANTIATE_TEST_SUITE_P(Encodings, FastPath,
                          testing::Values("GB18030", "GBK", "GB2312", "Big5", "UTF-8"),
-                         [](const auto &info) { return info.param == "UTF-8" ? "UTF8" : info.param; });
+                         [](const auto &info) {
+                             return info.param == "UTF-8" ? "UTF8" : info.param;
+                         });
 
 TEST(FastPaths, AreChosenForTheTableAndUtf8Encodings)
 {

@@ -10,7 +10,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace velloran::test {
@@ -61,7 +60,7 @@ inline const std::string kUtf32BeMark = std::string("\x00\x00\xFE\xFF", 4);
 ConvertOptions optionsFor(const std::string &source, const std::string &target,
                           std::size_t chunkSize = kDefaultChunkSize);
 BatchOptions batchOptions(const std::string &source, const std::string &target,
-                          const fs::path &outputDirectory, unsigned workers = 1);
+                          const fs::path &outputDirectory, unsigned workers = 0);
 
 using Adjust = std::function<void(ConvertOptions &)>;
 
@@ -74,26 +73,14 @@ FileResult convertBytes(const ScratchDirectory &scratch, const std::string &byte
                         std::size_t chunkSize = kDefaultChunkSize, const Adjust &adjust = {});
 
 // A parameterised test with its own scratch directory.
-template <class Param>
-class ScratchTest : public testing::TestWithParam<Param>
+template <class Param> class ScratchTest : public testing::TestWithParam<Param>
 {
 protected:
     ScratchDirectory scratch;
 };
 
-// Names a case by its `label`, followed by the chunk size when it comes in a
-// tuple with one.
-template <class Case>
-std::string labelOf(const Case &c)
-{
-    return c.label;
-}
-template <class Case>
-std::string labelOf(const std::tuple<Case, std::size_t> &c)
-{
-    return std::get<0>(c).label + "_chunk" + std::to_string(std::get<1>(c));
-}
-inline constexpr auto byLabel = [](const auto &info) { return labelOf(info.param); };
+// Names a parameterised case by its `label`.
+inline constexpr auto byLabel = [](const auto &info) { return info.param.label; };
 
 } // namespace velloran::test
 
