@@ -11,6 +11,7 @@ namespace {
 struct IcuHandOver
 {
     bool owesOutput = false;
+    bool busy = false; // ICU holds part of a character
 
     Step settle(UErrorCode error)
     {
@@ -20,6 +21,28 @@ struct IcuHandOver
         return U_FAILURE(error) ? Step::Failed : Step::Done;
     }
 };
+
+// The loop both directions share: table lookups for as long as they go, then
+// one step through ICU, until the input is used up or the target is full.
+// `lookUp(limit)` fills the target no further than `limit`; `throughIcu()`
+// hands ICU the next character.
+template <typename In, typename Out, typename LookUp, typename ThroughIcu>
+Step alternate(IcuHandOver &icu, const In *&source, const In *end, Out *&target, Out *targetEnd,
+               LookUp lookUp, ThroughIcu throughIcu)
+{
+    while (source != end || icu.owesOutput) {
+        if (targetEnd - target < kIcuCharacterRoom)
+            return Step::TargetFull;
+        if (!icu.busy && !icu.owesOutput) {
+            lookUp(targetEnd - kIcuCharacterRoom);
+            if (source == end || targetEnd - target < kIcuCharacterRoom)
+                continue;
+        }
+        if (const Step step = throughIcu(); step != Step::Done)
+            return step;
+    }
+    return Step::Done;
+}
 
 // Up to this many bytes go to ICU per call on the slow path: one character
 // of any table converter, so ICU never decodes far past where it is needed.
@@ -36,19 +59,14 @@ public:
     Step decode(const char *&source, const char *end, UChar *&target, UChar *targetEnd,
                 bool last) override
     {
-        while (source != end || m_handOver.owesOutput) {
-            if (targetEnd - target < kIcuCharacterRoom)
-                return Step::TargetFull;
-            if (!m_icuBusy && !m_handOver.owesOutput) {
-                lookUp(source, end, target, targetEnd - kIcuCharacterRoom);
-                if (source == end || targetEnd - target < kIcuCharacterRoom)
-                    continue;
-            }
-            if (const Step step =
-                    throughIcu(source, std::min(end, source + kIcuWindow), target, targetEnd);
-                step != Step::Done)
-                return step;
-        }
+        const Step step = alternate(
+            m_handOver, source, end, target, targetEnd,
+            [&](const UChar *limit) { lookUp(source, end, target, limit); },
+            [&] {
+                return throughIcu(source, std::min(end, source + kIcuWindow), target, targetEnd);
+            });
+        if (step != Step::Done)
+            return step;
         return last ? flush(target, targetEnd) : Step::Done;
     }
 
@@ -85,10 +103,9 @@ private:
     Step throughIcu(const char *&source, const char *end, UChar *&target, UChar *targetEnd)
     {
         UErrorCode error = U_ZERO_ERROR;
-        ucnv_toUnicode(m_converter.get(), &target, targetEnd, &source, end, nullptr, false,
-                       &error);
+        ucnv_toUnicode(m_converter.get(), &target, targetEnd, &source, end, nullptr, false, &error);
         UErrorCode countError = U_ZERO_ERROR;
-        m_icuBusy = ucnv_toUCountPending(m_converter.get(), &countError) > 0;
+        m_handOver.busy = ucnv_toUCountPending(m_converter.get(), &countError) > 0;
         return m_handOver.settle(error);
     }
 
@@ -98,14 +115,13 @@ private:
         const char *none = nullptr;
         UErrorCode error = U_ZERO_ERROR;
         ucnv_toUnicode(m_converter.get(), &target, targetEnd, &none, none, nullptr, true, &error);
-        m_icuBusy = false;
+        m_handOver.busy = false;
         return m_handOver.settle(error);
     }
 
     Converter &m_converter;
     std::shared_ptr<const DecodeTable> m_table;
     IcuHandOver m_handOver;
-    bool m_icuBusy = false;
 };
 
 class TableEncoder : public TextEncoder
@@ -119,18 +135,12 @@ public:
     Step encode(const UChar *&source, const UChar *end, char *&target, char *targetEnd,
                 bool last) override
     {
-        while (source != end || m_handOver.owesOutput) {
-            if (targetEnd - target < kIcuCharacterRoom)
-                return Step::TargetFull;
-            if (!m_icuBusy && !m_handOver.owesOutput) {
-                lookUp(source, end, target, targetEnd - kIcuCharacterRoom);
-                if (source == end || targetEnd - target < kIcuCharacterRoom)
-                    continue;
-            }
-            if (const Step step = throughIcu(source, source + (source != end), target, targetEnd);
-                step != Step::Done)
-                return step;
-        }
+        const Step step = alternate(
+            m_handOver, source, end, target, targetEnd,
+            [&](const char *limit) { lookUp(source, end, target, limit); },
+            [&] { return throughIcu(source, source + (source != end), target, targetEnd); });
+        if (step != Step::Done)
+            return step;
         return last ? throughIcu(source, end, target, targetEnd, true) : Step::Done;
     }
 
@@ -165,14 +175,13 @@ private:
         ucnv_fromUnicode(m_converter.get(), &target, targetEnd, &source, end, nullptr, flush,
                          &error);
         UErrorCode countError = U_ZERO_ERROR;
-        m_icuBusy = ucnv_fromUCountPending(m_converter.get(), &countError) > 0;
+        m_handOver.busy = ucnv_fromUCountPending(m_converter.get(), &countError) > 0;
         return m_handOver.settle(error);
     }
 
     Converter &m_converter;
     std::shared_ptr<const EncodeTable> m_table;
     IcuHandOver m_handOver;
-    bool m_icuBusy = false;
 };
 
 } // namespace
