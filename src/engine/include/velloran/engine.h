@@ -48,7 +48,17 @@ enum class Outcome {
     InvalidSource,   // bytes that are not valid in the source encoding
     Unrepresentable, // a character that the target encoding cannot represent
     Cancelled,       // not converted because the run was cancelled
+    // Refused by a run's plan or its guards; nothing is written for these:
+    SharedOutput,    // an earlier entry writes the same output path, or this entry's
+                     // input is an earlier entry's output (FileResult::sameAs names it)
+    AlreadyUtf8,     // a legacy source (GB18030, GBK, GB2312, Big5) was chosen, but the
+                     // file is valid UTF-8 with characters at U+0800 and above
+    Undecided,       // the source was "detect" and no encoding could be decided
+                     // (FileResult::reason says why)
 };
+
+// No entry: the value of FileResult::sameAs when it names none.
+inline constexpr std::size_t kNoEntry = static_cast<std::size_t>(-1);
 
 struct FileResult {
     Outcome outcome = Outcome::Converted;
@@ -59,6 +69,19 @@ struct FileResult {
     char32_t character = 0;
     // For CannotRead and CannotWrite: the system's description, for diagnostics.
     std::string message;
+    // The encoding the file was read in: the chosen one, the one its byte-order
+    // mark names, or the detected one. Empty when the file was not read.
+    std::string encoding;
+    // A second opinion. For InvalidSource: an encoding in which the whole file
+    // decodes strictly (a hint for the user). For Converted: the other Chinese
+    // family (GB18030 or Big5) the file confidently looks like and also
+    // decodes in. Empty otherwise.
+    std::string likely;
+    // For Undecided: why, such as "too short" or "GB18030 and Big5 both possible".
+    std::string reason;
+    // For SharedOutput: the earlier entry in the way. For an entry that repeats
+    // an earlier entry's file: that entry, whose result this one shares.
+    std::size_t sameAs = kNoEntry;
 };
 
 // Thrown when ICU cannot resolve an encoding name. A run never falls back to
@@ -79,6 +102,21 @@ bool isKnownEncoding(std::string_view name);
 inline constexpr std::size_t kDefaultChunkSize = 1 << 20;
 inline constexpr std::size_t kDefaultPieceSize = 512 << 10;
 inline constexpr std::uint64_t kDefaultParallelFrom = 16 << 20;
+
+// Settings that trade memory for speed, shared by one file and a whole run.
+struct Tuning {
+    // Bytes read per step. Tests make it tiny to split characters between chunks.
+    // 0 means kDefaultChunkSize; steps are at most 256 MiB whatever is asked.
+    std::size_t chunkSize = kDefaultChunkSize;
+    // A file of at least `parallelFrom` bytes, in an encoding where a line
+    // feed's bytes can only be a line feed (UTF-8, GB18030, GBK, GB2312, Big5,
+    // UTF-16, UTF-32), may be cut into pieces of about `pieceSize` bytes at
+    // line feeds and converted on several threads; the result, the output and
+    // the reported error are exactly those of one thread. Tests make both
+    // sizes tiny; pieceSize 0 means kDefaultPieceSize.
+    std::uint64_t parallelFrom = kDefaultParallelFrom;
+    std::size_t pieceSize = kDefaultPieceSize;
+};
 
 struct ConvertOptions {
     std::string sourceEncoding;
@@ -141,5 +179,129 @@ struct BatchOptions {
 // Throws UnknownEncoding (before touching any file) if either name does not resolve.
 std::vector<FileResult> convertBatch(const std::vector<std::filesystem::path> &inputs,
                                      const BatchOptions &options);
+
+
+// ---------------------------------------------------------------------------
+// Directory scan, the one behind adding a directory and dropping one.
+
+struct ScanOptions {
+    // How many levels of subdirectories are searched: -1 the whole tree, 0 the
+    // directory alone (as does any other negative value), n that many levels.
+    int depth = 0;
+    // File name suffixes to match (the bytes after the last "." of the name,
+    // without the dot), exactly, case included. An empty suffix matches names
+    // without one. A file matches when any suffix matches; no suffix matches nothing.
+    std::vector<std::string> suffixes;
+};
+
+// The files under `directory` whose suffix matches: the directory's own files
+// first, in name order ignoring case, then subdirectory by subdirectory in
+// the same order, each with its whole subtree. Every path is `directory` as
+// given, then "/"-separated names; names are carried as the file system's
+// bytes. Hidden files and directories are left out, and so is anything that
+// is neither a regular file nor a directory (links count as what they lead
+// to). A directory link that leads back to a directory being searched is not
+// followed again. A directory that cannot be read lists as empty.
+std::vector<std::filesystem::path> findFiles(const std::filesystem::path &directory,
+                                             const ScanOptions &options);
+
+// Whether the file name of `file` has the suffix `suffix` (see ScanOptions).
+bool hasSuffix(const std::filesystem::path &file, std::string_view suffix);
+
+// ---------------------------------------------------------------------------
+// Detection of a file's source encoding.
+
+// The source name that asks the engine to detect each file's encoding.
+inline constexpr std::string_view kDetectEncoding = "detect";
+
+struct Detection {
+    // "UTF-8", "UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE", "GB18030" or
+    // "Big5"; empty when undecided.
+    std::string encoding;
+    // For an undecided file: why.
+    std::string reason;
+    // How sure: 100 for a byte-order mark and the UTF rules, otherwise the
+    // confidence of ICU's detector (0 to 100).
+    int confidence = 0;
+};
+
+// Detects the encoding of the file at `path`. A file that cannot be read is
+// undecided with the reason "cannot be read".
+Detection detectEncoding(const std::filesystem::path &path);
+
+// ---------------------------------------------------------------------------
+// Runs: a list of inputs converted under one set of rules. The engine plans
+// the whole run before touching any file, so the window and the command line
+// follow exactly the same rules.
+
+// Where each entry's output goes.
+enum class OutputRule {
+    IntoDirectory, // outputDirectory / the input's file name
+    KeepTree,      // outputDirectory / the input's path relative to its base
+                   // (missing subdirectories are created)
+    InPlace,       // the input's own path: the output replaces the input
+};
+
+struct RunInput {
+    std::filesystem::path path;
+    // The directory the file was found under, for OutputRule::KeepTree. Empty
+    // for a file given directly, which keeps only its file name.
+    std::filesystem::path base;
+};
+
+struct RunOptions {
+    // An encoding name ICU resolves; the source may also be kDetectEncoding.
+    std::string sourceEncoding;
+    std::string targetEncoding;
+    OutputRule outputRule = OutputRule::IntoDirectory;
+    // For IntoDirectory and KeepTree.
+    std::filesystem::path outputDirectory;
+    // Files converted at once; 0 means one per CPU the process may use.
+    unsigned workers = 0;
+    Tuning tuning;
+    // Every step but writing: detection, guards and the strict conversion
+    // run, so the results say what a real run would do; nothing is written.
+    bool dryRun = false;
+    // When set, files in progress are abandoned and the rest are not started;
+    // all of them come back as Cancelled.
+    const std::atomic<bool> *cancel = nullptr;
+    // Optional observers, called from worker threads (they must be
+    // thread-safe). onFileFinished comes once for every entry, planned-out and
+    // cancelled ones included; onFileStarted only for those started.
+    std::function<void(std::size_t index)> onFileStarted;
+    std::function<void(std::size_t index, const FileResult &result)> onFileFinished;
+    std::function<void(std::size_t index, std::uint64_t done, std::uint64_t total)> onBytes;
+};
+
+// What one entry will do.
+struct PlannedEntry {
+    enum class Action {
+        Convert,      // convert input into output
+        Repeat,       // the same file as entry `sameAs`: takes its result
+        SharedOutput, // refused: in the way of entry `sameAs` (see Outcome)
+    };
+    Action action = Action::Convert;
+    std::filesystem::path input;
+    std::filesystem::path output;
+    std::size_t sameAs = kNoEntry;
+};
+
+struct RunPlan {
+    std::vector<PlannedEntry> entries; // one per input, in input order
+};
+
+// Plans a run; reads metadata (to tell the same file however spelled) but
+// writes nothing. Throws UnknownEncoding if a name does not resolve.
+RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options);
+
+// Converts a plan. Results come back in input order, one per entry.
+std::vector<FileResult> executeRun(const RunPlan &plan, const RunOptions &options);
+
+// planRun then executeRun.
+std::vector<FileResult> convertRun(const std::vector<RunInput> &inputs, const RunOptions &options);
+
+// The number of CPUs this process may use: its affinity mask and any cgroup
+// CPU quota, at least 1.
+unsigned usableCpuCount();
 
 } // namespace velloran
