@@ -4,25 +4,64 @@
 #include "convert/conversionrun.h"
 #include "convert/paths.h"
 #include "convert/report.h"
+#include "filelist/entrypaths.h"
 #include "ui/mainwindowui.h"
 #include "ui/translation.h"
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QSpacerItem>
+
+#include <algorithm>
 
 namespace {
 
-QStringList listedEntries(const QListWidget *list)
+// The entries as the list shows them, and their paths as the file system's bytes.
+struct ListedEntries
 {
-    QStringList entries;
-    entries.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        entries << list->item(i)->text();
+    QStringList texts;
+    QList<QByteArray> paths;
+};
+
+ListedEntries listedEntries(const QListWidget *list)
+{
+    ListedEntries entries;
+    for (int i = 0; i < list->count(); ++i) {
+        entries.texts << list->item(i)->text();
+        entries.paths << entryPath(list->item(i));
+    }
     return entries;
+}
+
+// The report is at least this wide, so that a typical path fits on one line
+// in its details.
+constexpr int kReportWidth = 560;
+// Room beside a line of the details: their frame, margins and scroll bar.
+constexpr int kDetailsFrame = 40;
+
+// Widens the report to its details' longest line, at least kReportWidth,
+// where the screen allows. QMessageBox sizes itself from its layout's minimum
+// width, so a spacer across the bottom of its grid widens it; it adds no
+// widget. Must come after every setter that rebuilds the box's layout.
+void widen(QMessageBox &box, const QString &details)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    int longest = 0;
+    for (const QString &line : details.split(QLatin1Char('\n')))
+        longest = std::max(longest, box.fontMetrics().horizontalAdvance(line));
+    const QScreen *screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+    const int available = screen ? screen->availableGeometry().width() : kReportWidth;
+    const int width = std::min(std::max(kReportWidth, longest + kDetailsFrame), available);
+    grid->addItem(new QSpacerItem(width, 0), grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 std::string encodingName(const QComboBox *box)
@@ -50,10 +89,10 @@ void mainwindow::start()
     options.targetEncoding = encodingName(ui->comboBox_2);
     options.outputDirectory = toFileSystemPath(ui->lineEdit->text());
 
-    const QStringList entries = listedEntries(ui->listWidget);
+    const ListedEntries entries = listedEntries(ui->listWidget);
     try {
-        ConversionRun run(this, entries, options);
-        showresult(makeReport(entries, run.exec()));
+        ConversionRun run(this, entries.paths, options);
+        showresult(makeReport(entries.texts, run.exec()));
     } catch (const velloran::UnknownEncoding &unknown) {
         QMessageBox::warning(this, windowTr("转换结果"),
                              unknownEncodingText(QString::fromStdString(unknown.name())));
@@ -69,5 +108,6 @@ void mainwindow::showresult(const RunReport &report)
     if (!details.isEmpty())
         box.setDetailedText(details);
     box.addButton(QMessageBox::Yes)->setText(windowTr("确定(&Y)"));
+    widen(box, details);
     box.exec();
 }

@@ -1,10 +1,9 @@
 #include "filelist/drop.h"
 
+#include "filelist/entrypaths.h"
 #include "filelist/findfiles.h"
 #include "filelist/prompts.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 bool isDroppable(const QString &localPath)
@@ -18,7 +17,7 @@ bool isDroppable(const QString &localPath)
 
 DropSearch::DropSearch(QWidget *parent) : m_parent(parent) {}
 
-std::optional<QStringList> DropSearch::entriesFor(const QString &localPath)
+std::optional<QList<QByteArray>> DropSearch::entriesFor(const QByteArray &localPath)
 {
     if (!m_suffix) {
         m_suffix = askDropSuffix(m_parent);
@@ -29,20 +28,17 @@ std::optional<QStringList> DropSearch::entriesFor(const QString &localPath)
     // A web link among the files has no local path; an empty path would
     // stand for the working directory, which the user never chose.
     if (localPath.isEmpty())
-        return QStringList();
+        return QList<QByteArray>();
 
-    const QFileInfo file(localPath);
-    if (file.isFile())
-        return hassuffix(file, *m_suffix) ? QStringList{localPath} : QStringList();
-
-    const QDir dir(localPath);
-    if (!dir.exists())
-        return QStringList();
+    if (isRegularFile(localPath))
+        return hassuffix(localPath, *m_suffix) ? QList<QByteArray>{localPath} : QList<QByteArray>();
+    if (!isDirectory(localPath))
+        return QList<QByteArray>();
     if (!m_depth) {
         // Asked once, at the first directory; later ones are searched alike.
         m_depth = askDepth(m_parent);
         if (!m_depth)
             return std::nullopt;
     }
-    return findfiles(dir, *m_depth, *m_suffix);
+    return findfilepaths(localPath, *m_depth, *m_suffix);
 }

@@ -3,8 +3,9 @@
 // for how deep to search; nothing is remembered from one drop to the next.
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -22,11 +23,11 @@ public:
     // The prompts are modal to `parent`.
     explicit DropSearch(QWidget *parent);
 
-    // The entries that one dropped local path adds to the list: the file if
-    // its suffix matches, or the matching files under the directory. The
-    // suffix is asked for at the first path, the depth at the first
+    // The entries that one dropped local path (bytes) adds to the list: the
+    // file if its suffix matches, or the matching files under the directory.
+    // The suffix is asked for at the first path, the depth at the first
     // directory. No value when the user cancels a prompt, which ends the drop.
-    std::optional<QStringList> entriesFor(const QString &localPath);
+    std::optional<QList<QByteArray>> entriesFor(const QByteArray &localPath);
 
 private:
     QWidget *m_parent;

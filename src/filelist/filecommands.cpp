@@ -1,10 +1,11 @@
 // The file list's commands: the file dialog, deleting the current entry,
 // adding a directory, and files dragged onto the window. The list widget is
 // the one store of the paths to convert: entries are appended at the end
-// exactly as their source gives them, never sorted, never checked, duplicates
-// kept.
+// exactly as their source gives them, as the file system's bytes (see
+// entrypaths.h), never sorted, never checked, duplicates kept.
 #include "app/mainwindow.h"
 #include "filelist/drop.h"
+#include "filelist/entrypaths.h"
 #include "filelist/findfiles.h"
 #include "filelist/prompts.h"
 #include "ui/mainwindowui.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMimeData>
@@ -24,7 +26,10 @@ void mainwindow::add()
         return;
 
     inputpath = QFileInfo(files.first()).path();
-    ui->listWidget->insertItems(ui->listWidget->count(), files);
+    QList<QByteArray> paths;
+    for (const QString &file : files)
+        paths << chosenPath(file);
+    appendEntries(ui->listWidget, paths);
 }
 
 void mainwindow::deleteitem()
@@ -49,7 +54,7 @@ void mainwindow::addpath()
     const QDir dir(chosen);
     inputpath = dir.path();
     // One level only: subdirectories are searched when a directory is dropped.
-    ui->listWidget->insertItems(ui->listWidget->count(), findfiles(dir, 0, *suffix));
+    appendEntries(ui->listWidget, findfilepaths(chosenPath(dir.path()), 0, *suffix));
 }
 
 void mainwindow::dragEnterEvent(QDragEnterEvent *event)
@@ -59,7 +64,7 @@ void mainwindow::dragEnterEvent(QDragEnterEvent *event)
         return;
     }
     for (const QUrl &url : event->mimeData()->urls()) {
-        if (isDroppable(url.toLocalFile())) {
+        if (isDroppable(QFile::decodeName(localPath(url)))) {
             event->accept();
             return;
         }
@@ -72,9 +77,9 @@ void mainwindow::dropEvent(QDropEvent *event)
 {
     DropSearch search(this);
     for (const QUrl &url : event->mimeData()->urls()) {
-        const std::optional<QStringList> entries = search.entriesFor(url.toLocalFile());
+        const std::optional<QList<QByteArray>> entries = search.entriesFor(localPath(url));
         if (!entries)
             return;
-        ui->listWidget->insertItems(ui->listWidget->count(), *entries);
+        appendEntries(ui->listWidget, *entries);
     }
 }

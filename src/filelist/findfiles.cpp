@@ -1,11 +1,15 @@
 #include "filelist/findfiles.h"
 
+#include "convert/paths.h"
+#include "filelist/entrypaths.h"
+
 #include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
-#include <QList>
+#include <QFile>
 
 #include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -14,7 +18,8 @@ namespace {
 struct Entry
 {
     QString key;
-    QFileInfo info;
+    QByteArray name;
+    bool isLink = false;
 };
 
 struct Listing
@@ -24,18 +29,26 @@ struct Listing
 };
 
 // Reads a directory once and returns its files and its subdirectories, each
-// in the order QDir lists them by default. QDir sorts its files and its
-// subdirectories separately, each with std::sort from the order the system
-// gives; doing the same keeps even names that differ only in case in QDir's
-// order.
-Listing list(const QString &path)
+// in the order QDir lists them by default: like QDir, each kind is sorted
+// with std::sort from the order the system gives, which keeps even names
+// that differ only in case in QDir's order. Hidden entries, and anything that
+// is neither a file nor a directory (a broken link, a device), are left out.
+Listing list(const QByteArray &path)
 {
     Listing listing;
-    QDirIterator it(path, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        (info.isDir() ? listing.dirs : listing.files).append({info.fileName().toLower(), info});
+    std::error_code error;
+    for (fs::directory_iterator it(toFileSystemPath(path), error), end; !error && it != end;
+         it.increment(error)) {
+        const QByteArray name = QByteArray::fromStdString(it->path().filename().native());
+        if (name.startsWith('.'))
+            continue;
+        std::error_code ignored;
+        const fs::file_status status = it->status(ignored);
+        const Entry entry{QFile::decodeName(name).toLower(), name, it->is_symlink(ignored)};
+        if (fs::is_regular_file(status))
+            listing.files.append(entry);
+        else if (fs::is_directory(status))
+            listing.dirs.append(entry);
     }
     const auto byName = [](const Entry &a, const Entry &b) { return a.key < b.key; };
     std::sort(listing.files.begin(), listing.files.end(), byName);
@@ -43,24 +56,27 @@ Listing list(const QString &path)
     return listing;
 }
 
-QString joined(const QString &dirPath, const QString &name)
+QByteArray canonicalPath(const QByteArray &path)
 {
-    return dirPath.endsWith(u'/') ? dirPath + name : dirPath + u'/' + name;
+    std::error_code error;
+    const fs::path canonical = fs::canonical(toFileSystemPath(path), error);
+    return error ? QByteArray() : QByteArray::fromStdString(canonical.native());
 }
 
 struct Search
 {
     QString suffix;
-    QStringList walk; // canonical paths of the directories being searched, outermost first
-    QStringList found;
+    QList<QByteArray> walk; // canonical paths of the directories being searched, outermost first
+    QList<QByteArray> found;
 };
 
-void search(const QDir &dir, const QString &canonical, int depth, Search &s)
+void search(const QByteArray &dir, const QByteArray &canonical, int depth, Search &s)
 {
-    const Listing listing = list(dir.path());
+    const Listing listing = list(dir);
     for (const Entry &file : listing.files) {
-        if (hassuffix(file.info, s.suffix))
-            s.found.append(file.info.filePath());
+        const QByteArray path = joinedPath(dir, file.name);
+        if (hassuffix(path, s.suffix))
+            s.found.append(path);
     }
     if (depth <= 0 && depth != -1)
         return;
@@ -71,26 +87,40 @@ void search(const QDir &dir, const QString &canonical, int depth, Search &s)
         // one has been followed, a real subdirectory below it can too. The
         // canonical path of a real subdirectory is its parent's plus its name,
         // so only links cost a look-up.
-        const QString name = sub.info.fileName();
-        const QString subCanonical =
-            sub.info.isSymLink() ? sub.info.canonicalFilePath() : joined(canonical, name);
+        const QByteArray path = joinedPath(dir, sub.name);
+        const QByteArray subCanonical =
+            sub.isLink ? canonicalPath(path) : joinedPath(canonical, sub.name);
         if (s.walk.contains(subCanonical))
             continue;
-        search(QDir(dir.path() + u'/' + name), subCanonical, depth == -1 ? -1 : depth - 1, s);
+        search(path, subCanonical, depth == -1 ? -1 : depth - 1, s);
     }
     s.walk.removeLast();
 }
 
 } // namespace
 
-bool hassuffix(const QFileInfo &file, const QString &suffix)
+bool hassuffix(const QByteArray &path, const QString &suffix)
 {
-    return file.suffix() == suffix;
+    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    const qsizetype dot = name.lastIndexOf('.');
+    const QByteArray own = dot < 0 ? QByteArray() : name.mid(dot + 1);
+    return own == QFile::encodeName(suffix);
+}
+
+QList<QByteArray> findfilepaths(const QByteArray &dir, int depth, const QString &suffix)
+{
+    QByteArray path = dir;
+    if (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    Search s{suffix, {}, {}};
+    search(path, canonicalPath(path), depth, s);
+    return s.found;
 }
 
 QStringList findfiles(const QDir &dir, int depth, QString suffix)
 {
-    Search s{std::move(suffix), {}, {}};
-    search(dir, QFileInfo(dir.path()).canonicalFilePath(), depth, s);
-    return s.found;
+    QStringList paths;
+    for (const QByteArray &path : findfilepaths(QFile::encodeName(dir.path()), depth, suffix))
+        paths << QFile::decodeName(path);
+    return paths;
 }
