@@ -3,6 +3,7 @@
 #include "convert/report.h"
 #include "velloran/engine.h"
 
+#include <QHash>
 #include <QtTest>
 
 namespace {
@@ -18,22 +19,19 @@ velloran::FileResult result(const QString &text)
     const QStringList parts = withSame[0].split(u':');
     velloran::FileResult result;
     const QString kind = parts[0];
-    if (kind == "read")
-        result.outcome = Outcome::CannotRead;
-    else if (kind == "write")
-        result.outcome = Outcome::CannotWrite;
-    else if (kind == "cancel")
-        result.outcome = Outcome::Cancelled;
-    else if (kind == "invalid")
-        result.outcome = Outcome::InvalidSource;
-    else if (kind == "unrepresentable")
-        result.outcome = Outcome::Unrepresentable;
-    else if (kind == "utf8")
-        result.outcome = Outcome::AlreadyUtf8;
-    else if (kind == "shared")
-        result.outcome = Outcome::SharedOutput;
-    else if (kind == "undecided")
-        result.outcome = Outcome::Undecided;
+    static const QHash<QString, Outcome> outcomes{
+        {"ok", Outcome::Converted},
+        {"likely", Outcome::Converted},
+        {"read", Outcome::CannotRead},
+        {"write", Outcome::CannotWrite},
+        {"cancel", Outcome::Cancelled},
+        {"invalid", Outcome::InvalidSource},
+        {"unrepresentable", Outcome::Unrepresentable},
+        {"utf8", Outcome::AlreadyUtf8},
+        {"shared", Outcome::SharedOutput},
+        {"undecided", Outcome::Undecided},
+    };
+    result.outcome = outcomes.value(kind);
     if (kind == "likely")
         result.likely = parts[1].toStdString();
     else if (parts.size() > 1)
