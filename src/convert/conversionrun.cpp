@@ -128,9 +128,9 @@ void ConversionRun::updateProgress(QProgressDialog *dialog) const
 {
     const std::size_t current = m_current;
     const std::size_t count = std::size_t(m_entries.size());
-    const QString name = current < count
-                             ? QFileInfo(QFile::decodeName(m_entries[qsizetype(current)])).fileName()
-                             : QString();
+    const QString name =
+        current < count ? QFileInfo(QFile::decodeName(m_entries[qsizetype(current)])).fileName()
+                        : QString();
     // Counts the entry being converted: 1/1 while the only one is.
     const std::size_t number = std::min(current + 1, count);
     dialog->setLabelText(windowTr("正在转换 %1/%2").arg(number).arg(count) + QLatin1Char('\n') +

@@ -5,6 +5,8 @@
 
 #include <unicode/uchar.h>
 
+#include <algorithm>
+
 namespace {
 
 // One line of a failure list: the entry as listed, then a line feed.
@@ -24,9 +26,9 @@ QString invalidLine(const QString &entry, const velloran::FileResult &result)
 
 QString unrepresentableLine(const QString &entry, const velloran::FileResult &result)
 {
-    return line(entry, windowTr("（第%1行：“%2”）")
-                           .arg(result.line)
-                           .arg(visibleCharacter(result.character)));
+    return line(
+        entry,
+        windowTr("（第%1行：“%2”）").arg(result.line).arg(visibleCharacter(result.character)));
 }
 
 void addLikely(RunReport &report, const QString &entry, const std::string &encoding)
@@ -129,18 +131,17 @@ QString reportDetails(const RunReport &report)
     // line feed, which leaves a blank line after the section before it.
     QString details = section(windowTr("以下文件因为无法读取而转换失败：\n"), report.readfailed);
     details += section(windowTr("\n以下文件因为无法写入而转换失败\n"), report.writefailed);
-    details += section(windowTr("\n以下文件含有源编码无法识别的字节而转换失败：\n"),
-                       report.invalidfailed);
+    details +=
+        section(windowTr("\n以下文件含有源编码无法识别的字节而转换失败：\n"), report.invalidfailed);
     details += section(windowTr("\n以下文件含有目标编码无法表示的字符而转换失败：\n"),
                        report.unrepresentablefailed);
     details += section(windowTr("\n以下文件与列表中前面的文件输出到同一位置，未转换：\n"),
                        report.sharedoutput);
-    details +=
-        section(windowTr("\n以下文件看起来已经是UTF-8编码，未转换：\n"), report.alreadyutf8);
+    details += section(windowTr("\n以下文件看起来已经是UTF-8编码，未转换：\n"), report.alreadyutf8);
     for (const LikelyGroup &group : report.likely) {
-        details += section(windowTr("\n以下文件已转换，但看起来是%1编码，请检查：\n")
-                               .arg(group.encoding),
-                           group.entries);
+        details +=
+            section(windowTr("\n以下文件已转换，但看起来是%1编码，请检查：\n").arg(group.encoding),
+                    group.entries);
     }
     details += section(windowTr("\n以下文件因取消而未转换：\n"), report.cancelledentries);
     return details;

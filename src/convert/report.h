@@ -14,12 +14,14 @@ struct FileResult;
 
 // Entries that were converted but look like another encoding, one group per
 // encoding.
-struct LikelyGroup {
+struct LikelyGroup
+{
     QString encoding;
     QString entries;
 };
 
-struct RunReport {
+struct RunReport
+{
     int entries = 0;
     int succeeded = 0;
     int cancelled = 0;

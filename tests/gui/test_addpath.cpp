@@ -176,8 +176,8 @@ private slots:
         QTest::addColumn<QString>("chosen");          // as the dialog gives it
         QTest::addColumn<QByteArray>("path");         // "" when the name stays as given
         const QString lost = QString(2, QChar::ReplacementCharacter);
-        QTest::newRow("ordinary name") << QList<QByteArray>{"中文.txt"} << "中文.txt"
-                                       << QByteArray("中文.txt");
+        QTest::newRow("ordinary name")
+            << QList<QByteArray>{"中文.txt"} << "中文.txt" << QByteArray("中文.txt");
         QTest::newRow("GBK name") << QList<QByteArray>{"\xD6\xD0.txt", "中.txt"} << lost + ".txt"
                                   << QByteArray("\xD6\xD0.txt");
         QTest::newRow("GBK directory and name")
@@ -186,10 +186,11 @@ private slots:
         // The name is not guessed: it fails later as a file that cannot be read.
         QTest::newRow("two names decode alike")
             << QList<QByteArray>{"\xD6\xD0.txt", "\xCE\xC4.txt"} << lost + ".txt" << QByteArray();
-        QTest::newRow("missing name") << QList<QByteArray>{"a.txt"} << lost + ".txt" << QByteArray();
-        QTest::newRow("a real U+FFFD") << QList<QByteArray>{"\uFFFD.txt", "\xD6.txt"}
-                                       << QString(QChar::ReplacementCharacter) + ".txt"
-                                       << QByteArray("\uFFFD.txt");
+        QTest::newRow("missing name")
+            << QList<QByteArray>{"a.txt"} << lost + ".txt" << QByteArray();
+        QTest::newRow("a real U+FFFD")
+            << QList<QByteArray>{"\uFFFD.txt", "\xD6.txt"}
+            << QString(QChar::ReplacementCharacter) + ".txt" << QByteArray("\uFFFD.txt");
     }
 
     void chosenPath()
@@ -203,8 +204,8 @@ private slots:
             std::filesystem::create_directories(full.left(full.lastIndexOf('/')).toStdString());
             QVERIFY(filetree::makeRaw(full));
         }
-        const QByteArray expected = path.isEmpty() ? QFile::encodeName(base + "/选择/" + chosen)
-                                                   : root + '/' + path;
+        const QByteArray expected =
+            path.isEmpty() ? QFile::encodeName(base + "/选择/" + chosen) : root + '/' + path;
         QCOMPARE(::chosenPath(base + "/选择/" + chosen), expected);
     }
 };

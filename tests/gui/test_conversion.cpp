@@ -8,15 +8,15 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QScreen>
-#include <QTextBlock>
-#include <QTextEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QtTest>
 
 namespace {
@@ -375,10 +375,12 @@ private slots:
     {
         const QByteArray dir = QFile::encodeName(in->path());
         QVERIFY(filetree::makeRaw(dir + '/' + filetree::kGbkName, kGbText));
-        const int dialogs = modal::click(window.get(), "pushButton_2",
-                                         {modal::enter("txt"), modal::choose(in->path(), in->path())});
+        const int dialogs =
+            modal::click(window.get(), "pushButton_2",
+                         {modal::enter("txt"), modal::choose(in->path(), in->path())});
         QCOMPARE(dialogs, 2);
-        QCOMPARE(listEntries(window.get()), QStringList{in->path() + '/' + filetree::kGbkNameShown});
+        QCOMPARE(listEntries(window.get()),
+                 QStringList{in->path() + '/' + filetree::kGbkNameShown});
 
         const Report report = convert();
         QCOMPARE(report.text, QString("成功1个，失败0个"));

@@ -104,7 +104,7 @@ class TestDragDrop : public QObject
     }
 
     int dropUrls(const QList<QUrl> &dragged, const std::vector<modal::Step> &steps,
-                    QWidget *target = nullptr, bool dropAccepted = false)
+                 QWidget *target = nullptr, bool dropAccepted = false)
     {
         target = target ? target : window.get();
         QMimeData mime;
@@ -262,7 +262,7 @@ private slots:
         QVERIFY(url.toString(QUrl::FullyEncoded).endsWith("/%D6%D0%CE%C4.txt"));
 
         const int prompts = dropUrls({url, QUrl::fromLocalFile(base + "/非 UTF-8")},
-                                        {suffixPrompt("txt"), depthPrompt(0)});
+                                     {suffixPrompt("txt"), depthPrompt(0)});
         QCOMPARE(prompts, 2);
         const QString shown = base + "/非 UTF-8/" + filetree::kGbkNameShown;
         QCOMPARE(entries(), QStringList({shown, shown}));

@@ -102,27 +102,27 @@ private slots:
         // The guards and the run's own refusals, after the sections above.
         row("decode failure with a hint", {"invalid:3:UTF-8", "invalid:4"}, "成功0个，失败2个",
             invalid + "{0}（第3行；可能是UTF-8编码）\n{1}（第4行）\n");
-        row("shared output", {"ok", "ok", "shared@0", "shared@1", "shared@0"},
-            "成功2个，失败3个",
+        row("shared output", {"ok", "ok", "shared@0", "shared@1", "shared@0"}, "成功2个，失败3个",
             shared + "{2}（与 {0} 相同）\n{3}（与 {1} 相同）\n{4}（与 {0} 相同）\n");
         row("already UTF-8", {"utf8", "ok", "utf8"}, "成功1个，失败2个", utf8 + "{0}\n{2}\n");
         // Converted, so counted as succeeded; one section per encoding, in the
         // order the encodings first appear.
-        row("looks like another encoding",
-            {"likely:Big5", "ok", "likely:GB18030", "likely:Big5"}, "成功4个，失败0个",
-            big5 + "{0}\n{3}\n" + gb + "{2}\n");
+        row("looks like another encoding", {"likely:Big5", "ok", "likely:GB18030", "likely:Big5"},
+            "成功4个，失败0个", big5 + "{0}\n{3}\n" + gb + "{2}\n");
         row("new sections in their order",
             {"cancel", "likely:Big5", "utf8", "shared@1", "read", "undecided"},
             "成功1个，失败4个，取消1个",
-            read + "{4}\n" + shared + "{3}（与 {1} 相同）\n" + utf8 + "{2}\n" + big5 +
-                "{1}\n" + cancelled + "{0}\n");
+            read + "{4}\n" + shared + "{3}（与 {1} 相同）\n" + utf8 + "{2}\n" + big5 + "{1}\n" +
+                cancelled + "{0}\n");
         // An entry that repeats an earlier entry's file is counted and listed
         // like that entry, whether or not its own result says so.
-        row("repeated entries", {"invalid:3:UTF-8", "ok@0", "invalid:3:UTF-8@0", "likely:Big5",
-                                 "likely:Big5@3", "cancel", "cancel@5"},
+        row("repeated entries",
+            {"invalid:3:UTF-8", "ok@0", "invalid:3:UTF-8@0", "likely:Big5", "likely:Big5@3",
+             "cancel", "cancel@5"},
             "成功2个，失败3个，取消2个",
-            invalid + "{0}（第3行；可能是UTF-8编码）\n{1}（第3行；可能是UTF-8编码）\n"
-                      "{2}（第3行；可能是UTF-8编码）\n" +
+            invalid +
+                "{0}（第3行；可能是UTF-8编码）\n{1}（第3行；可能是UTF-8编码）\n"
+                "{2}（第3行；可能是UTF-8编码）\n" +
                 big5 + "{3}\n{4}\n" + cancelled + "{5}\n{6}\n");
     }
 
