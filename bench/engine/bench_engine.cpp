@@ -171,7 +171,7 @@ void convert(benchmark::State &state, const fs::path &directory, Direction direc
     options.sourceEncoding = direction.from;
     options.targetEncoding = direction.to;
     if (state.range(0) != 0)
-        options.chunkSize = static_cast<std::size_t>(state.range(0));
+        options.tuning.chunkSize = static_cast<std::size_t>(state.range(0));
     for (auto _ : state) {
         const velloran::FileResult result = velloran::convertFile(input, output, options);
         if (result.outcome != velloran::Outcome::Converted) {

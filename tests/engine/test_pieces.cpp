@@ -27,8 +27,8 @@ Conversion convert(const ScratchDirectory &scratch, const std::string &bytes,
                               [&](ConvertOptions &options) {
                                   if (pieceSize != 0) {
                                       options.workers = 3;
-                                      options.parallelFrom = 0;
-                                      options.pieceSize = pieceSize;
+                                      options.tuning.parallelFrom = 0;
+                                      options.tuning.pieceSize = pieceSize;
                                   }
                                   if (adjust)
                                       adjust(options);
