@@ -22,12 +22,7 @@ UnknownEncoding::UnknownEncoding(std::string name)
 
 bool isKnownEncoding(std::string_view name)
 {
-    try {
-        Converter converter(name);
-        return true;
-    } catch (const UnknownEncoding &) {
-        return false;
-    }
+    return Converter::tryOpen(name).has_value();
 }
 
 namespace {
