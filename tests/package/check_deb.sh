@@ -28,6 +28,7 @@ done
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 while read -r file; do
+  [ -n "$file" ] || continue
   grep -qx "\./usr/$file" <<<"$contents" || fail "the package lacks /usr/$file"
 done <"$list"
 # Nothing of the build (libraries, headers, tests) leaks into the package.

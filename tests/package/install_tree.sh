@@ -10,6 +10,7 @@ DESTDIR=$destdir cmake --install "$build" --prefix "$prefix" >/dev/null
 root=$destdir$prefix
 
 while read -r file; do
+  [ -n "$file" ] || continue
   [ -s "$root/$file" ] || fail "not installed: $prefix/$file"
 done <"$list"
 [ -x "$root/bin/velloran" ] || fail "$prefix/bin/velloran is not executable"
