@@ -103,6 +103,8 @@ class TestConversion : public QObject
             return makeFile(name, kGbText + "ab\x81\x20\n");
         if (kind == "unrepresentable") // 这 (D5E2) has no Big5 code
             return makeFile(name, "a\r\nb\r\n\xD6\xD0\xD5\xE2\r\n");
+        if (kind == "invisible") // 中, a soft hyphen (no Big5 code), 文
+            return makeFile(name, "a\n\xD6\xD0\x81\x30\x85\x32\xCE\xC4\n");
         return makeFile(name, kGbText);
     }
 
@@ -158,6 +160,8 @@ private slots:
             "成功1个，失败4个",
             read + "{3}\n" + invalid + "{1}（第2行）\n{4}（第2行）\n" + unrepresentable +
                 "{0}（第3行：“这”）\n");
+        row("invisible character", {"invisible"}, "Big5", "成功0个，失败1个",
+            unrepresentable + "{0}（第2行：“U+00AD”）\n");
     }
 
     void reportSections()
