@@ -196,10 +196,10 @@ Detection chooseChineseFamily(std::string_view bytes, const WholeFileCheck &deco
         return undecided("looks like " + std::string(favourite) + " but does not decode as it");
     if (opinion.otherConfidence > kConfident)
         return undecided("looks like " + opinion.other);
-    if (gb18030 || big5) {
-        const std::string_view family = gb18030 ? kGb18030 : kBig5;
-        return decided(family, opinion.confidenceIn(family));
-    }
+    // Only one family decodes: it, if ICU saw Chinese text in it at all.
+    const std::string_view only = gb18030 ? kGb18030 : big5 ? kBig5 : std::string_view();
+    if (!only.empty() && opinion.confidenceIn(only) >= kSomeConfidence)
+        return decided(only, opinion.confidenceIn(only));
     return undecided("no encoding fits");
 }
 
