@@ -138,6 +138,10 @@ INSTANTIATE_TEST_SUITE_P(
         sized("gbk", simplified(), "GBK", 2000, "GB18030"),
         sized("gb2312", simplified(), "GB2312", 200, "GB18030"),
         sized("gb2312", simplified(), "GB2312", 2000, "GB18030"),
+        // Traditional text in GBK uses its user-defined-looking ranges, which
+        // Big5 would read as private-use characters.
+        sized("gbk_traditional", traditional(), "GBK", 200, "GB18030"),
+        sized("gbk_traditional", traditional(), "GBK", 2000, "GB18030"),
         sized("big5", traditional(), "Big5", 200, "Big5"),
         sized("big5", traditional(), "Big5", 2000, "Big5"),
         sized("big5", traditional(), "Big5", 20000, "Big5"),
@@ -183,8 +187,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {}, "too short"},
         DetectCase{"two_characters_utf8", [] { return twoCharacters(simplified(), "UTF-8"); },
                    "UTF-8", {}},
+        // As likely two GBK characters: no NUL byte tells them apart.
         DetectCase{"two_characters_utf16le",
-                   [] { return twoCharacters(simplified(), "UTF-16LE"); }, "UTF-16LE", {}},
+                   [] { return twoCharacters(simplified(), "UTF-16LE"); }, {}, "too short"},
         DetectCase{"english_one_word_gbk", [] { return englishWithOneChineseWord("GBK"); }, {},
                    "too short"},
         DetectCase{"english_one_word_utf8", [] { return englishWithOneChineseWord("UTF-8"); },
@@ -199,8 +204,8 @@ INSTANTIATE_TEST_SUITE_P(
                        return encodedStart(simplified(), "GB18030", 100000) + "\x81";
                    },
                    {}, "looks like GB18030 but does not decode as it"},
-        DetectCase{"not_text", [] { return std::string("\x80\x80\x80"); }, {},
-                   "no encoding fits"}),
+        DetectCase{"three_bytes", [] { return std::string("\x80\x80\x80"); }, {}, "too short"},
+        DetectCase{"not_text", [] { return std::string(64, '\xFF'); }, {}, "no encoding fits"}),
     byLabel);
 
 TEST(DetectEncoding, UnreadableFilesAreUndecided)

@@ -53,6 +53,10 @@ std::string otherChineseFamily(const DetectionSample &sample, std::string_view c
 // decodes strictly, as a hint for the user; empty when there is none to offer.
 std::string likelyEncoding(const DetectionSample &sample, const WholeFileCheck &decodesWhole);
 
+// Detection's strict decoding: like a conversion's, and the text may also
+// hold no private-use character, which GB18030 and Big5 give their
+// user-defined byte ranges and which therefore mark a wrong guess.
+
 // Whether `bytes`, a whole text, decode strictly in `encoding`.
 bool decodesStrictly(std::string_view bytes, std::string_view encoding);
 
