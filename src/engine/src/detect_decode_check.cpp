@@ -39,9 +39,8 @@ public:
         const char *source = bytes.data();
         for (;;) {
             UChar *target = m_text.get();
-            const Step step =
-                m_decoder->decode(source, bytes.data() + bytes.size(), target,
-                                  m_text.get() + kTextCapacity, last);
+            const Step step = m_decoder->decode(source, bytes.data() + bytes.size(), target,
+                                                m_text.get() + kTextCapacity, last);
             if (std::any_of(m_text.get(), target, isPrivateUse))
                 return false;
             if (step != Step::TargetFull)

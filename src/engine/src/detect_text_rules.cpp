@@ -85,9 +85,8 @@ bool isUtf8WithWideCharacters(const DetectionSample &sample)
 
 bool isPlainAscii(std::string_view bytes)
 {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) {
-        return c != '\0' && static_cast<unsigned char>(c) < 0x80;
-    });
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return c != '\0' && static_cast<unsigned char>(c) < 0x80; });
 }
 
 bool hasNoEightBitBytes(std::string_view bytes)

@@ -66,7 +66,8 @@ std::string_view chineseFamilyOf(std::string_view name)
     if (const std::string_view family = familyByName(name); !family.empty())
         return family;
     const std::string canonical = canonicalName(name);
-    for (std::string_view member : {kGb18030, std::string_view("GBK"), std::string_view("GB2312"), kBig5})
+    for (std::string_view member :
+         {kGb18030, std::string_view("GBK"), std::string_view("GB2312"), kBig5})
         if (!canonical.empty() && canonical == canonicalName(member))
             return familyByName(member);
     return {};
@@ -104,8 +105,10 @@ IcuOpinion askIcu(std::string_view bytes)
             opinion.gb18030 = std::max(opinion.gb18030, confidence);
         else if (family == kBig5)
             opinion.big5 = std::max(opinion.big5, confidence);
-        else if (opinion.other.empty())
-            opinion = IcuOpinion{opinion.gb18030, opinion.big5, std::string(name), confidence};
+        else if (opinion.other.empty()) {
+            opinion.other = name;
+            opinion.otherConfidence = confidence;
+        }
     }
     return opinion;
 }
@@ -205,7 +208,9 @@ Detection chooseChineseFamily(std::string_view bytes, const WholeFileCheck &deco
     return undecided("no encoding fits");
 }
 
-std::string readSample(InputFile &input, bool &wholeFile)
+} // namespace
+
+std::string readDetectionSample(InputFile &input, bool &wholeFile)
 {
     // One byte more than a sample tells whether the file goes on.
     std::string bytes(kDetectionSampleSize + 1, '\0');
@@ -215,7 +220,13 @@ std::string readSample(InputFile &input, bool &wholeFile)
     return bytes;
 }
 
-} // namespace
+WholeFileCheck wholeFileCheckFor(InputFile &input, const DetectionSample &sample)
+{
+    return [&input, sample](std::string_view encoding) {
+        return sample.wholeFile ? decodesStrictly(sample.bytes, encoding)
+                                : decodesStrictly(input, encoding);
+    };
+}
 
 Detection detectInSample(const DetectionSample &sample, const WholeFileCheck &decodesWhole)
 {
@@ -234,10 +245,9 @@ Detection detectInSample(const DetectionSample &sample, const WholeFileCheck &de
 Detection detectInFile(InputFile &input)
 {
     bool wholeFile = true;
-    const std::string bytes = readSample(input, wholeFile);
-    return detectInSample({bytes, wholeFile}, [&](std::string_view encoding) {
-        return wholeFile ? decodesStrictly(bytes, encoding) : decodesStrictly(input, encoding);
-    });
+    const std::string bytes = readDetectionSample(input, wholeFile);
+    const DetectionSample sample{bytes, wholeFile};
+    return detectInSample(sample, wholeFileCheckFor(input, sample));
 }
 
 Detection detectEncoding(const std::filesystem::path &path)
@@ -258,7 +268,8 @@ std::string otherChineseFamily(const DetectionSample &sample, std::string_view c
         return {};
     const IcuOpinion opinion = askIcu(sample.bytes);
     const std::string_view other = chosen == kBig5 ? kGb18030 : kBig5;
-    if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident)
+    if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident ||
+        shapeContradicts(other, shapeOf(sample.bytes)))
         return {};
     return decodesWhole(other) ? std::string(other) : std::string();
 }
