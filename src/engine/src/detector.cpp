@@ -296,10 +296,12 @@ std::string otherChineseFamily(const DetectionSample &sample, std::string_view c
     const std::string_view chosen = chineseFamilyOf(chosenSource);
     if (chosen.empty())
         return {};
-    const IcuOpinion opinion = askIcu(startOf(sample.bytes, kLongLook));
+    // The shape of the bytes rules most files out before ICU's costly look.
     const std::string_view other = chosen == kBig5 ? kGb18030 : kBig5;
-    if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident ||
-        shapeContradicts(other, shapeOf(sample.bytes)))
+    if (shapeContradicts(other, shapeOf(sample.bytes)))
+        return {};
+    const IcuOpinion opinion = askIcu(startOf(sample.bytes, kLongLook));
+    if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident)
         return {};
     return decodesWhole(other) ? std::string(other) : std::string();
 }
