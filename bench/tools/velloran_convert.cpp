@@ -2,7 +2,7 @@
 //   velloran-convert FROM TO INPUT OUTPUT_DIR [--workers N] [--chunk BYTES]
 //   velloran-convert FROM TO --batch LISTFILE OUTPUT_DIR [--workers N] [--chunk BYTES]
 // LISTFILE names one input per line. Both forms go through convertRun;
-// --workers 0 (the default) means one worker per hardware thread.
+// --workers 0 (the default) means one worker per CPU the process may use.
 // Exit status: 0 when every file converted, 1 when some did not (each is
 // named on stderr), 2 for a usage error or an unknown encoding.
 #include "velloran/engine.h"
