@@ -1,6 +1,8 @@
 // Reads the report that a run ends with, and the files it wrote.
 #pragma once
 
+#include "modaldriver.h"
+
 #include <QAbstractButton>
 #include <QByteArray>
 #include <QFile>
@@ -41,4 +43,12 @@ inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Clicks the window's convert button, and reads the one report of the run.
+inline Report convertAndRead(QWidget *window)
+{
+    Report report;
+    modal::click(window, "pushButton_4", {[&](QWidget *w) { report = readBox(w); }});
+    return report;
 }

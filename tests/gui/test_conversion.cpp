@@ -76,12 +76,7 @@ class TestConversion : public QObject
     }
 
     // Converts, and reads the one report.
-    Report convert()
-    {
-        Report report;
-        modal::click(window.get(), "pushButton_4", {[&](QWidget *w) { report = readBox(w); }});
-        return report;
-    }
+    Report convert() { return convertAndRead(window.get()); }
 
 private slots:
     void init()

@@ -64,12 +64,7 @@ class TestRunRules : public QObject
         return box->currentText() == source;
     }
 
-    Report convert()
-    {
-        Report report;
-        modal::click(window.get(), "pushButton_4", {[&](QWidget *w) { report = readBox(w); }});
-        return report;
-    }
+    Report convert() { return convertAndRead(window.get()); }
 
 private slots:
     void init()
