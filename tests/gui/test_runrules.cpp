@@ -123,15 +123,26 @@ private slots:
 
     // The same folder dropped twice and converted in place: each file is
     // converted once, and its second entry counts like the first.
+    void folderDroppedTwice_data()
+    {
+        QTest::addColumn<QString>("again"); // how the second drop names the folder
+        QTest::newRow("the same path") << "重复 目录";
+        QTest::newRow("through a link") << "链接";
+    }
+
     void folderDroppedTwice()
     {
+        QFETCH(QString, again);
         const QString folder = "重复 目录";
         QVERIFY(make(folder + "/说明.txt", kGbText));
         QVERIFY(make(folder + "/附录/注释.txt", kOtherGbText));
+        QVERIFY(again == folder || QFile::link(at(folder), at(again)));
         QCOMPARE(dropFolder(folder, "txt"), 2);
-        QCOMPARE(dropFolder(folder, "txt"), 2);
-        const QStringList once{at(folder + "/说明.txt"), at(folder + "/附录/注释.txt")};
-        QCOMPARE(listEntries(window.get()), once + once);
+        QCOMPARE(dropFolder(again, "txt"), 2);
+        const QStringList names{"/说明.txt", "/附录/注释.txt"};
+        QCOMPARE(listEntries(window.get()),
+                 QStringList({at(folder + names[0]), at(folder + names[1]), at(again + names[0]),
+                              at(again + names[1])}));
         QVERIFY(chooseRun("GBK", at(folder)));
 
         const Report report = convert();
