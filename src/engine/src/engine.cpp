@@ -33,13 +33,10 @@ bool isKnownEncoding(std::string_view name)
 
 namespace {
 
+// "/" everywhere, and "\\" on Windows too.
 bool isSeparator(std::filesystem::path::value_type c)
 {
-#ifdef _WIN32
-    return c == L'\\' || c == L'/';
-#else
-    return c == '/';
-#endif
+    return c == '/' || c == std::filesystem::path::preferred_separator;
 }
 
 FileResult resultOf(Outcome outcome, std::string message = {})
@@ -103,6 +100,7 @@ FileResult convertOpened(const std::filesystem::path &inputPath,
     }
     switch (*status) {
     case StreamStatus::Completed:
+        input.checkUnchanged();
         output->commit();
         return resultOf(Outcome::Converted);
     case StreamStatus::Cancelled:
