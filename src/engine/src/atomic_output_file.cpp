@@ -37,7 +37,7 @@ bool AtomicOutputFile::commit()
 {
     try {
         if (m_file.replacing)
-            files::flushToDisk(m_file, m_finalPath);
+            files::finishReplacement(m_file, m_finalPath);
         files::moveIntoPlace(m_file, m_finalPath);
         return m_file.replacing;
     } catch (...) {

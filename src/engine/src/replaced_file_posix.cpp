@@ -81,7 +81,7 @@ void copyExtendedAttributes(const std::filesystem::path &from, int to)
 
 } // namespace
 
-void takeOverMetadata(int fd, const std::filesystem::path &finalPath, const struct stat &existing)
+mode_t takeOverMetadata(int fd, const std::filesystem::path &finalPath, const struct stat &existing)
 {
     struct stat created = statusOf(fd, finalPath);
     if (created.st_uid != existing.st_uid || created.st_gid != existing.st_gid) {
@@ -93,9 +93,11 @@ void takeOverMetadata(int fd, const std::filesystem::path &finalPath, const stru
     // Never a setuid or setgid file with someone else's owner or group.
     if (created.st_uid != existing.st_uid || created.st_gid != existing.st_gid)
         mode &= ~mode_t(S_ISUID | S_ISGID);
-    if (::fchmod(fd, mode) != 0)
+    const mode_t special = S_ISUID | S_ISGID;
+    if (::fchmod(fd, mode & ~special) != 0)
         throw FileError(Outcome::CannotWrite,
                         "cannot set the permissions of the new " + finalPath.string(), errno);
+    return (mode & special) != 0 ? mode : 0;
 }
 
 } // namespace velloran::files

@@ -18,12 +18,17 @@ struct TemporaryFile {
     // A file exists under the final name. The temporary file took over its
     // owner, attributes and permissions before any text was written.
     bool replacing = false;
+    // POSIX: the replaced file's mode, when setuid or setgid, which writing
+    // would clear; set by finishReplacement(). 0 otherwise.
+    unsigned modeAfterWriting = 0;
 };
 
 // Throws FileError(CannotWrite).
 TemporaryFile createTemporaryFor(const std::filesystem::path &finalPath);
+// For a file that replaces another, once all text is written: gives it what
+// was left of the other's metadata, and flushes it to disk.
 // Throws FileError(CannotWrite).
-void flushToDisk(const TemporaryFile &file, const std::filesystem::path &finalPath);
+void finishReplacement(const TemporaryFile &file, const std::filesystem::path &finalPath);
 // Closes the file and puts it under `finalPath`, replacing any file there in
 // one step. Throws FileError(CannotWrite), leaving the final name as it was.
 void moveIntoPlace(TemporaryFile &file, const std::filesystem::path &finalPath);

@@ -119,7 +119,7 @@ TemporaryFile createTemporaryFor(const std::filesystem::path &finalPath)
         file.fd = createNamed(directory, mode, file.name);
     try {
         if (file.replacing)
-            takeOverMetadata(file.fd, finalPath, existing);
+            file.modeAfterWriting = takeOverMetadata(file.fd, finalPath, existing);
     } catch (...) {
         discard(file);
         throw;
@@ -127,8 +127,10 @@ TemporaryFile createTemporaryFor(const std::filesystem::path &finalPath)
     return file;
 }
 
-void flushToDisk(const TemporaryFile &file, const std::filesystem::path &finalPath)
+void finishReplacement(const TemporaryFile &file, const std::filesystem::path &finalPath)
 {
+    if (file.modeAfterWriting != 0 && ::fchmod(file.fd, file.modeAfterWriting) != 0)
+        failToWrite("cannot set the permissions of the new " + finalPath.string(), errno);
     if (retryOnInterrupt([&] { return ::fsync(file.fd); }) != 0)
         failToWrite("cannot flush the new " + finalPath.string() + " to disk", errno);
 }

@@ -47,7 +47,7 @@ TemporaryFile createTemporaryFor(const std::filesystem::path &finalPath)
     return file;
 }
 
-void flushToDisk(const TemporaryFile &file, const std::filesystem::path &finalPath)
+void finishReplacement(const TemporaryFile &file, const std::filesystem::path &finalPath)
 {
     if (_commit(file.fd) != 0)
         failToWrite("cannot flush the new " + finalPath.string() + " to disk", errno);
