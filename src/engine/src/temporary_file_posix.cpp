@@ -9,6 +9,7 @@
 #include "replaced_file_posix.h"
 #include "retry_on_interrupt.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -48,8 +49,18 @@ int createUnnamed(const std::filesystem::path &directory, mode_t mode)
     return fd;
 }
 
+// AT_EMPTY_PATH skips the walk through /proc; Linux allows it to root, and
+// since 6.10 to anyone for a file they opened themselves.
 int linkUnnamed(int fd, const std::filesystem::path &name)
 {
+    static std::atomic<bool> emptyPathRefused{false};
+    if (!emptyPathRefused.load(std::memory_order_relaxed)) {
+        if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
+            return 0;
+        if (errno != EPERM && errno != ENOENT && errno != EINVAL)
+            return -1;
+        emptyPathRefused = true;
+    }
     return ::linkat(AT_FDCWD, descriptorPath(fd).c_str(), AT_FDCWD, name.c_str(),
                     AT_SYMLINK_FOLLOW);
 }
