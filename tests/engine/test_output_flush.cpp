@@ -1,10 +1,13 @@
 // How the output reaches the disk: flushed exactly when it replaces a file,
-// always created next to its final name (never in $TMPDIR), and nothing left
-// when the disk fills up.
+// always created next to its final name (never in $TMPDIR), nothing left
+// when the disk fills up, and the named temporary file used where unnamed
+// ones are refused.
+#include "atomic_output_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -147,6 +150,44 @@ TEST_P(FullDisk, FailsAsUnwritableAndLeavesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(NewOrReplacing, FullDisk, testing::Bool());
+
+// ---------------------------------------------------------------------------
+
+using NamedTemporary = ScratchTest<bool>;
+
+TEST_P(NamedTemporary, IsRemovedOrMovedIntoPlaceWithTheReplacedMode)
+{
+    const bool replacing = GetParam();
+    const fs::path path = scratch.path() / "文件.txt";
+    const std::vector<std::string> before =
+        replacing ? std::vector<std::string>{"文件.txt"} : std::vector<std::string>{};
+    if (replacing) {
+        writeBytes(path, "old");
+        fs::permissions(path, fs::perms(0640));
+    }
+    {
+        AtomicOutputFile abandoned(path, files::Naming::Named);
+        abandoned.write("lost", 4);
+        EXPECT_TRUE(hasTemporaryFile(scratch.path()));
+    }
+    EXPECT_EQ(namesIn(scratch.path()), before);
+
+    AtomicOutputFile output(path, files::Naming::Named);
+    output.write("new", 3);
+    const std::vector<std::string> names = namesIn(scratch.path());
+    const auto temporary = std::find_if(names.begin(), names.end(), [](const std::string &name) {
+        return name.rfind(".velloran-", 0) == 0;
+    });
+    ASSERT_NE(temporary, names.end());
+    if (replacing) {
+        EXPECT_EQ(fs::status(scratch.path() / *temporary).permissions(), fs::perms(0640));
+    }
+    EXPECT_EQ(output.commit(), replacing);
+    EXPECT_EQ(readBytes(path), "new");
+    EXPECT_EQ(namesIn(scratch.path()), std::vector<std::string>{"文件.txt"});
+}
+
+INSTANTIATE_TEST_SUITE_P(NewOrReplacing, NamedTemporary, testing::Bool());
 
 } // namespace
 } // namespace velloran::test

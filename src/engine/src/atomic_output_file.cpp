@@ -6,8 +6,8 @@
 
 namespace velloran {
 
-AtomicOutputFile::AtomicOutputFile(std::filesystem::path finalPath)
-    : m_finalPath(std::move(finalPath)), m_file(files::createTemporaryFor(m_finalPath))
+AtomicOutputFile::AtomicOutputFile(std::filesystem::path finalPath, files::Naming naming)
+    : m_finalPath(std::move(finalPath)), m_file(files::createTemporaryFor(m_finalPath, naming))
 {
 }
 

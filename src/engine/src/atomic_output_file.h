@@ -18,7 +18,8 @@ class AtomicOutputFile : public ByteSink
 {
 public:
     // Throws FileError(CannotWrite) when the temporary file cannot be created.
-    explicit AtomicOutputFile(std::filesystem::path finalPath);
+    explicit AtomicOutputFile(std::filesystem::path finalPath,
+                              files::Naming naming = files::Naming::UnnamedWherePossible);
     ~AtomicOutputFile() override;
     AtomicOutputFile(const AtomicOutputFile &) = delete;
     AtomicOutputFile &operator=(const AtomicOutputFile &) = delete;

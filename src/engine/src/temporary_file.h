@@ -23,8 +23,13 @@ struct TemporaryFile {
     unsigned modeAfterWriting = 0;
 };
 
+enum class Naming {
+    UnnamedWherePossible,
+    Named, // as where the file system refuses unnamed files (for tests)
+};
+
 // Throws FileError(CannotWrite).
-TemporaryFile createTemporaryFor(const std::filesystem::path &finalPath);
+TemporaryFile createTemporaryFor(const std::filesystem::path &finalPath, Naming naming);
 // For a file that replaces another, once all text is written: gives it what
 // was left of the other's metadata, and flushes it to disk.
 // Throws FileError(CannotWrite).

@@ -116,7 +116,7 @@ int createNamed(const std::filesystem::path &directory, mode_t mode, std::filesy
 // the other's metadata before any text is written. A new file is created
 // with mode 0666, so that the umask (and default ACLs) shape its permissions
 // exactly as for any new file.
-TemporaryFile createTemporaryFor(const std::filesystem::path &finalPath)
+TemporaryFile createTemporaryFor(const std::filesystem::path &finalPath, Naming naming)
 {
     const std::filesystem::path directory = directoryOf(finalPath);
     struct stat existing
@@ -125,7 +125,8 @@ TemporaryFile createTemporaryFor(const std::filesystem::path &finalPath)
     TemporaryFile file;
     file.replacing = ::stat(finalPath.c_str(), &existing) == 0;
     const mode_t mode = file.replacing ? 0600 : 0666;
-    file.fd = createUnnamed(directory, mode);
+    if (naming == Naming::UnnamedWherePossible)
+        file.fd = createUnnamed(directory, mode);
     if (file.fd < 0)
         file.fd = createNamed(directory, mode, file.name);
     try {

@@ -32,7 +32,7 @@ int createExclusive(const std::filesystem::path &path)
 
 } // namespace
 
-TemporaryFile createTemporaryFor(const std::filesystem::path &finalPath)
+TemporaryFile createTemporaryFor(const std::filesystem::path &finalPath, Naming)
 {
     const std::filesystem::path directory = directoryOf(finalPath);
     TemporaryFile file;
