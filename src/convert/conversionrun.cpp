@@ -1,6 +1,7 @@
 #include "convert/conversionrun.h"
 
 #include "convert/paths.h"
+#include "ui/translation.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -19,11 +20,6 @@ constexpr int kRefreshMs = 50;
 constexpr int kByteScale = 1000; // progress steps for a single large file
 
 std::size_t g_chunkSizeOverride = 0;
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("mainwindow", text);
-}
 
 } // namespace
 
@@ -113,8 +109,8 @@ QProgressDialog *ConversionRun::makeProgressDialog()
 {
     auto *dialog = new QProgressDialog(m_window);
     dialog->setWindowModality(Qt::WindowModal);
-    dialog->setWindowTitle(tr("转换中"));
-    dialog->setCancelButtonText(tr("取消"));
+    dialog->setWindowTitle(windowTr("转换中"));
+    dialog->setCancelButtonText(windowTr("取消"));
     dialog->setMinimumDuration(0);
     dialog->setAutoReset(false);
     dialog->setRange(0, m_entries.size() == 1 ? kByteScale : int(m_entries.size()));
@@ -127,7 +123,7 @@ void ConversionRun::updateProgress(QProgressDialog *dialog) const
     const QString name = current < size_t(m_entries.size())
                              ? QFileInfo(m_entries[qsizetype(current)]).fileName()
                              : QString();
-    dialog->setLabelText(tr("正在转换 %1/%2").arg(m_finished.load()).arg(m_entries.size()) +
+    dialog->setLabelText(windowTr("正在转换 %1/%2").arg(m_finished.load()).arg(m_entries.size()) +
                          QLatin1Char('\n') + name);
 
     if (m_entries.size() == 1) {

@@ -1,15 +1,9 @@
 #include "convert/report.h"
 
+#include "ui/translation.h"
 #include "velloran/engine.h"
 
-#include <QCoreApplication>
-
 namespace {
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("mainwindow", text);
-}
 
 // One line of a failure list: the entry as listed, then a line feed.
 QString line(const QString &entry, const QString &where = {})
@@ -34,6 +28,12 @@ RunReport makeReport(const QStringList &entries, const std::vector<velloran::Fil
         case Outcome::Cancelled:
             ++report.cancelled;
             break;
+        case Outcome::SharedOutput:
+        case Outcome::AlreadyUtf8:
+        case Outcome::Undecided:
+            // Refused before anything was written: counted as failed, listed
+            // in no section of their own yet.
+            break;
         case Outcome::CannotRead:
             report.readfailed += line(entry);
             break;
@@ -41,14 +41,13 @@ RunReport makeReport(const QStringList &entries, const std::vector<velloran::Fil
             report.writefailed += line(entry);
             break;
         case Outcome::InvalidSource:
-            report.invalidfailed += line(entry, tr("（第%1行）").arg(result.line));
+            report.invalidfailed += line(entry, windowTr("（第%1行）").arg(result.line));
             break;
         case Outcome::Unrepresentable: {
             const char32_t character = result.character;
-            report.unrepresentablefailed +=
-                line(entry, tr("（第%1行：“%2”）")
-                                .arg(result.line)
-                                .arg(QString::fromUcs4(&character, 1)));
+            const QString where =
+                windowTr("（第%1行：“%2”）").arg(result.line).arg(QString::fromUcs4(&character, 1));
+            report.unrepresentablefailed += line(entry, where);
             break;
         }
         }
@@ -59,8 +58,8 @@ RunReport makeReport(const QStringList &entries, const std::vector<velloran::Fil
 QString reportText(const RunReport &report)
 {
     if (report.cancelled == 0)
-        return tr("成功%1个，失败%2个").arg(report.succeeded).arg(report.failed());
-    return tr("成功%1个，失败%2个，取消%3个")
+        return windowTr("成功%1个，失败%2个").arg(report.succeeded).arg(report.failed());
+    return windowTr("成功%1个，失败%2个，取消%3个")
         .arg(report.succeeded)
         .arg(report.failed())
         .arg(report.cancelled);
@@ -72,13 +71,19 @@ QString reportDetails(const RunReport &report)
     // line feed, which leaves a blank line after the section before it.
     QString details;
     if (!report.readfailed.isEmpty())
-        details = tr("以下文件因为无法读取而转换失败：\n") + report.readfailed;
+        details = windowTr("以下文件因为无法读取而转换失败：\n") + report.readfailed;
     if (!report.writefailed.isEmpty())
-        details += tr("\n以下文件因为无法写入而转换失败\n") + report.writefailed;
+        details += windowTr("\n以下文件因为无法写入而转换失败\n") + report.writefailed;
     if (!report.invalidfailed.isEmpty())
-        details += tr("\n以下文件含有源编码无法识别的字节而转换失败：\n") + report.invalidfailed;
+        details +=
+            windowTr("\n以下文件含有源编码无法识别的字节而转换失败：\n") + report.invalidfailed;
     if (!report.unrepresentablefailed.isEmpty())
-        details += tr("\n以下文件含有目标编码无法表示的字符而转换失败：\n") +
+        details += windowTr("\n以下文件含有目标编码无法表示的字符而转换失败：\n") +
                    report.unrepresentablefailed;
     return details;
+}
+
+QString unknownEncodingText(const QString &name)
+{
+    return windowTr("无法识别编码“%1”，未转换任何文件。").arg(name);
 }

@@ -32,3 +32,6 @@ QString reportText(const RunReport &report);
 // The report's details: one section per kind of failure that occurred, or an
 // empty text when nothing failed.
 QString reportDetails(const RunReport &report);
+
+// The warning instead of a report when an encoding name is not known.
+QString unknownEncodingText(const QString &name);

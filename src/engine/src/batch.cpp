@@ -102,11 +102,11 @@ private:
         ConvertOptions options;
         options.sourceEncoding = m_options.sourceEncoding;
         options.targetEncoding = m_options.targetEncoding;
-        options.chunkSize = m_options.chunkSize;
+        options.tuning.chunkSize = m_options.chunkSize;
         // With fewer files than workers, the idle ones help with large files.
         options.workers = std::max<unsigned>(1, m_workers / static_cast<unsigned>(m_groups.size()));
-        options.parallelFrom = m_options.parallelFrom;
-        options.pieceSize = m_options.pieceSize;
+        options.tuning.parallelFrom = m_options.parallelFrom;
+        options.tuning.pieceSize = m_options.pieceSize;
         options.cancel = m_options.cancel;
         if (m_options.onBytes) {
             options.onBytes = [this, index](std::uint64_t done, std::uint64_t total) {

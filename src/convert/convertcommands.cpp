@@ -5,6 +5,7 @@
 #include "convert/paths.h"
 #include "convert/report.h"
 #include "ui/mainwindowui.h"
+#include "ui/translation.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -33,7 +34,7 @@ std::string encodingName(const QComboBox *box)
 
 void mainwindow::selectpath()
 {
-    outputpath = QFileDialog::getExistingDirectory(this, tr("请选择输出目录："), outputpath,
+    outputpath = QFileDialog::getExistingDirectory(this, windowTr("请选择输出目录："), outputpath,
                                                    QFileDialog::ShowDirsOnly);
     if (!outputpath.isEmpty())
         ui->lineEdit->setText(outputpath);
@@ -54,20 +55,19 @@ void mainwindow::start()
         ConversionRun run(this, entries, options);
         showresult(makeReport(entries, run.exec()));
     } catch (const velloran::UnknownEncoding &unknown) {
-        QMessageBox::warning(this, tr("转换结果"),
-                             tr("无法识别编码“%1”，未转换任何文件。")
-                                 .arg(QString::fromStdString(unknown.name())));
+        QMessageBox::warning(this, windowTr("转换结果"),
+                             unknownEncodingText(QString::fromStdString(unknown.name())));
     }
 }
 
 void mainwindow::showresult(const RunReport &report)
 {
     QMessageBox box;
-    box.setWindowTitle(tr("转换结果"));
+    box.setWindowTitle(windowTr("转换结果"));
     box.setText(reportText(report));
     const QString details = reportDetails(report);
     if (!details.isEmpty())
         box.setDetailedText(details);
-    box.addButton(QMessageBox::Yes)->setText(tr("确定(&Y)"));
+    box.addButton(QMessageBox::Yes)->setText(windowTr("确定(&Y)"));
     box.exec();
 }
