@@ -52,7 +52,8 @@ std::optional<unsigned> modeOfFileBeingWritten(const fs::path &directory)
         struct stat status
         {
         };
-        if (!error && target.parent_path() == directory && ::stat(entry.path().c_str(), &status) == 0)
+        if (!error && target.parent_path() == directory &&
+            ::stat(entry.path().c_str(), &status) == 0)
             return status.st_mode & 07777;
     }
     return std::nullopt;
@@ -71,10 +72,7 @@ protected:
         return input;
     }
 
-    static ConvertOptions options()
-    {
-        return optionsFor("UTF-8", "GB18030", kChunk);
-    }
+    static ConvertOptions options() { return optionsFor("UTF-8", "GB18030", kChunk); }
 
     static constexpr std::size_t kChunk = 64;
     ScratchDirectory scratch;
@@ -117,7 +115,9 @@ INSTANTIATE_TEST_SUITE_P(Modes, WhileWritten, testing::Values<mode_t>(0600, 0640
 std::string accessAcl()
 {
     std::string acl;
-    const auto add32 = [&](std::uint32_t value) { acl.append(reinterpret_cast<char *>(&value), 4); };
+    const auto add32 = [&](std::uint32_t value) {
+        acl.append(reinterpret_cast<char *>(&value), 4);
+    };
     const auto entry = [&](std::uint16_t tag, std::uint16_t permissions, std::uint32_t id) {
         acl.append(reinterpret_cast<char *>(&tag), 2);
         acl.append(reinterpret_cast<char *>(&permissions), 2);
@@ -308,7 +308,8 @@ INSTANTIATE_TEST_SUITE_P(
                                [](const fs::path &input) {
                                    writeBytes(input, readBytes(input) + repeated("更多\n", 1000));
                                }},
-                    ChangeCase{"shrinks", [](const fs::path &input) { fs::resize_file(input, 100); }},
+                    ChangeCase{"shrinks",
+                               [](const fs::path &input) { fs::resize_file(input, 100); }},
                     ChangeCase{"rewritten_same_size",
                                [](const fs::path &input) {
                                    std::string text = readBytes(input);

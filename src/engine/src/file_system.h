@@ -10,10 +10,16 @@
 
 namespace velloran::files {
 
-enum class FileKind { Regular, Directory, Other };
+enum class FileKind
+{
+    Regular,
+    Directory,
+    Other
+};
 
 // What tells one state of a file from a later one.
-struct FileStamp {
+struct FileStamp
+{
     FileKind kind = FileKind::Other;
     std::uint64_t size = 0;
     std::int64_t modified = 0; // nanoseconds since the epoch, as precise as the system keeps it

@@ -26,8 +26,8 @@ int stampOf(int fd, FileStamp &stamp)
                  : S_ISDIR(status.st_mode) ? FileKind::Directory
                                            : FileKind::Other;
     stamp.size = static_cast<std::uint64_t>(status.st_size);
-    stamp.modified = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
-                     status.st_mtim.tv_nsec;
+    stamp.modified =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
     return 0;
 }
 

@@ -18,8 +18,7 @@ FileError changedWhileConverted()
 } // namespace
 
 InputFile::InputFile(const std::filesystem::path &path)
-    : m_path(path),
-      m_fd(retryOnInterrupt([&] { return files::openForReading(path); }))
+    : m_path(path), m_fd(retryOnInterrupt([&] { return files::openForReading(path); }))
 {
     if (m_fd < 0)
         throw FileError(Outcome::CannotRead, "cannot open " + path.string(), errno);

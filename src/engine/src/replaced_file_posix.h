@@ -13,6 +13,7 @@ namespace velloran::files {
 // by anyone but root clears, are returned to be set once the text is written
 // (0 when there are none).
 // Throws FileError(CannotWrite) when the permissions cannot be set.
-mode_t takeOverMetadata(int fd, const std::filesystem::path &finalPath, const struct stat &existing);
+mode_t takeOverMetadata(int fd, const std::filesystem::path &finalPath,
+                        const struct stat &existing);
 
 } // namespace velloran::files

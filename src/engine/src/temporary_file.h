@@ -10,7 +10,8 @@
 
 namespace velloran::files {
 
-struct TemporaryFile {
+struct TemporaryFile
+{
     int fd = -1;
     // Empty while the file has no name (on Linux an O_TMPFILE file, which
     // vanishes with the process however it ends).
@@ -23,7 +24,8 @@ struct TemporaryFile {
     unsigned modeAfterWriting = 0;
 };
 
-enum class Naming {
+enum class Naming
+{
     UnnamedWherePossible,
     Named, // as where the file system refuses unnamed files (for tests)
 };

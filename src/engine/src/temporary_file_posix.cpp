@@ -80,7 +80,9 @@ void linkIntoPlace(TemporaryFile &file, const std::filesystem::path &finalPath)
         if (errno != EEXIST)
             failToWrite(operation, errno);
     }
-    const auto linkAs = [&](const std::filesystem::path &name) { return linkUnnamed(file.fd, name); };
+    const auto linkAs = [&](const std::filesystem::path &name) {
+        return linkUnnamed(file.fd, name);
+    };
     file.name = freeName(directoryOf(finalPath), linkAs, operation);
 }
 #else
@@ -90,9 +92,7 @@ int createUnnamed(const std::filesystem::path &, mode_t)
     return -1;
 }
 
-void linkIntoPlace(TemporaryFile &, const std::filesystem::path &)
-{
-}
+void linkIntoPlace(TemporaryFile &, const std::filesystem::path &) {}
 #endif
 
 int createNamed(const std::filesystem::path &directory, mode_t mode, std::filesystem::path &name)
