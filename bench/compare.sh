@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The engine (velloran-convert) against glibc iconv and ICU uconv on the corpus,
+# The engine (velloran-cli) against glibc iconv and ICU uconv on the corpus,
 # side by side: per direction on one worker, one large GB18030 file on one
 # worker and on all cores, and peak memory on a file of over 1 GiB.
 # Build the release preset first. Usage: bench/compare.sh
@@ -12,8 +12,8 @@ ensure_corpus
 
 # The direction being measured: engine/ICU names, glibc names, input file.
 FROM='' TO='' IFROM='' ITO='' INPUT=''
-engine() { "$CONVERT" "$FROM" "$TO" "$INPUT" "$1" --workers 1; }
-engine_all_cores() { "$CONVERT" "$FROM" "$TO" "$INPUT" "$1"; }
+engine() { "$CLI" -q -f "$FROM" -t "$TO" -o "$1" -j 1 "$INPUT"; }
+engine_all_cores() { "$CLI" -q -f "$FROM" -t "$TO" -o "$1" "$INPUT"; }
 glibc_iconv() { iconv -f "$IFROM" -t "$ITO" "$INPUT" >"$1/${INPUT##*/}"; }
 icu_uconv() { uconv --callback stop -f "$FROM" -t "$TO" "$INPUT" >"$1/${INPUT##*/}"; }
 
@@ -73,9 +73,9 @@ echo "== Peak memory (maximum RSS), GB18030->UTF-8 of $(divide "$(bytes "$big")"
 echo "   target: engine < 64 MiB"
 out="$WORK/rss"
 mkdir -p "$out"
-printf '%-28s %8s MiB\n' engine "$(peak_rss_mib "$CONVERT" GB18030 UTF-8 "$big" "$out" --workers 1)"
+printf '%-28s %8s MiB\n' engine "$(peak_rss_mib "$CLI" -q -f GB18030 -t UTF-8 -o "$out" -j 1 "$big")"
 rm -f "$out"/*
-printf '%-28s %8s MiB\n' engine_all_cores "$(peak_rss_mib "$CONVERT" GB18030 UTF-8 "$big" "$out")"
+printf '%-28s %8s MiB\n' engine_all_cores "$(peak_rss_mib "$CLI" -q -f GB18030 -t UTF-8 -o "$out" "$big")"
 rm -f "$out"/*
 printf '%-28s %8s MiB\n' glibc_iconv "$(peak_rss_mib iconv -f GB18030 -t UTF-8 -o "$out/x" "$big")"
 rm -rf "${WORK:?}"/*
