@@ -73,13 +73,13 @@ void ProgressBar::onBytes(std::size_t index, std::uint64_t done, std::uint64_t t
 void ProgressBar::drawUntilStopped()
 {
     std::unique_lock lock(m_mutex);
-    while (!m_wake.wait_for(lock, kRedraw, [this] { return m_stop; })) {
+    do {
         std::string line = text();
         const std::size_t width = terminalWidth();
         if (line.size() >= width)
             line.resize(width - 1);
         std::fputs(("\r" + line + "\033[K").c_str(), stderr);
-    }
+    } while (!m_wake.wait_for(lock, kRedraw, [this] { return m_stop; }));
 }
 
 std::string ProgressBar::text() const
