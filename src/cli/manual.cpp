@@ -10,9 +10,11 @@ namespace {
 
 constexpr std::string_view kName = "velloran-cli";
 
-constexpr std::string_view kSynopsis =
-    "-f FROM -t TO [-o DIR | --in-place] [-r | --depth N] [-s SUFFIX]... [--keep-tree] "
-    "[-j N] [--dry-run] [--json] [-q] PATH...";
+// The synopsis in two lines, broken where a reader expects it.
+constexpr std::string_view kSynopsis[] = {
+    "-f FROM -t TO [-o DIR | --in-place] [-r | --depth N] [-s SUFFIX]...",
+    "[--keep-tree] [-j N] [--dry-run] [--json] [-q] PATH...",
+};
 
 constexpr std::string_view kDescription[] = {
     "Converts the character encoding of text files, strictly and safely. A file that holds "
@@ -115,8 +117,9 @@ std::string versionText()
 
 std::string helpText()
 {
-    std::string text = "Usage: " + std::string(kName) + " ";
-    appendWrapped(text, kSynopsis, 7 + kName.size() + 1, text.size());
+    const std::string usage = "Usage: " + std::string(kName) + " ";
+    std::string text = usage + std::string(kSynopsis[0]) + "\n" +
+                       std::string(usage.size(), ' ') + std::string(kSynopsis[1]) + "\n";
     for (std::string_view paragraph : kDescription) {
         text += '\n';
         appendWrapped(text, paragraph, 0, 0);
@@ -149,7 +152,8 @@ std::string manualPage()
          << roff(kName) << " \\- convert the character encoding of text files\n"
          << ".SH SYNOPSIS\n"
          << ".B " << roff(kName) << "\n"
-         << roff(kSynopsis) << "\n"
+         << roff(kSynopsis[0]) << "\n"
+         << roff(kSynopsis[1]) << "\n"
          << ".SH DESCRIPTION\n";
     for (std::string_view paragraph : kDescription)
         page << ".PP\n" << roff(paragraph) << "\n";

@@ -3,6 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -85,14 +86,18 @@ void ProgressBar::drawUntilStopped()
 std::string ProgressBar::text() const
 {
     const std::size_t finished = m_finished;
-    const std::size_t filled = m_entries ? finished * kBarWidth / m_entries : 0;
+    const std::uint64_t largeTotal = m_largeTotal;
+    const std::uint64_t largeDone = m_largeDone;
+    // A large file in progress counts by its share done, so that the bar
+    // moves during a run of one large file too.
+    const double done = double(finished) + (largeTotal ? double(largeDone) / double(largeTotal) : 0);
+    const auto filled =
+        std::min(kBarWidth, m_entries ? std::size_t(done * kBarWidth / double(m_entries)) : 0);
     std::string text = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') +
                        "] " + std::to_string(finished) + "/" + std::to_string(m_entries) +
                        " files";
 
-    const std::uint64_t largeTotal = m_largeTotal;
     if (largeTotal > 0) {
-        const std::uint64_t largeDone = m_largeDone;
         text += ", large file " + std::to_string(largeDone * 100 / largeTotal) + "% of " +
                 megabytes(double(largeTotal));
     }

@@ -24,7 +24,7 @@ ENV = dict(os.environ, LC_ALL="C.UTF-8", LANG="C.UTF-8")
 TEXT = "中文测试，第一行\r\n第二行：编码转换\n"
 GBK = TEXT.encode("gbk")
 UTF8 = TEXT.encode("utf-8")
-INVALID_GBK = "第一行\n第二行\n".encode("gbk") + b"\xff\xff\n"  # line 3
+INVALID_GBK = "第一行\n第二行\n".encode("gbk") + b"\xa1 \n"  # line 3: A1 lacks its trail byte
 
 FILE_KEYS = {"input", "input_bytes", "output", "output_bytes", "outcome", "line", "character",
              "encoding", "likely", "reason", "same_as", "message"}
@@ -234,6 +234,7 @@ class Command(unittest.TestCase):
         write(self.path("已是.txt"), UTF8)
         for mode in (["-o", self.out], ["-o", self.out, "--keep-tree"], ["--in-place"]):
             with self.subTest(mode=mode):
+                shutil.rmtree(self.out, ignore_errors=True)
                 args = ["-f", "GBK", "-t", "UTF-8", "-r", *mode, self.root]
                 before = snapshot(self.scratch.name)
                 dry_status, dry = self.cli_json("--dry-run", *args)
@@ -250,7 +251,6 @@ class Command(unittest.TestCase):
                     self.assertEqual(real[key], dry[key])
                 self.assertIn("already_utf8", self.outcomes(real))
                 self.assertIn("invalid_source", self.outcomes(real))
-                shutil.rmtree(self.out, ignore_errors=True)
 
     # -- cancellation ------------------------------------------------------------------
 
@@ -320,7 +320,7 @@ class Command(unittest.TestCase):
         invalid = self.path("坏.txt")
         good = self.path("好.txt")
         write(smiling, "第一行\n笑\U0001F600\n".encode())
-        write(invisible, "零\u200b宽\n".encode())
+        write(invisible, "零\u00a0宽\n".encode())
         write(invalid, b"one\ntwo\nthree \xff\n")
         write(good, UTF8)
         result = self.cli("-f", "UTF-8", "-t", "GBK", "-o", self.out, missing, smiling,
@@ -334,7 +334,7 @@ class Command(unittest.TestCase):
                       f"{invalid} (line 3", text)
         self.assertIn("\nThese files hold characters that the target encoding cannot "
                       f"represent:\n{smiling} (line 2: \"\U0001F600\")\n"
-                      f"{invisible} (line 1: U+200B)\n", text)
+                      f"{invisible} (line 1: U+00A0)\n", text)
 
     def test_progress_bar_only_on_a_terminal_and_not_quiet(self):
         for quiet, expect_bar in (([], True), (["-q"], False)):
