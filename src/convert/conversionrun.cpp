@@ -28,11 +28,11 @@ QString tr(const char *text)
 } // namespace
 
 ConversionRun::ConversionRun(QWidget *window, const QStringList &entries,
-                             velloran::BatchOptions options)
+                             velloran::RunOptions options)
     : m_window(window), m_entries(entries), m_options(std::move(options))
 {
     if (g_chunkSizeOverride)
-        m_options.chunkSize = g_chunkSizeOverride;
+        m_options.tuning.chunkSize = g_chunkSizeOverride;
     m_options.cancel = &m_cancel;
     m_options.onFileStarted = [this](std::size_t index) { m_current = index; };
     m_options.onFileFinished = [this](std::size_t, const velloran::FileResult &) { ++m_finished; };
@@ -51,17 +51,17 @@ void ConversionRun::setChunkSizeForTesting(std::size_t bytes)
 
 std::vector<velloran::FileResult> ConversionRun::exec()
 {
-    std::vector<std::filesystem::path> inputs;
+    std::vector<velloran::RunInput> inputs;
     inputs.reserve(size_t(m_entries.size()));
     for (const QString &entry : m_entries)
-        inputs.push_back(toFileSystemPath(entry));
+        inputs.push_back({toFileSystemPath(entry), {}});
 
     std::vector<velloran::FileResult> results;
     std::exception_ptr error;
     QEventLoop loop;
     std::thread worker([&] {
         try {
-            results = velloran::convertBatch(inputs, m_options);
+            results = velloran::convertRun(inputs, m_options);
         } catch (...) {
             error = std::current_exception();
         }

@@ -18,7 +18,7 @@ class QWidget;
 class ConversionRun
 {
 public:
-    ConversionRun(QWidget *window, const QStringList &entries, velloran::BatchOptions options);
+    ConversionRun(QWidget *window, const QStringList &entries, velloran::RunOptions options);
 
     // Converts every entry and returns one result per entry, in list order.
     // Throws velloran::UnknownEncoding, before touching any file.
@@ -34,7 +34,7 @@ private:
 
     QWidget *m_window;
     QStringList m_entries;
-    velloran::BatchOptions m_options;
+    velloran::RunOptions m_options;
 
     // Written by the workers, read by the GUI thread.
     std::atomic<bool> m_cancel{false};

@@ -1,84 +1,25 @@
 #include "filelist/findfiles.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
-#include <QList>
+#include "velloran/engine.h"
 
-#include <algorithm>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace {
 
-// A directory entry with the key that QDir sorts by name ignoring case: the
-// lower-cased name, compared code unit by code unit.
-struct Entry
+// A found path as text. Names that are not valid in the locale's encoding do
+// not survive the trip to text and back, and could not be opened from the
+// list: they give no text, and are left out, as they always have been.
+[[maybe_unused]] QString textOf(const std::string &path)
 {
-    QString key;
-    QFileInfo info;
-};
-
-struct Listing
-{
-    QList<Entry> files;
-    QList<Entry> dirs;
-};
-
-// Reads a directory once and returns its files and its subdirectories, each
-// in the order QDir lists them by default. QDir sorts its files and its
-// subdirectories separately, each with std::sort from the order the system
-// gives; doing the same keeps even names that differ only in case in QDir's
-// order.
-Listing list(const QString &path)
-{
-    Listing listing;
-    QDirIterator it(path, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        (info.isDir() ? listing.dirs : listing.files).append({info.fileName().toLower(), info});
-    }
-    const auto byName = [](const Entry &a, const Entry &b) { return a.key < b.key; };
-    std::sort(listing.files.begin(), listing.files.end(), byName);
-    std::sort(listing.dirs.begin(), listing.dirs.end(), byName);
-    return listing;
+    const QString text = QFile::decodeName(QByteArray::fromStdString(path));
+    return QFile::encodeName(text).toStdString() == path ? text : QString();
 }
 
-QString joined(const QString &dirPath, const QString &name)
+[[maybe_unused]] QString textOf(const std::wstring &path)
 {
-    return dirPath.endsWith(u'/') ? dirPath + name : dirPath + u'/' + name;
-}
-
-struct Search
-{
-    QString suffix;
-    QStringList walk; // canonical paths of the directories being searched, outermost first
-    QStringList found;
-};
-
-void search(const QDir &dir, const QString &canonical, int depth, Search &s)
-{
-    const Listing listing = list(dir.path());
-    for (const Entry &file : listing.files) {
-        if (hassuffix(file.info, s.suffix))
-            s.found.append(file.info.filePath());
-    }
-    if (depth <= 0 && depth != -1)
-        return;
-
-    s.walk.append(canonical);
-    for (const Entry &sub : listing.dirs) {
-        // Only a link can lead back to a directory being searched, but once
-        // one has been followed, a real subdirectory below it can too. The
-        // canonical path of a real subdirectory is its parent's plus its name,
-        // so only links cost a look-up.
-        const QString name = sub.info.fileName();
-        const QString subCanonical =
-            sub.info.isSymLink() ? sub.info.canonicalFilePath() : joined(canonical, name);
-        if (s.walk.contains(subCanonical))
-            continue;
-        search(QDir(dir.path() + u'/' + name), subCanonical, depth == -1 ? -1 : depth - 1, s);
-    }
-    s.walk.removeLast();
+    return QString::fromStdWString(path);
 }
 
 } // namespace
@@ -90,7 +31,14 @@ bool hassuffix(const QFileInfo &file, const QString &suffix)
 
 QStringList findfiles(const QDir &dir, int depth, QString suffix)
 {
-    Search s{std::move(suffix), {}, {}};
-    search(dir, QFileInfo(dir.path()).canonicalFilePath(), depth, s);
-    return s.found;
+    velloran::ScanOptions options;
+    options.depth = depth;
+    options.suffixes = {suffix.toStdString()};
+    QStringList found;
+    for (const std::filesystem::path &path :
+         velloran::findFiles(std::filesystem::path(dir.path().toStdU16String()), options)) {
+        if (const QString text = textOf(path.native()); !text.isEmpty())
+            found.append(text);
+    }
+    return found;
 }

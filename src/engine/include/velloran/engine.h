@@ -150,37 +150,6 @@ std::filesystem::path outputPathFor(const std::filesystem::path &outputDirectory
 FileResult convertFile(const std::filesystem::path &input, const std::filesystem::path &output,
                        const ConvertOptions &options);
 
-struct BatchOptions {
-    std::string sourceEncoding;
-    std::string targetEncoding;
-    std::filesystem::path outputDirectory;
-    // Number of files converted at once; 0 means one per hardware thread.
-    // Workers that would have no file of their own share the large files
-    // (see ConvertOptions::workers).
-    unsigned workers = 0;
-    std::size_t chunkSize = kDefaultChunkSize;
-    std::uint64_t parallelFrom = kDefaultParallelFrom;
-    std::size_t pieceSize = kDefaultPieceSize;
-    // When set, files in progress are abandoned and the rest are not started;
-    // all of them come back as Cancelled.
-    const std::atomic<bool> *cancel = nullptr;
-    // Optional observers, called from worker threads (they must be thread-safe).
-    // onFileFinished comes once for every input, also for those that were never
-    // started because of a cancellation; onFileStarted only for those started.
-    std::function<void(std::size_t index)> onFileStarted;
-    std::function<void(std::size_t index, const FileResult &result)> onFileFinished;
-    std::function<void(std::size_t index, std::uint64_t done, std::uint64_t total)> onBytes;
-};
-
-// Converts every input into the output directory. Results come back in input
-// order, and are exactly those of converting the inputs one after another:
-// inputs whose outputs share a path are converted in input order, so the later
-// one wins; an input listed twice is converted twice.
-// Throws UnknownEncoding (before touching any file) if either name does not resolve.
-std::vector<FileResult> convertBatch(const std::vector<std::filesystem::path> &inputs,
-                                     const BatchOptions &options);
-
-
 // ---------------------------------------------------------------------------
 // Directory scan, the one behind adding a directory and dropping one.
 
@@ -246,7 +215,7 @@ struct RunInput {
     std::filesystem::path path;
     // The directory the file was found under, for OutputRule::KeepTree. Empty
     // for a file given directly, which keeps only its file name.
-    std::filesystem::path base;
+    std::filesystem::path base = {};
 };
 
 struct RunOptions {
@@ -259,8 +228,9 @@ struct RunOptions {
     // Files converted at once; 0 means one per CPU the process may use.
     unsigned workers = 0;
     Tuning tuning;
-    // Every step but writing: detection, guards and the strict conversion
-    // run, so the results say what a real run would do; nothing is written.
+    // Plan only: every entry the plan would convert comes back Converted
+    // without any file being read or written (nor any directory created);
+    // the plan's refusals and repeats come back as in a real run.
     bool dryRun = false;
     // When set, files in progress are abandoned and the rest are not started;
     // all of them come back as Cancelled.
