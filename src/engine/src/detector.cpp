@@ -1,0 +1,274 @@
+// The detector: exact rules for byte-order marks, UTF-8, ASCII and UTF-16LE
+// first, then ICU's statistical detector for the two Chinese families, whose
+// answer counts only when the whole file also decodes strictly in it.
+#include "detector.h"
+
+#include "converter.h"
+#include "detect_text_rules.h"
+#include "file_error.h"
+#include "input_file.h"
+
+#include <unicode/ucsdet.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+namespace velloran {
+
+namespace {
+
+constexpr std::string_view kGb18030 = "GB18030";
+constexpr std::string_view kBig5 = "Big5";
+
+// Above this, ICU's detector has seen enough of the text to prefer a family.
+constexpr int kSomeConfidence = 10;
+// Above this, it is confident enough to question the user's own choice.
+constexpr int kConfident = 50;
+// Fewer bytes of 0x80 and above than this are a handful of characters, too
+// few for the detector.
+constexpr std::size_t kFewestEightBitBytes = 40;
+
+Detection decided(std::string_view encoding, int confidence)
+{
+    return Detection{std::string(encoding), {}, confidence};
+}
+
+Detection undecided(std::string reason)
+{
+    return Detection{{}, std::move(reason), 0};
+}
+
+// ICU's canonical name for an encoding name, to compare names by.
+std::string canonicalName(std::string_view name)
+{
+    try {
+        Converter converter(name);
+        UErrorCode error = U_ZERO_ERROR;
+        return ucnv_getName(converter.get(), &error);
+    } catch (const UnknownEncoding &) {
+        return {};
+    }
+}
+
+// The Chinese family of an encoding name as ICU's detector spells it.
+std::string_view familyByName(std::string_view name)
+{
+    if (name == kGb18030 || name == "GBK" || name == "GB2312")
+        return kGb18030;
+    return name == kBig5 ? kBig5 : std::string_view();
+}
+
+// The Chinese family an encoding belongs to, whatever alias names it: GB18030
+// for itself and its subsets GBK and GB2312, Big5 for Big5; empty for any other.
+std::string_view chineseFamilyOf(std::string_view name)
+{
+    if (const std::string_view family = familyByName(name); !family.empty())
+        return family;
+    const std::string canonical = canonicalName(name);
+    for (std::string_view member : {kGb18030, std::string_view("GBK"), std::string_view("GB2312"), kBig5})
+        if (!canonical.empty() && canonical == canonicalName(member))
+            return familyByName(member);
+    return {};
+}
+
+// What ICU's detector makes of a sample: its confidence in each Chinese
+// family, and its best answer that is neither.
+struct IcuOpinion
+{
+    int gb18030 = 0;
+    int big5 = 0;
+    std::string other;
+    int otherConfidence = 0;
+
+    int confidenceIn(std::string_view family) const { return family == kBig5 ? big5 : gb18030; }
+    std::string_view favourite() const { return big5 > gb18030 ? kBig5 : kGb18030; }
+};
+
+IcuOpinion askIcu(std::string_view bytes)
+{
+    IcuOpinion opinion;
+    UErrorCode error = U_ZERO_ERROR;
+    std::unique_ptr<UCharsetDetector, decltype(&ucsdet_close)> detector(ucsdet_open(&error),
+                                                                        &ucsdet_close);
+    ucsdet_setText(detector.get(), bytes.data(), static_cast<int32_t>(bytes.size()), &error);
+    int32_t count = 0;
+    const UCharsetMatch **matches = ucsdet_detectAll(detector.get(), &count, &error);
+    if (U_FAILURE(error))
+        return opinion;
+    for (int32_t i = 0; i < count; ++i) {
+        const std::string_view name = ucsdet_getName(matches[i], &error);
+        const int confidence = ucsdet_getConfidence(matches[i], &error);
+        const std::string_view family = familyByName(name);
+        if (family == kGb18030)
+            opinion.gb18030 = std::max(opinion.gb18030, confidence);
+        else if (family == kBig5)
+            opinion.big5 = std::max(opinion.big5, confidence);
+        else if (opinion.other.empty())
+            opinion = IcuOpinion{opinion.gb18030, opinion.big5, std::string(name), confidence};
+    }
+    return opinion;
+}
+
+// Asks the whole-file question once per encoding.
+class CachedCheck
+{
+public:
+    explicit CachedCheck(const WholeFileCheck &check) : m_check(check) {}
+    bool operator()(std::string_view encoding)
+    {
+        auto [where, added] = m_answers.try_emplace(std::string(encoding), false);
+        if (added)
+            where->second = m_check(encoding);
+        return where->second;
+    }
+
+private:
+    const WholeFileCheck &m_check;
+    std::map<std::string, bool, std::less<>> m_answers;
+};
+
+// Two-byte characters read the way both families write them (a lead byte of
+// 0x81 or above and the byte after it), and how many of them have a trail
+// byte below 0x80: GB2312 has none, Big5 has them in about two characters of five.
+struct TwoByteShape
+{
+    std::size_t characters = 0;
+    std::size_t lowTrails = 0;
+    std::size_t eightBitBytes = 0;
+};
+
+TwoByteShape shapeOf(std::string_view bytes)
+{
+    TwoByteShape shape;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        shape.eightBitBytes += byte >= 0x80 ? 1 : 0;
+        if (byte < 0x81 || i + 1 == bytes.size())
+            continue;
+        const auto trail = static_cast<unsigned char>(bytes[++i]);
+        shape.eightBitBytes += trail >= 0x80 ? 1 : 0;
+        ++shape.characters;
+        shape.lowTrails += trail < 0x80 ? 1 : 0;
+    }
+    return shape;
+}
+
+// ICU's detector weighs how common the characters are in each family; on
+// mostly-English text both families score alike and it can pick the wrong
+// one. The shape of the bytes then says which answers cannot be trusted: Big5
+// for a dozen characters without one low trail byte, GB18030 for text with
+// many of them when Big5 scored nearly as well.
+bool shapeContradicts(std::string_view family, const TwoByteShape &shape,
+                      const IcuOpinion &opinion)
+{
+    constexpr std::size_t kEnoughCharacters = 12;
+    constexpr int kNearlyAsWell = 15;
+    if (shape.characters < kEnoughCharacters)
+        return false;
+    if (family == kBig5)
+        return shape.lowTrails == 0;
+    return shape.lowTrails * 10 >= shape.characters * 3 &&
+           opinion.big5 >= opinion.gb18030 - kNearlyAsWell;
+}
+
+// GB18030 or Big5, by ICU's opinion and by which of them decode the file.
+// ICU's favourite family is taken when it decodes the whole file, and either
+// the other family does not or the shape of the bytes agrees.
+Detection chooseChineseFamily(std::string_view bytes, const WholeFileCheck &decodesWhole)
+{
+    const IcuOpinion opinion = askIcu(bytes);
+    const TwoByteShape shape = shapeOf(bytes);
+    CachedCheck decodes(decodesWhole);
+    const std::string_view favourite = opinion.favourite();
+    const std::string_view second = favourite == kBig5 ? kGb18030 : kBig5;
+    const int confidence = opinion.confidenceIn(favourite);
+    if (confidence > kSomeConfidence && decodes(favourite) &&
+        (!shapeContradicts(favourite, shape, opinion) || !decodes(second)))
+        return decided(favourite, confidence);
+    const bool gb18030 = decodes(kGb18030);
+    const bool big5 = decodes(kBig5);
+    if (gb18030 && big5)
+        return undecided(shape.eightBitBytes < kFewestEightBitBytes
+                             ? "too short"
+                             : "GB18030 and Big5 both possible");
+    if (confidence > kConfident && !decodes(favourite))
+        return undecided("looks like " + std::string(favourite) + " but does not decode as it");
+    if (opinion.otherConfidence > kConfident)
+        return undecided("looks like " + opinion.other);
+    // Only one family decodes: it, if ICU saw Chinese text in it at all.
+    const std::string_view only = gb18030 ? kGb18030 : big5 ? kBig5 : std::string_view();
+    if (!only.empty() && opinion.confidenceIn(only) >= kSomeConfidence)
+        return decided(only, opinion.confidenceIn(only));
+    return undecided("no encoding fits");
+}
+
+std::string readSample(InputFile &input, bool &wholeFile)
+{
+    // One byte more than a sample tells whether the file goes on.
+    std::string bytes(kDetectionSampleSize + 1, '\0');
+    bytes.resize(input.readHead(bytes.data(), bytes.size()));
+    wholeFile = bytes.size() <= kDetectionSampleSize;
+    bytes.resize(std::min(bytes.size(), kDetectionSampleSize));
+    return bytes;
+}
+
+} // namespace
+
+Detection detectInSample(const DetectionSample &sample, const WholeFileCheck &decodesWhole)
+{
+    constexpr int kCertain = 100;
+    if (std::optional<std::string> marked = encodingOfMark(sample.bytes))
+        return decided(*marked, kCertain);
+    if (isUtf8WithWideCharacters(sample) || isPlainAscii(sample.bytes))
+        return decided("UTF-8", kCertain);
+    if (looksLikeUtf16Le(sample))
+        return decided("UTF-16LE", kCertain);
+    if (hasNoEightBitBytes(sample.bytes))
+        return decided("UTF-8", kCertain);
+    return chooseChineseFamily(sample.bytes, decodesWhole);
+}
+
+Detection detectInFile(InputFile &input)
+{
+    bool wholeFile = true;
+    const std::string bytes = readSample(input, wholeFile);
+    return detectInSample({bytes, wholeFile}, [&](std::string_view encoding) {
+        return wholeFile ? decodesStrictly(bytes, encoding) : decodesStrictly(input, encoding);
+    });
+}
+
+Detection detectEncoding(const std::filesystem::path &path)
+{
+    try {
+        InputFile input(path);
+        return detectInFile(input);
+    } catch (const FileError &) {
+        return undecided("cannot be read");
+    }
+}
+
+std::string otherChineseFamily(const DetectionSample &sample, std::string_view chosenSource,
+                               const WholeFileCheck &decodesWhole)
+{
+    const std::string_view chosen = chineseFamilyOf(chosenSource);
+    if (chosen.empty())
+        return {};
+    const IcuOpinion opinion = askIcu(sample.bytes);
+    const std::string_view other = chosen == kBig5 ? kGb18030 : kBig5;
+    if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident)
+        return {};
+    return decodesWhole(other) ? std::string(other) : std::string();
+}
+
+std::string likelyEncoding(const DetectionSample &sample, const WholeFileCheck &decodesWhole)
+{
+    CachedCheck decodes(decodesWhole);
+    const WholeFileCheck cached = [&](std::string_view encoding) { return decodes(encoding); };
+    const Detection detection = detectInSample(sample, cached);
+    if (detection.encoding.empty() || !decodes(detection.encoding))
+        return {};
+    return detection.encoding;
+}
+
+} // namespace velloran
