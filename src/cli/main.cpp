@@ -76,16 +76,15 @@ int convert(const CommandLine &line)
     report.dryRun = line.dryRun;
     try {
         report.plan = velloran::planRun(collectInputs(line), options);
-    } catch (const velloran::UnknownEncoding &unknown) {
-        printError("unknown encoding '" + unknown.name() + "'");
-        return kUsageError;
-    }
-    prepareOutputDirectory(line);
-    {
+        prepareOutputDirectory(line);
         std::optional<ProgressBar> bar;
         if (ProgressBar::wanted(line.quiet))
             bar.emplace(report.plan.entries.size(), options);
         report.results = velloran::executeRun(report.plan, options);
+    } catch (const velloran::UnknownEncoding &unknown) {
+        // The names were checked already; the engine refuses them before any file.
+        printError("unknown encoding '" + unknown.name() + "'");
+        return kUsageError;
     }
 
     const int status = exitStatus(countResults(report.results));
