@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <optional>
 #include <string>
 
 namespace velloran {
@@ -24,11 +23,11 @@ unsigned affinityCount()
     return static_cast<unsigned>(std::max(CPU_COUNT(&set), 1));
 }
 
-// CPUs' worth of time per period, rounded up; none when there is no cap.
-std::optional<unsigned> quotaOf(double quota, double period)
+// CPUs' worth of time per period, rounded up; 0 when there is no cap.
+unsigned quotaOf(double quota, double period)
 {
     if (quota <= 0 || period <= 0)
-        return std::nullopt;
+        return 0;
     return static_cast<unsigned>(std::max(1.0, std::ceil(quota / period)));
 }
 
@@ -44,24 +43,24 @@ std::string cgroup2Directory()
 }
 
 // cgroup v2: "max 100000" or "200000 100000" in cpu.max.
-std::optional<unsigned> cgroup2Quota()
+unsigned cgroup2Quota()
 {
     std::ifstream file(cgroup2Directory() + "/cpu.max");
     std::string quota;
     double period = 0;
     if (!(file >> quota >> period) || quota == "max")
-        return std::nullopt;
+        return 0;
     return quotaOf(std::stod(quota), period);
 }
 
 // cgroup v1: cpu.cfs_quota_us is -1 without a cap.
-std::optional<unsigned> cgroup1Quota()
+unsigned cgroup1Quota()
 {
     std::ifstream quotaFile("/sys/fs/cgroup/cpu/cpu.cfs_quota_us");
     std::ifstream periodFile("/sys/fs/cgroup/cpu/cpu.cfs_period_us");
     double quota = 0, period = 0;
     if (!(quotaFile >> quota) || !(periodFile >> period))
-        return std::nullopt;
+        return 0;
     return quotaOf(quota, period);
 }
 
@@ -70,15 +69,15 @@ std::optional<unsigned> cgroup1Quota()
 unsigned usableCpuCount()
 {
     const unsigned cpus = affinityCount();
-    std::optional<unsigned> quota;
+    unsigned quota = 0;
     try {
         quota = cgroup2Quota();
-        if (!quota)
+        if (quota == 0)
             quota = cgroup1Quota();
     } catch (const std::exception &) { // a cpu.max that does not parse
-        quota.reset();
+        quota = 0;
     }
-    return quota ? std::min(cpus, *quota) : cpus;
+    return quota != 0 ? std::min(cpus, quota) : cpus;
 }
 
 } // namespace velloran

@@ -17,8 +17,7 @@ std::optional<FileIdentity> identityOf(const std::filesystem::path &path)
 
 bool isHidden(const std::filesystem::directory_entry &entry)
 {
-    const std::string &name = entry.path().filename().native();
-    return !name.empty() && name.front() == '.';
+    return entry.path().filename().native().starts_with('.');
 }
 
 } // namespace velloran

@@ -28,8 +28,10 @@ namespace fs = std::filesystem;
 std::string keyOf(const fs::path &path)
 {
     const auto &native = path.native();
-    return "p" + std::string(reinterpret_cast<const char *>(native.data()),
-                             native.size() * sizeof(fs::path::value_type));
+    std::string key = "p";
+    key.append(reinterpret_cast<const char *>(native.data()),
+               native.size() * sizeof(fs::path::value_type));
+    return key;
 }
 
 std::string keyOf(const FileIdentity &identity)
@@ -151,7 +153,12 @@ private:
         fs::path directory = path.parent_path();
         if (directory.empty())
             directory = ".";
-        place.location = 'l' + directoryKey(directory) + '/' + keyOf(path.filename());
+        const std::string &directoryPart = directoryKey(directory);
+        const std::string namePart = keyOf(path.filename());
+        place.location.reserve(2 + directoryPart.size() + namePart.size());
+        place.location.push_back('l');
+        place.location.append(directoryPart).push_back('/');
+        place.location.append(namePart);
         return place;
     }
 
