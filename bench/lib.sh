@@ -26,6 +26,16 @@ require() {
   [[ -x "$CLI" ]] || die "no $CLI; build the release preset first"
 }
 
+# cli ARGS...: velloran-cli without its progress bar, and without its summary
+# unless it fails.
+cli() {
+  local log="$WORK/cli.log"
+  "$CLI" -q "$@" 2>"$log" || {
+    cat "$log" >&2
+    return 1
+  }
+}
+
 # make_files DIR ARGS...: runs make_corpus.py DIR ARGS... unless DIR already
 # holds a complete set made with the same arguments.
 make_files() {
