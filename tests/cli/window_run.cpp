@@ -31,8 +31,8 @@ int main(int argc, char **argv)
     RunReport report;
     report.from = options.sourceEncoding;
     report.to = options.targetEncoding;
-    report.plan = velloran::planRun(entries, options);
-    report.results = velloran::executeRun(report.plan, options);
+    report.results = velloran::convertRun(entries, options); // as ConversionRun does
+    report.plan = velloran::planRun(entries, options);       // for the outputs' names
     std::cout << jsonReport(report);
     return 0;
 }
