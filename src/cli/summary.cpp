@@ -2,7 +2,7 @@
 
 #include <unicode/uchar.h>
 
-#include <map>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -15,7 +15,8 @@ struct Section {
     std::vector<std::string> lines;
 };
 
-// The sections in the window's order; the window has no section for
+// The sections in the window's order, the files that look like another
+// encoding coming before the cancelled ones. The window has no section for
 // undecided files, which only "detect" produces.
 enum SectionId {
     ReadFailed,
@@ -35,8 +36,8 @@ std::vector<Section> emptySections()
         {"These files cannot be written:", {}},
         {"These files hold bytes that are not valid in the source encoding:", {}},
         {"These files hold characters that the target encoding cannot represent:", {}},
-        {"These files would be written to the same place as an earlier file, and were not "
-         "converted:",
+        {"These files would be written to the same place as an earlier file in the list, and "
+         "were not converted:",
          {}},
         {"These files look like UTF-8 already, and were not converted:", {}},
         {"The encoding of these files could not be detected, so they were not converted:", {}},
@@ -144,11 +145,20 @@ std::string visibleCharacter(char32_t character)
 std::string summaryText(const RunReport &report)
 {
     std::vector<Section> sections = emptySections();
-    // Converted, but the file looks like the other Chinese family: by encoding.
-    std::map<std::string, std::vector<std::string>> suspicious;
+    // Converted, but the file looks like the other Chinese family: one
+    // section per encoding, in the order they first appear.
+    std::vector<Section> suspicious;
     for (std::size_t i = 0; i < report.results.size() && i < report.plan.entries.size(); ++i) {
-        if (!sortEntry(sections, report, i) && !report.results[i].likely.empty())
-            suspicious[report.results[i].likely].push_back(report.plan.entries[i].input.native());
+        const std::string &likely = report.results[i].likely;
+        if (sortEntry(sections, report, i) || likely.empty())
+            continue;
+        const std::string heading =
+            "These files were converted, but look like " + likely + "; please check:";
+        auto group = std::find_if(suspicious.begin(), suspicious.end(),
+                                  [&](const Section &section) { return section.heading == heading; });
+        if (group == suspicious.end())
+            group = suspicious.insert(suspicious.end(), {heading, {}});
+        group->lines.push_back(report.plan.entries[i].input.native());
     }
 
     std::string text;
@@ -157,11 +167,8 @@ std::string summaryText(const RunReport &report)
     text += countsLine(countResults(report.results));
     for (int id = ReadFailed; id < Cancelled; ++id)
         appendSection(text, sections[id].heading, sections[id].lines);
-    for (const auto &[encoding, lines] : suspicious)
-        appendSection(text,
-                      "These files were converted, but look like " + encoding +
-                          "; please check:",
-                      lines);
+    for (const Section &section : suspicious)
+        appendSection(text, section.heading, section.lines);
     appendSection(text, sections[Cancelled].heading, sections[Cancelled].lines);
     return text;
 }

@@ -120,6 +120,87 @@ TEST(Manual, HelpAndManualPageListEveryVisibleOption)
 
 // ---------------------------------------------------------------------------
 
+velloran::FileResult result(velloran::Outcome outcome)
+{
+    velloran::FileResult result;
+    result.outcome = outcome;
+    return result;
+}
+
+// One entry of every kind, in an order unlike the sections', so that the test
+// sees each line land in its own section and the sections in the window's order.
+RunReport everyKindOfEntry()
+{
+    using velloran::Outcome;
+    RunReport report;
+    const char *names[] = {"取消.txt", "繁体.txt", "已是.txt", "同名/a.txt", "a.txt",  "坏.txt",
+                           "表情.txt", "缺.txt",   "只读.txt", "短.txt",     "繁体2.txt", "好.txt"};
+    for (const char *name : names)
+        report.plan.entries.push_back({{}, name, std::string("out/") + name, velloran::kNoEntry});
+    report.results = {result(Outcome::Cancelled),  result(Outcome::Converted),
+                      result(Outcome::AlreadyUtf8), result(Outcome::Converted),
+                      result(Outcome::SharedOutput), result(Outcome::InvalidSource),
+                      result(Outcome::Unrepresentable), result(Outcome::CannotRead),
+                      result(Outcome::CannotWrite), result(Outcome::Undecided),
+                      result(Outcome::Converted),   result(Outcome::Converted)};
+    report.results[1].likely = "Big5";
+    report.results[10].likely = "Big5";
+    report.results[4].sameAs = 3;
+    report.results[5].line = 3;
+    report.results[5].likely = "UTF-8";
+    report.results[6].line = 2;
+    report.results[6].character = U'\u00A0';
+    report.results[7].message = "No such file or directory";
+    report.results[8].message = "Permission denied";
+    report.results[9].reason = "too short";
+    return report;
+}
+
+TEST(Summary, TheWindowsSectionsInEnglish)
+{
+    EXPECT_EQ(summaryText(everyKindOfEntry()),
+              "Converted 4, failed 7, cancelled 1\n"
+              "\nThese files cannot be read:\n缺.txt (No such file or directory)\n"
+              "\nThese files cannot be written:\n只读.txt (Permission denied)\n"
+              "\nThese files hold bytes that are not valid in the source encoding:\n"
+              "坏.txt (line 3; maybe UTF-8)\n"
+              "\nThese files hold characters that the target encoding cannot represent:\n"
+              "表情.txt (line 2: U+00A0)\n"
+              "\nThese files would be written to the same place as an earlier file in the "
+              "list, and were not converted:\na.txt (same as 同名/a.txt)\n"
+              "\nThese files look like UTF-8 already, and were not converted:\n已是.txt\n"
+              "\nThe encoding of these files could not be detected, so they were not "
+              "converted:\n短.txt (too short)\n"
+              "\nThese files were converted, but look like Big5; please check:\n"
+              "繁体.txt\n繁体2.txt\n"
+              "\nThese files were not converted because the run was cancelled:\n取消.txt\n");
+}
+
+TEST(Summary, AllConvertedIsOneLineAndADryRunSaysSo)
+{
+    RunReport report;
+    report.plan.entries.push_back({{}, "好.txt", "out/好.txt", velloran::kNoEntry});
+    report.results.push_back(result(velloran::Outcome::Converted));
+    EXPECT_EQ(summaryText(report), "Converted 1, failed 0\n");
+    report.dryRun = true;
+    EXPECT_EQ(summaryText(report),
+              "Dry run: nothing was written. A run would do this:\nConverted 1, failed 0\n");
+}
+
+TEST(ExitStatus, FollowsTheWorstOutcome)
+{
+    RunReport report = everyKindOfEntry();
+    EXPECT_EQ(exitStatus(countResults(report.results)), 130);
+    report.results[0] = result(velloran::Outcome::Converted);
+    EXPECT_EQ(exitStatus(countResults(report.results)), 1);
+    for (velloran::FileResult &each : report.results)
+        each = result(velloran::Outcome::Converted);
+    EXPECT_EQ(exitStatus(countResults(report.results)), 0);
+    EXPECT_EQ(exitStatus(countResults({})), 0);
+}
+
+// ---------------------------------------------------------------------------
+
 struct Utf8Case {
     std::string bytes;
     bool valid;
