@@ -4,16 +4,14 @@
 // entries at once.
 //
 // Files are told apart by what they are, not by how they are spelled: an
-// existing file by its identity (device and inode), a missing one by its
-// absolute path without "." and "..". An output, which may not exist yet, is
-// its directory's identity plus its name.
+// existing file by its identity (device and inode), a missing one (an output
+// not written yet) by its directory's identity plus its name.
 #include "run_plan.h"
 
 #include "converter.h"
 #include "directory_platform.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <unordered_map>
 
@@ -22,50 +20,78 @@ namespace velloran {
 namespace {
 
 namespace fs = std::filesystem;
+using NativeString = fs::path::string_type;
+using NativeView = std::basic_string_view<fs::path::value_type>;
 
-// Identities, paths and locations become byte strings, so one hash map holds
-// them all; their first letters keep them apart.
-std::string keyOf(const fs::path &path)
+bool isSeparator(fs::path::value_type c)
 {
-    const auto &native = path.native();
-    std::string key = "p";
-    key.append(reinterpret_cast<const char *>(native.data()),
-               native.size() * sizeof(fs::path::value_type));
-    return key;
+    return c == '/' || c == fs::path::preferred_separator;
 }
 
-std::string keyOf(const FileIdentity &identity)
-{
-    std::string key(1 + sizeof identity.device + sizeof identity.file, 'i');
-    std::memcpy(key.data() + 1, &identity.device, sizeof identity.device);
-    std::memcpy(key.data() + 1 + sizeof identity.device, &identity.file, sizeof identity.file);
-    return key;
-}
-
-using EntryIndex = std::unordered_map<std::string, std::size_t>;
-
-// Keeps in `found` the earliest entry filed under `key` in `index`.
-void noteEarliest(std::optional<std::size_t> &found, const EntryIndex &index,
-                  const std::string *key)
-{
-    if (key == nullptr)
-        return;
-    if (const auto it = index.find(*key); it != index.end())
-        found = std::min(found.value_or(it->second), it->second);
-}
-
-// What the planner knows about one path.
+// Where a file is: its identity, or, when it does not exist, a key made of
+// its directory's identity (or canonical path) and its name.
 struct Place {
-    std::string file;                  // the file: its identity, else its normal path
-    std::optional<std::string> exists; // its identity's key, when it exists
-    std::string location;              // its directory plus its name
+    std::optional<FileIdentity> identity;
+    std::string location;
 };
+
+struct IdentityHash {
+    std::size_t operator()(const FileIdentity &identity) const
+    {
+        return std::hash<std::uint64_t>()(identity.file * 31 + identity.device);
+    }
+};
+
+// Entries filed by the place they read or write; the first one stays.
+class PlaceIndex
+{
+public:
+    explicit PlaceIndex(std::size_t expected)
+    {
+        m_identities.reserve(expected);
+        m_locations.reserve(expected);
+    }
+
+    // Files `entry` under `place` unless an earlier entry is filed there;
+    // returns the entry filed there.
+    std::size_t file(const Place &place, std::size_t entry)
+    {
+        return place.identity ? m_identities.try_emplace(*place.identity, entry).first->second
+                              : m_locations.try_emplace(place.location, entry).first->second;
+    }
+
+    std::optional<std::size_t> find(const Place &place) const
+    {
+        if (place.identity) {
+            const auto it = m_identities.find(*place.identity);
+            return it == m_identities.end() ? std::nullopt : std::optional(it->second);
+        }
+        const auto it = m_locations.find(place.location);
+        return it == m_locations.end() ? std::nullopt : std::optional(it->second);
+    }
+
+private:
+    std::unordered_map<FileIdentity, std::size_t, IdentityHash> m_identities;
+    std::unordered_map<std::string, std::size_t> m_locations;
+};
+
+std::optional<std::size_t> earlierOf(std::optional<std::size_t> a, std::optional<std::size_t> b)
+{
+    return a && b ? std::min(a, b) : a ? a : b;
+}
+
+std::string bytesOf(NativeView text)
+{
+    return std::string(reinterpret_cast<const char *>(text.data()),
+                       text.size() * sizeof(fs::path::value_type));
+}
 
 class Planner
 {
 public:
-    explicit Planner(const RunOptions &options)
-        : m_options(options), m_workingDirectory(fs::current_path())
+    Planner(const RunOptions &options, std::size_t entries)
+        : m_options(options), m_workingDirectory(fs::current_path()), m_inputs(entries),
+          m_outputs(entries)
     {
     }
 
@@ -85,32 +111,27 @@ private:
         entry.input = input.path;
         entry.output = outputOf(input);
         const Place in = placeOf(entry.input);
-        if (const auto [first, isNew] = m_files.try_emplace(in.file, i); !isNew) {
+        if (const std::size_t first = m_inputs.file(in, i); first != i) {
             entry.action = PlannedEntry::Action::Repeat;
-            entry.sameAs = first->second;
+            entry.sameAs = first;
             return entry;
         }
-        const Place out = entry.output == entry.input ? in : placeOf(entry.output);
-        const std::string *inIdentity = in.exists ? &*in.exists : nullptr;
-        const std::string *outIdentity = out.exists ? &*out.exists : nullptr;
+        const bool inPlace = m_options.outputRule == OutputRule::InPlace;
+        const Place out = inPlace ? in : placeOf(entry.output);
         // In the way: an earlier entry writes this input or this output, or
-        // reads from this output (its input would be gone before it is read).
-        std::optional<std::size_t> inTheWay;
-        for (const std::string *key : {&in.location, inIdentity, &out.location, outIdentity})
-            noteEarliest(inTheWay, m_outputs, key);
-        for (const std::string *key : {&out.location, outIdentity})
-            noteEarliest(inTheWay, m_inputs, key);
-
-        m_inputs.try_emplace(in.location, i);
-        m_inputs.try_emplace(in.file, i);
+        // reads this output (its input would be gone before it is read).
+        std::optional<std::size_t> reader = m_inputs.find(out);
+        if (reader == i)
+            reader.reset();
+        const std::optional<std::size_t> inTheWay =
+            earlierOf(earlierOf(m_outputs.find(in), inPlace ? std::nullopt : m_outputs.find(out)),
+                      reader);
         if (inTheWay) {
             entry.action = PlannedEntry::Action::SharedOutput;
             entry.sameAs = *inTheWay;
             return entry;
         }
-        m_outputs.try_emplace(out.location, i);
-        if (outIdentity)
-            m_outputs.try_emplace(*outIdentity, i);
+        m_outputs.file(out, i);
         return entry;
     }
 
@@ -133,9 +154,30 @@ private:
     {
         if (input.base.empty())
             return input.path.filename();
+        if (auto below = plainlyBelow(input.path.native(), input.base.native()))
+            return std::move(*below);
         const fs::path relative = normal(input.path).lexically_relative(normal(input.base));
         if (relative.empty() || relative == "." || *relative.begin() == "..")
             return input.path.filename();
+        return relative;
+    }
+
+    // The common case without path arithmetic: `path` is `base`, a separator
+    // and names that are neither "." nor "..".
+    static std::optional<fs::path> plainlyBelow(const NativeString &path, NativeString base)
+    {
+        while (!base.empty() && isSeparator(base.back()))
+            base.pop_back();
+        if (base.empty() || path.size() <= base.size() + 1 || !path.starts_with(base) ||
+            !isSeparator(path[base.size()]))
+            return std::nullopt;
+        fs::path relative(path.substr(base.size() + 1));
+        if (relative.has_root_path())
+            return std::nullopt;
+        for (const fs::path &name : relative) {
+            if (name == "." || name == ".." || name.empty())
+                return std::nullopt;
+        }
         return relative;
     }
 
@@ -146,41 +188,63 @@ private:
 
     Place placeOf(const fs::path &path)
     {
+        const NativeString &text = path.native();
+        auto nameStart = text.size();
+        while (nameStart > 0 && !isSeparator(text[nameStart - 1]))
+            --nameStart;
+        const NativeView view(text);
+        const Directory &directory = directoryOf(view.substr(0, nameStart));
         Place place;
-        if (const auto identity = identityOf(path))
-            place.exists = keyOf(*identity);
-        place.file = place.exists ? *place.exists : keyOf(normal(path));
-        fs::path directory = path.parent_path();
-        if (directory.empty())
-            directory = ".";
-        const std::string &directoryPart = directoryKey(directory);
-        const std::string namePart = keyOf(path.filename());
-        place.location.reserve(2 + directoryPart.size() + namePart.size());
-        place.location.push_back('l');
-        place.location.append(directoryPart).push_back('/');
-        place.location.append(namePart);
+        // Nothing exists in a directory that does not (a new output folder).
+        if (directory.exists)
+            place.identity = identityOf(path);
+        if (!place.identity) {
+            const NativeView name = view.substr(nameStart);
+            place.location.reserve(directory.key.size() + name.size() * sizeof(name[0]));
+            place.location.append(directory.key);
+            place.location.append(reinterpret_cast<const char *>(name.data()),
+                                  name.size() * sizeof(name[0]));
+        }
         return place;
     }
 
-    // Looked up once per directory: most entries share a few.
-    const std::string &directoryKey(const fs::path &directory)
+    struct Directory {
+        std::string key; // ends in a NUL, which no name holds, so a name can follow
+        bool exists = false;
+    };
+
+    // Looked up once per directory: most entries share a few, and follow
+    // one another.
+    const Directory &directoryOf(NativeView text)
     {
-        const auto [it, isNew] = m_directories.try_emplace(directory.native());
+        if (m_lastDirectory && m_lastDirectory->first == text)
+            return m_lastDirectory->second;
+        const auto [it, isNew] = m_directories.try_emplace(NativeString(text));
         if (isNew) {
-            std::error_code error;
-            const auto identity = identityOf(directory);
-            it->second = identity ? keyOf(*identity)
-                                  : keyOf(fs::weakly_canonical(normal(directory), error));
+            const fs::path directory = text.empty() ? fs::path(".") : fs::path(it->first);
+            std::string &key = it->second.key;
+            if (const auto identity = identityOf(directory)) {
+                it->second.exists = true;
+                key.push_back('i');
+                key.append(std::to_string(identity->device)).push_back(':');
+                key.append(std::to_string(identity->file));
+            } else {
+                std::error_code error;
+                key.push_back('p');
+                key.append(bytesOf(fs::weakly_canonical(normal(directory), error).native()));
+            }
+            key.push_back('\0');
         }
+        m_lastDirectory = &*it;
         return it->second;
     }
 
     const RunOptions &m_options;
     const fs::path m_workingDirectory;
-    EntryIndex m_files;   // each input file: its first entry
-    EntryIndex m_inputs;  // where entries read: the first entry reading there
-    EntryIndex m_outputs; // where entries write: the entry writing there
-    std::unordered_map<fs::path::string_type, std::string> m_directories;
+    PlaceIndex m_inputs;  // where entries read: the first entry reading there
+    PlaceIndex m_outputs; // where entries write: the entry writing there
+    std::unordered_map<NativeString, Directory> m_directories;
+    const std::pair<const NativeString, Directory> *m_lastDirectory = nullptr;
 };
 
 } // namespace
@@ -195,7 +259,7 @@ void requireKnownEncodings(const RunOptions &options)
 RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options)
 {
     requireKnownEncodings(options);
-    return Planner(options).plan(inputs);
+    return Planner(options, inputs.size()).plan(inputs);
 }
 
 } // namespace velloran

@@ -262,9 +262,24 @@ struct RunPlan {
 
 // Plans a run; reads metadata (to tell the same file however spelled) but
 // writes nothing. Throws UnknownEncoding if a name does not resolve.
+// A file is known by its identity (device and inode) when it exists, else by
+// its directory's identity (or, for a directory not made yet, its canonical
+// path) and its name; so links, "." and ".." do not hide a repeat. In list
+// order:
+//  - an entry whose file an earlier entry has already is a Repeat of it;
+//  - an entry whose input or output an earlier entry writes, or whose output
+//    an earlier entry reads, is refused (SharedOutput): nothing is converted
+//    twice, and no input is overwritten before it is read;
+//  - every other entry is converted. Their inputs and outputs are pairwise
+//    different files, so they may all run at once.
 RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options);
 
-// Converts a plan. Results come back in input order, one per entry.
+// Converts a plan, all its Convert entries at once. Results come back in
+// input order, one per entry: a Repeat gets its first entry's result with
+// `sameAs` naming it, a refused entry SharedOutput with `sameAs` naming the
+// entry in its way, and an entry not converted because of a cancel Cancelled.
+// For KeepTree, missing folders of an output are made just before it is
+// written. Throws UnknownEncoding before touching any file.
 std::vector<FileResult> executeRun(const RunPlan &plan, const RunOptions &options);
 
 // planRun then executeRun.
