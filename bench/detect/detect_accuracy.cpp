@@ -111,9 +111,8 @@ public:
         UChar *buffer = text.getBuffer(static_cast<int32_t>(bytes.size()) + 8);
         UErrorCode error = U_ZERO_ERROR;
         ucnv_reset(m_converter);
-        const int32_t length = ucnv_toUChars(m_converter, buffer, text.getCapacity(),
-                                             bytes.data(), static_cast<int32_t>(bytes.size()),
-                                             &error);
+        const int32_t length = ucnv_toUChars(m_converter, buffer, text.getCapacity(), bytes.data(),
+                                             static_cast<int32_t>(bytes.size()), &error);
         text.releaseBuffer(U_SUCCESS(error) ? length : 0);
         if (U_FAILURE(error))
             return std::nullopt;
@@ -185,8 +184,8 @@ Counts measureCell(const Corpus &corpus, const Label &label, std::size_t length,
     Counts counts;
     std::uniform_int_distribution<std::size_t> line(0, corpus.lineStarts.size() - 1);
     for (int made = 0, tries = 0; made < samples && tries < samples * 50; ++tries) {
-        const std::optional<std::string> text =
-            sampleAt(corpus, corpus.lineStarts[line(random)], length - label.mark.size(), converter);
+        const std::optional<std::string> text = sampleAt(corpus, corpus.lineStarts[line(random)],
+                                                         length - label.mark.size(), converter);
         if (!text || text->size() + label.mark.size() + 4 < length)
             continue; // unencodable, or too near the end of the corpus
         const std::string bytes = label.mark + *text;

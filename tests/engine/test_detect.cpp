@@ -79,7 +79,9 @@ DetectCase sized(const std::string &label, const std::string &text, const std::s
                  std::size_t length, const std::string &expected)
 {
     return {label + "_" + std::to_string(length),
-            [=] { return encodedStart(text, encoding, length); }, expected, {}};
+            [=] { return encodedStart(text, encoding, length); },
+            expected,
+            {}};
 }
 
 using DetectTest = ScratchTest<DetectCase>;
@@ -108,7 +110,8 @@ std::string firstWord(const std::string &text)
     const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(text);
     for (int32_t i = 0; i < unicode.length(); i = unicode.moveIndex32(i, 1)) {
         const int32_t next = unicode.moveIndex32(i, 1);
-        if (isHan(unicode.char32At(i)) && next < unicode.length() && isHan(unicode.char32At(next))) {
+        if (isHan(unicode.char32At(i)) && next < unicode.length() &&
+            isHan(unicode.char32At(next))) {
             std::string word;
             unicode.tempSubStringBetween(i, unicode.moveIndex32(next, 1)).toUTF8String(word);
             return word;
@@ -130,46 +133,58 @@ std::string englishWithOneChineseWord(const std::string &encoding)
 
 INSTANTIATE_TEST_SUITE_P(
     RealText, DetectTest,
-    testing::Values(
-        sized("gb18030", simplified(), "GB18030", 200, "GB18030"),
-        sized("gb18030", simplified(), "GB18030", 2000, "GB18030"),
-        sized("gb18030", simplified(), "GB18030", 20000, "GB18030"),
-        sized("gbk", simplified(), "GBK", 200, "GB18030"),
-        sized("gbk", simplified(), "GBK", 2000, "GB18030"),
-        sized("gb2312", simplified(), "GB2312", 200, "GB18030"),
-        sized("gb2312", simplified(), "GB2312", 2000, "GB18030"),
-        sized("big5", traditional(), "Big5", 200, "Big5"),
-        sized("big5", traditional(), "Big5", 2000, "Big5"),
-        sized("big5", traditional(), "Big5", 20000, "Big5"),
-        sized("utf8", simplified(), "UTF-8", 20, "UTF-8"),
-        sized("utf8", traditional(), "UTF-8", 2000, "UTF-8"),
-        sized("utf16le", simplified(), "UTF-16LE", 20, "UTF-16LE"),
-        sized("utf16le", traditional(), "UTF-16LE", 2000, "UTF-16LE"),
-        // Larger than what detection samples: the whole file is checked.
-        sized("gb18030", simplified(), "GB18030", 200000, "GB18030"),
-        sized("big5", traditional(), "Big5", 200000, "Big5"),
-        sized("utf16le", simplified(), "UTF-16LE", 200000, "UTF-16LE")),
+    testing::Values(sized("gb18030", simplified(), "GB18030", 200, "GB18030"),
+                    sized("gb18030", simplified(), "GB18030", 2000, "GB18030"),
+                    sized("gb18030", simplified(), "GB18030", 20000, "GB18030"),
+                    sized("gbk", simplified(), "GBK", 200, "GB18030"),
+                    sized("gbk", simplified(), "GBK", 2000, "GB18030"),
+                    sized("gb2312", simplified(), "GB2312", 200, "GB18030"),
+                    sized("gb2312", simplified(), "GB2312", 2000, "GB18030"),
+                    // Traditional text in GBK uses its user-defined-looking ranges, which
+                    // Big5 would read as private-use characters.
+                    sized("gbk_traditional", traditional(), "GBK", 200, "GB18030"),
+                    sized("gbk_traditional", traditional(), "GBK", 2000, "GB18030"),
+                    sized("big5", traditional(), "Big5", 200, "Big5"),
+                    sized("big5", traditional(), "Big5", 2000, "Big5"),
+                    sized("big5", traditional(), "Big5", 20000, "Big5"),
+                    sized("utf8", simplified(), "UTF-8", 20, "UTF-8"),
+                    sized("utf8", traditional(), "UTF-8", 2000, "UTF-8"),
+                    sized("utf16le", simplified(), "UTF-16LE", 20, "UTF-16LE"),
+                    sized("utf16le", traditional(), "UTF-16LE", 2000, "UTF-16LE"),
+                    // Larger than what detection samples: the whole file is checked.
+                    sized("gb18030", simplified(), "GB18030", 200000, "GB18030"),
+                    sized("big5", traditional(), "Big5", 200000, "Big5"),
+                    sized("utf16le", simplified(), "UTF-16LE", 200000, "UTF-16LE")),
     byLabel);
 
 INSTANTIATE_TEST_SUITE_P(
     Marks, DetectTest,
     testing::Values(
-        DetectCase{"utf8_mark", [] { return kUtf8Mark + encoded(simplified(), "UTF-8"); },
-                   "UTF-8", {}},
+        DetectCase{
+            "utf8_mark", [] { return kUtf8Mark + encoded(simplified(), "UTF-8"); }, "UTF-8", {}},
         DetectCase{"utf8_mark_alone", [] { return kUtf8Mark; }, "UTF-8", {}},
-        DetectCase{"utf16le_mark", [] { return kUtf16LeMark + twoCharacters(simplified(), "UTF-16LE"); },
-                   "UTF-16LE", {}},
-        DetectCase{"utf16be_mark", [] { return kUtf16BeMark + twoCharacters(simplified(), "UTF-16BE"); },
-                   "UTF-16BE", {}},
-        DetectCase{"utf32le_mark", [] { return kUtf32LeMark + twoCharacters(simplified(), "UTF-32LE"); },
-                   "UTF-32LE", {}},
-        DetectCase{"utf32be_mark", [] { return kUtf32BeMark + twoCharacters(simplified(), "UTF-32BE"); },
-                   "UTF-32BE", {}},
+        DetectCase{"utf16le_mark",
+                   [] { return kUtf16LeMark + twoCharacters(simplified(), "UTF-16LE"); },
+                   "UTF-16LE",
+                   {}},
+        DetectCase{"utf16be_mark",
+                   [] { return kUtf16BeMark + twoCharacters(simplified(), "UTF-16BE"); },
+                   "UTF-16BE",
+                   {}},
+        DetectCase{"utf32le_mark",
+                   [] { return kUtf32LeMark + twoCharacters(simplified(), "UTF-32LE"); },
+                   "UTF-32LE",
+                   {}},
+        DetectCase{"utf32be_mark",
+                   [] { return kUtf32BeMark + twoCharacters(simplified(), "UTF-32BE"); },
+                   "UTF-32BE",
+                   {}},
         // The UTF-EBCDIC signature is not a mark: here it is a GBK character and
         // "fs", in front of GB text.
         DetectCase{"not_a_mark",
                    [] { return "\xDD\x73\x66\x73" + encodedStart(simplified(), "GBK", 2000); },
-                   "GB18030", {}}),
+                   "GB18030",
+                   {}}),
     byLabel);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -177,30 +192,44 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         DetectCase{"empty", [] { return std::string(); }, "UTF-8", {}},
         DetectCase{"ascii", [] { return english(); }, "UTF-8", {}},
-        DetectCase{"two_characters_gbk", [] { return twoCharacters(simplified(), "GBK"); }, {},
+        DetectCase{"two_characters_gbk",
+                   [] { return twoCharacters(simplified(), "GBK"); },
+                   {},
                    "too short"},
-        DetectCase{"two_characters_big5", [] { return twoCharacters(traditional(), "Big5"); },
-                   {}, "too short"},
-        DetectCase{"two_characters_utf8", [] { return twoCharacters(simplified(), "UTF-8"); },
-                   "UTF-8", {}},
+        DetectCase{"two_characters_big5",
+                   [] { return twoCharacters(traditional(), "Big5"); },
+                   {},
+                   "too short"},
+        DetectCase{"two_characters_utf8",
+                   [] { return twoCharacters(simplified(), "UTF-8"); },
+                   "UTF-8",
+                   {}},
+        // As likely two GBK characters: no NUL byte tells them apart.
         DetectCase{"two_characters_utf16le",
-                   [] { return twoCharacters(simplified(), "UTF-16LE"); }, "UTF-16LE", {}},
-        DetectCase{"english_one_word_gbk", [] { return englishWithOneChineseWord("GBK"); }, {},
+                   [] { return twoCharacters(simplified(), "UTF-16LE"); },
+                   {},
                    "too short"},
-        DetectCase{"english_one_word_utf8", [] { return englishWithOneChineseWord("UTF-8"); },
-                   "UTF-8", {}},
+        DetectCase{"english_one_word_gbk",
+                   [] { return englishWithOneChineseWord("GBK"); },
+                   {},
+                   "too short"},
+        DetectCase{"english_one_word_utf8",
+                   [] { return englishWithOneChineseWord("UTF-8"); },
+                   "UTF-8",
+                   {}},
         DetectCase{"english_one_word_utf16le",
-                   [] { return englishWithOneChineseWord("UTF-16LE"); }, "UTF-16LE", {}},
-        DetectCase{"english_utf16le", [] { return encoded(english(), "UTF-16LE"); },
-                   "UTF-16LE", {}},
+                   [] { return englishWithOneChineseWord("UTF-16LE"); },
+                   "UTF-16LE",
+                   {}},
+        DetectCase{
+            "english_utf16le", [] { return encoded(english(), "UTF-16LE"); }, "UTF-16LE", {}},
         // Mostly GB text whose end is not valid GB18030, past the sample.
         DetectCase{"gb18030_broken_late",
-                   [] {
-                       return encodedStart(simplified(), "GB18030", 100000) + "\x81";
-                   },
-                   {}, "looks like GB18030 but does not decode as it"},
-        DetectCase{"not_text", [] { return std::string("\x80\x80\x80"); }, {},
-                   "no encoding fits"}),
+                   [] { return encodedStart(simplified(), "GB18030", 100000) + "\x81"; },
+                   {},
+                   "looks like GB18030 but does not decode as it"},
+        DetectCase{"three_bytes", [] { return std::string("\x80\x80\x80"); }, {}, "too short"},
+        DetectCase{"not_text", [] { return std::string(64, '\xFF'); }, {}, "no encoding fits"}),
     byLabel);
 
 TEST(DetectEncoding, UnreadableFilesAreUndecided)
@@ -251,8 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
     Samples, WideUtf8Test,
     testing::Values(Utf8Case{"han", "\xE6\x96\x87", true, true},
                     Utf8Case{"latin_only", "caf\xC3\xA9", true, false},
-                    Utf8Case{"ascii", "plain", true, false},
-                    Utf8Case{"empty", "", true, false},
+                    Utf8Case{"ascii", "plain", true, false}, Utf8Case{"empty", "", true, false},
                     Utf8Case{"gbk_two_characters", "\xCE\xC4\xBC\xFE", true, false},
                     Utf8Case{"cut_in_a_character_sample", "\xE6\x96\x87\xE4\xBB", false, true},
                     Utf8Case{"cut_in_a_character_file", "\xE6\x96\x87\xE4\xBB", true, false},
@@ -299,7 +327,8 @@ TEST(DecodesStrictly, ReadsTheWholeFileAcrossChunks)
     ScratchDirectory scratch;
     const fs::path file = scratch.path() / "长文件.txt";
     // An odd number of ASCII bytes puts a character across every chunk edge.
-    const std::string bytes = std::string(1001, 'a') + encodedStart(simplified(), "GB18030", 3 << 20);
+    const std::string bytes =
+        std::string(1001, 'a') + encodedStart(simplified(), "GB18030", 3 << 20);
     writeBytes(file, bytes);
     InputFile input(file);
     EXPECT_TRUE(decodesStrictly(input, "GB18030"));

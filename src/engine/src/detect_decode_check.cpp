@@ -1,16 +1,27 @@
-// Whether a whole text decodes strictly in one encoding: the same decoders a
-// conversion uses (fast paths included), with the decoded text thrown away.
+// Whether a whole text decodes strictly in one encoding into real text: the
+// same decoders a conversion uses (fast paths included), with the decoded
+// text only checked for private-use characters and then thrown away.
 #include "detector.h"
 
 #include "input_file.h"
 #include "text_codec.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 namespace velloran {
 
 namespace {
+
+// The private use areas, U+E000 to U+F8FF and planes 15 and 16 (their lead
+// surrogates). Big5 and GB18030 map their user-defined byte ranges there, so
+// legacy text of the other family or of no family at all often "decodes"
+// into them; real text hardly ever uses them.
+bool isPrivateUse(UChar unit)
+{
+    return (unit >= 0xE000 && unit <= 0xF8FF) || (unit >= 0xDB80 && unit <= 0xDBFF);
+}
 
 class StrictDecoding
 {
@@ -28,9 +39,10 @@ public:
         const char *source = bytes.data();
         for (;;) {
             UChar *target = m_text.get();
-            const Step step =
-                m_decoder->decode(source, bytes.data() + bytes.size(), target,
-                                  m_text.get() + kTextCapacity, last);
+            const Step step = m_decoder->decode(source, bytes.data() + bytes.size(), target,
+                                                m_text.get() + kTextCapacity, last);
+            if (std::any_of(m_text.get(), target, isPrivateUse))
+                return false;
             if (step != Step::TargetFull)
                 return step == Step::Done;
         }

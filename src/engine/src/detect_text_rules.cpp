@@ -28,22 +28,18 @@ std::size_t completeLength(std::string_view bytes)
     return bytes.size();
 }
 
-bool isAsciiLetterOrDigit(unsigned char byte)
-{
-    return (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
-           (byte >= 'a' && byte <= 'z');
-}
-
-// A UTF-16 code unit that Chinese text in UTF-16 is made of: ASCII and
-// Latin-1 text (no control characters but white space), Latin, Greek and
-// Cyrillic letters, punctuation and symbols, CJK symbols and kana, the Han
-// blocks, compatibility ideographs and full-width forms.
+// A UTF-16 code unit that Chinese text is made of, judged by its high byte:
+// ASCII and Latin-1 (no control characters but white space), punctuation
+// (U+2000 to U+203F), CJK symbols, the common Han block and full-width forms.
 bool isPlausibleUnit(unsigned char low, unsigned char high)
 {
     if (high == 0x00)
         return low >= 0x20 || low == '\t' || low == '\n' || low == '\r' || low == '\f';
-    return high <= 0x05 || (high >= 0x20 && high <= 0x27) || high == 0x30 || high == 0x31 ||
-           (high >= 0x34 && high <= 0x9F) || high == 0xF9 || high == 0xFA || high >= 0xFE;
+    if (high == 0x20)
+        return low <= 0x3F;
+    if (high == 0xFF)
+        return low <= 0xEF;
+    return high == 0x30 || (high >= 0x4E && high <= 0x9F);
 }
 
 } // namespace
@@ -89,9 +85,8 @@ bool isUtf8WithWideCharacters(const DetectionSample &sample)
 
 bool isPlainAscii(std::string_view bytes)
 {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) {
-        return c != '\0' && static_cast<unsigned char>(c) < 0x80;
-    });
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return c != '\0' && static_cast<unsigned char>(c) < 0x80; });
 }
 
 bool hasNoEightBitBytes(std::string_view bytes)
@@ -101,17 +96,18 @@ bool hasNoEightBitBytes(std::string_view bytes)
 }
 
 // Legacy Chinese text read as UTF-16LE turns its bytes of 0x80 and above into
-// unlikely code units, and never has a NUL byte. Text without NUL bytes must
-// also not be mostly pairs of ASCII letters and digits, which is what English
-// with a Chinese word or two becomes when read that way.
+// unlikely code units, and never has a NUL byte. Text in UTF-16LE without a
+// NUL byte has no ASCII in it, so all its units must be plausible; and a few
+// of them prove nothing, since two or three Big5 or GBK characters can look
+// the same.
 bool looksLikeUtf16Le(const DetectionSample &sample)
 {
+    constexpr std::size_t kFewestUnitsWithoutNul = 8;
     const std::size_t length = sample.bytes.size() & ~std::size_t(1);
     if (length == 0 || (sample.wholeFile && length != sample.bytes.size()))
         return false;
     const auto *bytes = reinterpret_cast<const unsigned char *>(sample.bytes.data());
     std::size_t implausible = 0;
-    std::size_t asciiPairs = 0;
     bool hasNul = false;
     bool expectTrail = false;
     for (std::size_t i = 0; i < length; i += 2) {
@@ -123,17 +119,15 @@ bool looksLikeUtf16Le(const DetectionSample &sample)
         if (trail != expectTrail)
             return false; // an unpaired surrogate
         expectTrail = lead;
-        if (lead || trail)
-            continue;
-        implausible += isPlausibleUnit(low, high) ? 0 : 1;
-        asciiPairs += isAsciiLetterOrDigit(low) && isAsciiLetterOrDigit(high) ? 1 : 0;
+        if (!lead && !trail && !isPlausibleUnit(low, high))
+            ++implausible;
     }
     if (expectTrail && sample.wholeFile)
         return false;
     const std::size_t units = length / 2;
     if (!hasNul)
-        return implausible == 0 && asciiPairs * 3 < units;
-    return implausible * 20 <= units;
+        return implausible == 0 && units >= kFewestUnitsWithoutNul;
+    return implausible * 10 <= units;
 }
 
 } // namespace velloran

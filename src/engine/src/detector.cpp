@@ -66,7 +66,8 @@ std::string_view chineseFamilyOf(std::string_view name)
     if (const std::string_view family = familyByName(name); !family.empty())
         return family;
     const std::string canonical = canonicalName(name);
-    for (std::string_view member : {kGb18030, std::string_view("GBK"), std::string_view("GB2312"), kBig5})
+    for (std::string_view member :
+         {kGb18030, std::string_view("GBK"), std::string_view("GB2312"), kBig5})
         if (!canonical.empty() && canonical == canonicalName(member))
             return familyByName(member);
     return {};
@@ -104,8 +105,10 @@ IcuOpinion askIcu(std::string_view bytes)
             opinion.gb18030 = std::max(opinion.gb18030, confidence);
         else if (family == kBig5)
             opinion.big5 = std::max(opinion.big5, confidence);
-        else if (opinion.other.empty())
-            opinion = IcuOpinion{opinion.gb18030, opinion.big5, std::string(name), confidence};
+        else if (opinion.other.empty()) {
+            opinion.other = name;
+            opinion.otherConfidence = confidence;
+        }
     }
     return opinion;
 }
@@ -156,25 +159,24 @@ TwoByteShape shapeOf(std::string_view bytes)
 
 // ICU's detector weighs how common the characters are in each family; on
 // mostly-English text both families score alike and it can pick the wrong
-// one. The shape of the bytes then says which answers cannot be trusted: Big5
-// for a dozen characters without one low trail byte, GB18030 for text with
-// many of them when Big5 scored nearly as well.
-bool shapeContradicts(std::string_view family, const TwoByteShape &shape,
-                      const IcuOpinion &opinion)
+// one. The shape of the bytes then says which answers cannot be trusted:
+// Big5 for a dozen characters without one low trail byte, GB18030 for text
+// where one character in twenty or more has one (GBK has such characters,
+// but simplified text seldom uses them).
+bool shapeContradicts(std::string_view family, const TwoByteShape &shape)
 {
     constexpr std::size_t kEnoughCharacters = 12;
-    constexpr int kNearlyAsWell = 15;
     if (shape.characters < kEnoughCharacters)
         return false;
     if (family == kBig5)
         return shape.lowTrails == 0;
-    return shape.lowTrails * 10 >= shape.characters * 3 &&
-           opinion.big5 >= opinion.gb18030 - kNearlyAsWell;
+    return shape.lowTrails * 20 >= shape.characters;
 }
 
 // GB18030 or Big5, by ICU's opinion and by which of them decode the file.
-// ICU's favourite family is taken when it decodes the whole file, and either
-// the other family does not or the shape of the bytes agrees.
+// ICU's favourite family is taken when ICU prefers it to the other, it
+// decodes the whole file, and either the other family does not or the shape
+// of the bytes agrees.
 Detection chooseChineseFamily(std::string_view bytes, const WholeFileCheck &decodesWhole)
 {
     const IcuOpinion opinion = askIcu(bytes);
@@ -183,27 +185,32 @@ Detection chooseChineseFamily(std::string_view bytes, const WholeFileCheck &deco
     const std::string_view favourite = opinion.favourite();
     const std::string_view second = favourite == kBig5 ? kGb18030 : kBig5;
     const int confidence = opinion.confidenceIn(favourite);
-    if (confidence > kSomeConfidence && decodes(favourite) &&
-        (!shapeContradicts(favourite, shape, opinion) || !decodes(second)))
+    const bool prefers = opinion.gb18030 != opinion.big5;
+    if (prefers && confidence > kSomeConfidence && decodes(favourite) &&
+        (!shapeContradicts(favourite, shape) || !decodes(second)))
         return decided(favourite, confidence);
-    const bool gb18030 = decodes(kGb18030);
-    const bool big5 = decodes(kBig5);
-    if (gb18030 && big5)
-        return undecided(shape.eightBitBytes < kFewestEightBitBytes
-                             ? "too short"
-                             : "GB18030 and Big5 both possible");
     if (confidence > kConfident && !decodes(favourite))
         return undecided("looks like " + std::string(favourite) + " but does not decode as it");
+    const bool gb18030 = decodes(kGb18030);
+    const bool big5 = decodes(kBig5);
+    if (!gb18030 && !big5)
+        return undecided("no encoding fits");
+    if (shape.eightBitBytes < kFewestEightBitBytes)
+        return undecided("too short");
+    if (gb18030 && big5)
+        return undecided("GB18030 and Big5 both possible");
     if (opinion.otherConfidence > kConfident)
         return undecided("looks like " + opinion.other);
-    // Only one family decodes: it, if ICU saw Chinese text in it at all.
-    const std::string_view only = gb18030 ? kGb18030 : big5 ? kBig5 : std::string_view();
-    if (!only.empty() && opinion.confidenceIn(only) >= kSomeConfidence)
+    // Only one family decodes: it, if ICU saw more than a trace of it.
+    const std::string_view only = gb18030 ? kGb18030 : kBig5;
+    if (opinion.confidenceIn(only) > kSomeConfidence)
         return decided(only, opinion.confidenceIn(only));
     return undecided("no encoding fits");
 }
 
-std::string readSample(InputFile &input, bool &wholeFile)
+} // namespace
+
+std::string readDetectionSample(InputFile &input, bool &wholeFile)
 {
     // One byte more than a sample tells whether the file goes on.
     std::string bytes(kDetectionSampleSize + 1, '\0');
@@ -213,7 +220,13 @@ std::string readSample(InputFile &input, bool &wholeFile)
     return bytes;
 }
 
-} // namespace
+WholeFileCheck wholeFileCheckFor(InputFile &input, const DetectionSample &sample)
+{
+    return [&input, sample](std::string_view encoding) {
+        return sample.wholeFile ? decodesStrictly(sample.bytes, encoding)
+                                : decodesStrictly(input, encoding);
+    };
+}
 
 Detection detectInSample(const DetectionSample &sample, const WholeFileCheck &decodesWhole)
 {
@@ -232,10 +245,9 @@ Detection detectInSample(const DetectionSample &sample, const WholeFileCheck &de
 Detection detectInFile(InputFile &input)
 {
     bool wholeFile = true;
-    const std::string bytes = readSample(input, wholeFile);
-    return detectInSample({bytes, wholeFile}, [&](std::string_view encoding) {
-        return wholeFile ? decodesStrictly(bytes, encoding) : decodesStrictly(input, encoding);
-    });
+    const std::string bytes = readDetectionSample(input, wholeFile);
+    const DetectionSample sample{bytes, wholeFile};
+    return detectInSample(sample, wholeFileCheckFor(input, sample));
 }
 
 Detection detectEncoding(const std::filesystem::path &path)
@@ -256,7 +268,8 @@ std::string otherChineseFamily(const DetectionSample &sample, std::string_view c
         return {};
     const IcuOpinion opinion = askIcu(sample.bytes);
     const std::string_view other = chosen == kBig5 ? kGb18030 : kBig5;
-    if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident)
+    if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident ||
+        shapeContradicts(other, shapeOf(sample.bytes)))
         return {};
     return decodesWhole(other) ? std::string(other) : std::string();
 }

@@ -37,6 +37,16 @@ Detection detectInSample(const DetectionSample &sample, const WholeFileCheck &de
 // its next read at the start. Throws FileError(CannotRead) on a read error.
 Detection detectInFile(InputFile &input);
 
+// The sample of an open file: its first kDetectionSampleSize bytes, read
+// without moving the position of its next read; `wholeFile` tells whether
+// that is all of it. Throws FileError(CannotRead).
+std::string readDetectionSample(InputFile &input, bool &wholeFile);
+
+// The whole-file check that goes with a sample of `input`: from memory when
+// the sample is the whole file, else by reading the file once more from its
+// start. Both must outlive the check.
+WholeFileCheck wholeFileCheckFor(InputFile &input, const DetectionSample &sample);
+
 // Valid UTF-8 with at least one character at U+0800 or above (every Han
 // character is one). A sample that is not the whole file may end inside a
 // character.
@@ -52,6 +62,10 @@ std::string otherChineseFamily(const DetectionSample &sample, std::string_view c
 // For a file that failed to decode: an encoding in which the whole file
 // decodes strictly, as a hint for the user; empty when there is none to offer.
 std::string likelyEncoding(const DetectionSample &sample, const WholeFileCheck &decodesWhole);
+
+// Detection's strict decoding: like a conversion's, and the text may also
+// hold no private-use character, which GB18030 and Big5 give their
+// user-defined byte ranges and which therefore mark a wrong guess.
 
 // Whether `bytes`, a whole text, decode strictly in `encoding`.
 bool decodesStrictly(std::string_view bytes, std::string_view encoding);
