@@ -80,8 +80,7 @@ BENCHMARK_CAPTURE(planning, into_directory, velloran::OutputRule::IntoDirectory)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(planning, keep_tree, velloran::OutputRule::KeepTree)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(planning, in_place, velloran::OutputRule::InPlace)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(planning, in_place, velloran::OutputRule::InPlace)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace velloran::test {
 namespace {
@@ -130,12 +131,12 @@ TEST_F(Run, SeveralWorkersGiveTheSameResultsAndBytesAsOne)
         EXPECT_EQ(parallelResults[i].message, serialResults[i].message) << i;
         EXPECT_EQ(parallelResults[i].sameAs, serialResults[i].sameAs) << i;
     }
-    EXPECT_EQ(outcomes(serialResults),
-              (std::vector<Outcome>{Outcome::Converted, Outcome::Converted, Outcome::Converted,
-                                    Outcome::Converted, Outcome::Converted, Outcome::Converted,
-                                    Outcome::SharedOutput, Outcome::Converted,
-                                    Outcome::InvalidSource, Outcome::CannotRead,
-                                    Outcome::Converted, Outcome::Converted}));
+    EXPECT_EQ(
+        outcomes(serialResults),
+        (std::vector<Outcome>{Outcome::Converted, Outcome::Converted, Outcome::Converted,
+                              Outcome::Converted, Outcome::Converted, Outcome::Converted,
+                              Outcome::SharedOutput, Outcome::Converted, Outcome::InvalidSource,
+                              Outcome::CannotRead, Outcome::Converted, Outcome::Converted}));
     EXPECT_EQ(serialResults[6].sameAs, 2u);
     EXPECT_EQ(serialResults[7].sameAs, 0u);
     EXPECT_EQ(serialResults[8].line, 3u);
@@ -226,17 +227,33 @@ TEST_F(Run, KeepTreeMirrorsNestedFoldersIntoANewFolder)
     EXPECT_EQ(namesIn(out / "新/树"), (std::vector<std::string>{"第一季", "第二季"}));
 }
 
-TEST_F(Run, KeepTreeReportsAFolderThatCannotBeMade)
+TEST_F(Run, KeepTreeMakesMissingFoldersOrSaysWhyNot)
 {
-    const fs::path file = input("a.txt", "a");
+    const fs::path file = input("子/a.txt", "a");
     writeBytes(out / "占", "a file where a folder should go");
     RunOptions o = options();
     o.outputRule = OutputRule::KeepTree;
-    const auto results = convertRun({{file, in.parent_path()}}, o);
-    // 输入/a.txt below the scratch directory: 输出/输入 is made, fine.
-    EXPECT_EQ(results.at(0).outcome, Outcome::Converted);
-    const auto blocked = convertRun({{file, {}}}, runOptions("UTF-8", "UTF-8", out / "占" / "下"));
-    EXPECT_EQ(blocked.at(0).outcome, Outcome::CannotWrite);
+    EXPECT_EQ(convertRun({{file, in}}, o).at(0).outcome, Outcome::Converted);
+    EXPECT_EQ(readBytes(out / "子/a.txt"), utf16Of("a"));
+
+    o.outputDirectory = out / "占" / "下";
+    const FileResult blocked = convertRun({{file, in}}, o).at(0);
+    EXPECT_EQ(blocked.outcome, Outcome::CannotWrite);
+    EXPECT_FALSE(blocked.message.empty());
+    EXPECT_EQ(readBytes(out / "占"), "a file where a folder should go");
+}
+
+// A file whose name is GBK bytes, found by the scan, converted into a folder:
+// the output keeps the name's bytes.
+TEST_F(Run, NotUtf8NamesAreConvertedUnderTheirOwnBytes)
+{
+    const std::string name = "\xd6\xd0\xce\xc4.txt";
+    input(name, kGbkText);
+    const auto found = findFiles(in, {0, {"txt"}});
+    ASSERT_EQ(found, std::vector<fs::path>{in / name});
+    const auto results = convertRun(runInputs(found), runOptions("GBK", "UTF-8", out));
+    EXPECT_EQ(results.at(0).outcome, Outcome::Converted) << results[0].message;
+    EXPECT_EQ(readBytes(out / name), kUtf8Text);
 }
 
 TEST_F(Run, DryRunWritesNothing)
@@ -248,8 +265,8 @@ TEST_F(Run, DryRunWritesNothing)
     o.dryRun = true;
     const auto before = snapshot(scratch.path());
     const auto results = convertRun(runInputs(inputs), o);
-    EXPECT_EQ(outcomes(results),
-              (std::vector<Outcome>{Outcome::Converted, Outcome::SharedOutput, Outcome::Converted}));
+    EXPECT_EQ(outcomes(results), (std::vector<Outcome>{Outcome::Converted, Outcome::SharedOutput,
+                                                       Outcome::Converted}));
     EXPECT_EQ(snapshot(scratch.path()), before);
 }
 
@@ -271,8 +288,9 @@ TEST_F(Run, CancelMidFileAbandonsItAndNamesTheRest)
     EXPECT_EQ(outcomes(results),
               (std::vector<Outcome>{Outcome::Cancelled, Outcome::Cancelled, Outcome::Cancelled}));
     EXPECT_EQ(results[2].sameAs, 0u);
-    EXPECT_EQ(finished, (std::map<std::size_t, Outcome>{
-                            {0, Outcome::Cancelled}, {1, Outcome::Cancelled}, {2, Outcome::Cancelled}}));
+    EXPECT_EQ(finished,
+              (std::map<std::size_t, Outcome>{
+                  {0, Outcome::Cancelled}, {1, Outcome::Cancelled}, {2, Outcome::Cancelled}}));
     EXPECT_EQ(readBytes(out / "第一.txt"), "old output");
     EXPECT_EQ(readBytes(first), std::string(100, 'a'));
     EXPECT_EQ(namesIn(out), std::vector<std::string>{"第一.txt"});

@@ -29,7 +29,8 @@ std::vector<std::string> relativeTo(const fs::path &root, const std::vector<fs::
     return names;
 }
 
-struct ScanCase {
+struct ScanCase
+{
     std::string label;
     int depth;
     std::vector<std::string> suffixes;
@@ -44,35 +45,36 @@ TEST_P(Scan, FindsTheMatchingFilesInOrder)
 {
     const ScanCase &c = GetParam();
     const fs::path root = scratch.path() / "根 目录";
-    makeTree(root, {"b.txt", "a.txt", "x.log", "X.TXT", "c.Txt", "README", "ends.",
-                    "archive.tar.gz", "空 格.txt", "中文.txt", ".hidden.txt", ".secret/a.txt",
-                    "A/x.txt", "B/y.txt", "B/.h.txt", "B/.deeper/q.txt", "B/deep/z.txt",
-                    "B/deep/W.TXT", "empty/", "a.txt.d/in.txt"});
+    makeTree(root,
+             {"b.txt",           "a.txt",         "x.log",          "X.TXT",     "c.Txt",
+              "README",          "ends.",         "archive.tar.gz", "空 格.txt", "中文.txt",
+              ".hidden.txt",     ".secret/a.txt", "A/x.txt",        "B/y.txt",   "B/.h.txt",
+              "B/.deeper/q.txt", "B/deep/z.txt",  "B/deep/W.TXT",   "empty/",    "a.txt.d/in.txt"});
     EXPECT_EQ(relativeTo(root, findFiles(root, {c.depth, c.suffixes})), c.expected);
 }
 
 const std::vector<std::string> kOwn = {"a.txt", "b.txt", "中文.txt", "空 格.txt"};
-const std::vector<std::string> kAll = {"a.txt",          "b.txt",   "中文.txt",
-                                       "空 格.txt",      "A/x.txt", "a.txt.d/in.txt",
-                                       "B/y.txt",        "B/deep/z.txt"};
+const std::vector<std::string> kAll = {"a.txt",   "b.txt",          "中文.txt", "空 格.txt",
+                                       "A/x.txt", "a.txt.d/in.txt", "B/y.txt",  "B/deep/z.txt"};
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Scan,
-    testing::Values(
-        ScanCase{"wholeTreeHiddenLeftOut", -1, {"txt"}, kAll},
-        ScanCase{"depth0TheDirectoryAlone", 0, {"txt"}, kOwn},
-        ScanCase{"depth1OneLevel", 1, {"txt"}, {kAll.begin(), kAll.end() - 1}},
-        ScanCase{"largestDepth", INT_MAX, {"txt"}, kAll},
-        ScanCase{"depthMinus2LikeZero", -2, {"txt"}, kOwn},
-        ScanCase{"lowestIntLikeZero", INT_MIN, {"txt"}, kOwn},
-        ScanCase{"caseMatters", -1, {"TXT"}, {"X.TXT", "B/deep/W.TXT"}},
-        ScanCase{"afterTheLastDot", 0, {"gz"}, {"archive.tar.gz"}},
-        ScanCase{"notTwoSuffixes", 0, {"tar.gz"}, {}},
-        ScanCase{"withItsDot", 0, {".txt"}, {}},
-        ScanCase{"emptyMeansNoSuffix", 0, {""}, {"ends.", "README"}},
-        ScanCase{"severalSuffixesKeepNameOrder", 0, {"log", "txt"},
-                 {"a.txt", "b.txt", "x.log", "中文.txt", "空 格.txt"}},
-        ScanCase{"noSuffixMatchesNothing", -1, {}, {}}),
+    testing::Values(ScanCase{"wholeTreeHiddenLeftOut", -1, {"txt"}, kAll},
+                    ScanCase{"depth0TheDirectoryAlone", 0, {"txt"}, kOwn},
+                    ScanCase{"depth1OneLevel", 1, {"txt"}, {kAll.begin(), kAll.end() - 1}},
+                    ScanCase{"largestDepth", INT_MAX, {"txt"}, kAll},
+                    ScanCase{"depthMinus2LikeZero", -2, {"txt"}, kOwn},
+                    ScanCase{"lowestIntLikeZero", INT_MIN, {"txt"}, kOwn},
+                    ScanCase{"caseMatters", -1, {"TXT"}, {"X.TXT", "B/deep/W.TXT"}},
+                    ScanCase{"afterTheLastDot", 0, {"gz"}, {"archive.tar.gz"}},
+                    ScanCase{"notTwoSuffixes", 0, {"tar.gz"}, {}},
+                    ScanCase{"withItsDot", 0, {".txt"}, {}},
+                    ScanCase{"emptyMeansNoSuffix", 0, {""}, {"ends.", "README"}},
+                    ScanCase{"severalSuffixesKeepNameOrder",
+                             0,
+                             {"log", "txt"},
+                             {"a.txt", "b.txt", "x.log", "中文.txt", "空 格.txt"}},
+                    ScanCase{"noSuffixMatchesNothing", -1, {}, {}}),
     byLabel);
 
 // Lower-cased character by character with the full mapping (İ becomes i and
@@ -82,15 +84,14 @@ TEST(ScanOrder, NamesSortLowerCasedByUtf16CodeUnit)
 {
     ScratchDirectory scratch;
     const fs::path root = scratch.path();
-    makeTree(root, {"sb.txt", "ſa.txt", "µa.txt", "μb.txt", "Ä.txt", "ä2.txt", "\u212Ac.txt",
-                    "kb.txt", "İx.txt", "iy.txt", "ΑΣ.txt", "ας2.txt", "B.txt", "_x.txt",
-                    "[y.txt", "10.txt", "9.txt", "a b.txt", "ab.txt", "Z/a.txt", "_/b.txt"});
+    makeTree(root, {"sb.txt", "ſa.txt", "µa.txt", "μb.txt",  "Ä.txt",   "ä2.txt",  "\u212Ac.txt",
+                    "kb.txt", "İx.txt", "iy.txt", "ΑΣ.txt",  "ας2.txt", "B.txt",   "_x.txt",
+                    "[y.txt", "10.txt", "9.txt",  "a b.txt", "ab.txt",  "Z/a.txt", "_/b.txt"});
     EXPECT_EQ(relativeTo(root, findFiles(root, {-1, {"txt"}})),
-              (std::vector<std::string>{"10.txt", "9.txt", "[y.txt", "_x.txt", "a b.txt",
-                                        "ab.txt", "B.txt", "iy.txt", "İx.txt", "kb.txt",
-                                        "\u212Ac.txt", "sb.txt", "µa.txt", "Ä.txt", "ä2.txt",
-                                        "ſa.txt", "ας2.txt", "ΑΣ.txt", "μb.txt", "_/b.txt",
-                                        "Z/a.txt"}));
+              (std::vector<std::string>{
+                  "10.txt", "9.txt",  "[y.txt",  "_x.txt",      "a b.txt", "ab.txt",  "B.txt",
+                  "iy.txt", "İx.txt", "kb.txt",  "\u212Ac.txt", "sb.txt",  "µa.txt",  "Ä.txt",
+                  "ä2.txt", "ſa.txt", "ας2.txt", "ΑΣ.txt",      "μb.txt",  "_/b.txt", "Z/a.txt"}));
 }
 
 // A GBK-named file is found and returned with its exact bytes, also inside a
@@ -173,7 +174,8 @@ TEST(ScanMissing, ListsAsEmpty)
     }
 }
 
-struct SuffixCase {
+struct SuffixCase
+{
     std::string label;
     std::string file;
     std::string suffix;

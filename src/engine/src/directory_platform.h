@@ -9,7 +9,8 @@
 namespace velloran {
 
 // Names one file or directory whatever path leads to it.
-struct FileIdentity {
+struct FileIdentity
+{
     std::uint64_t device = 0;
     std::uint64_t file = 0;
     bool operator==(const FileIdentity &) const = default;

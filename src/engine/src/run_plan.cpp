@@ -30,12 +30,14 @@ bool isSeparator(fs::path::value_type c)
 
 // Where a file is: its identity, or, when it does not exist, a key made of
 // its directory's identity (or canonical path) and its name.
-struct Place {
+struct Place
+{
     std::optional<FileIdentity> identity;
     std::string location;
 };
 
-struct IdentityHash {
+struct IdentityHash
+{
     std::size_t operator()(const FileIdentity &identity) const
     {
         return std::hash<std::uint64_t>()(identity.file * 31 + identity.device);
@@ -123,9 +125,8 @@ private:
         std::optional<std::size_t> reader = m_inputs.find(out);
         if (reader == i)
             reader.reset();
-        const std::optional<std::size_t> inTheWay =
-            earlierOf(earlierOf(m_outputs.find(in), inPlace ? std::nullopt : m_outputs.find(out)),
-                      reader);
+        const std::optional<std::size_t> inTheWay = earlierOf(
+            earlierOf(m_outputs.find(in), inPlace ? std::nullopt : m_outputs.find(out)), reader);
         if (inTheWay) {
             entry.action = PlannedEntry::Action::SharedOutput;
             entry.sameAs = *inTheWay;
@@ -208,7 +209,8 @@ private:
         return place;
     }
 
-    struct Directory {
+    struct Directory
+    {
         std::string key; // ends in a NUL, which no name holds, so a name can follow
         bool exists = false;
     };

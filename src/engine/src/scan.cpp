@@ -85,12 +85,14 @@ std::string_view suffixOf(std::string_view name)
     return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
 }
 
-struct Entry {
+struct Entry
+{
     std::u16string key;
     NativeString name;
 };
 
-struct Listing {
+struct Listing
+{
     std::vector<Entry> files;
     std::vector<Entry> directories;
 };
