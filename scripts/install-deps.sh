@@ -8,7 +8,6 @@ packages=(
   qt6-base-dev libgl-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev xvfb xauth xdotool fonts-wqy-zenhei
-  python3
 )
 
 missing=()
