@@ -6,10 +6,11 @@ report field by field, and file names that are not UTF-8.
 Usage: test_cli_outputs.py VELLORAN_CLI WINDOW_RUN
 """
 import os
+import subprocess
 import unittest
 
-from cli_fixture import (FILE_KEYS, GBK, INVALID_GBK, TEXT, UTF8, CommandTest, files_under,
-                         main, read, snapshot, write)
+from cli_fixture import (FILE_KEYS, GBK, INVALID_GBK, PROGRAMS, TEXT, UTF8, CommandTest,
+                         files_under, main, read, snapshot, write)
 
 
 class Outputs(CommandTest):
@@ -58,6 +59,15 @@ class Outputs(CommandTest):
         self.assertRegex(version.stdout, rb"^velloran-cli \d+\.\d+")
         manual = self.cli("--man")
         self.assertTrue(manual.stdout.startswith(b".TH VELLORAN\\-CLI 1"))
+
+    def test_a_report_that_cannot_be_written_is_a_failure(self):
+        write(self.path("甲.txt"), GBK)
+        with open("/dev/full", "wb") as full:
+            result = subprocess.run([PROGRAMS["cli"], "-f", "GBK", "-t", "UTF-8", "--json",
+                                     "--in-place", self.root], stdout=full,
+                                    stderr=subprocess.PIPE, timeout=300)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(b"cannot write the report", result.stderr)
 
     # -- where outputs go --------------------------------------------------------------
 
