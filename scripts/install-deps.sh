@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev xvfb xauth xdotool fonts-wqy-zenhei
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

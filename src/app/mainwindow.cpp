@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "ui/mainwindowui.h"
+#include "ui/translation.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -21,11 +22,11 @@ mainwindow::mainwindow(QWidget *parent)
 
     // The file list's context menu. The actions have no parent; the window
     // keeps them in actionlist and releases them itself.
-    actionlist.append(new QAction(tr("添加文件")));
-    actionlist.append(new QAction(tr("添加目录")));
-    actionlist.append(new QAction(tr("删除表项")));
+    actionlist.append(new QAction(windowTr("添加文件")));
+    actionlist.append(new QAction(windowTr("添加目录")));
+    actionlist.append(new QAction(windowTr("删除表项")));
     actionlist[2]->setShortcut(QKeySequence(Qt::Key_Delete));
-    actionlist.append(new QAction(tr("清空列表")));
+    actionlist.append(new QAction(windowTr("清空列表")));
 
     connect(actionlist[0], &QAction::triggered, this, &mainwindow::add);
     connect(actionlist[1], &QAction::triggered, this, &mainwindow::addpath);
@@ -35,7 +36,7 @@ mainwindow::mainwindow(QWidget *parent)
     ui->listWidget->addActions(actionlist);
     ui->listWidget->setContextMenuPolicy(Qt::ActionsContextMenu);
 
-    setWindowTitle(tr("Velloran1.1 By:Tamsrik"));
+    setWindowTitle(windowTr("Velloran1.1 By:Tamsrik"));
     setAcceptDrops(true);
 }
 

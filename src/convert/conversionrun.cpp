@@ -1,14 +1,17 @@
 #include "convert/conversionrun.h"
 
 #include "convert/paths.h"
+#include "ui/translation.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <exception>
 #include <thread>
 
@@ -20,21 +23,21 @@ constexpr int kByteScale = 1000; // progress steps for a single large file
 
 std::size_t g_chunkSizeOverride = 0;
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("mainwindow", text);
-}
-
 } // namespace
 
-ConversionRun::ConversionRun(QWidget *window, const QStringList &entries,
+ConversionRun::ConversionRun(QWidget *window, const QList<QByteArray> &paths,
                              velloran::RunOptions options)
-    : m_window(window), m_entries(entries), m_options(std::move(options))
+    : m_window(window), m_entries(paths), m_options(std::move(options))
 {
     if (g_chunkSizeOverride)
         m_options.tuning.chunkSize = g_chunkSizeOverride;
     m_options.cancel = &m_cancel;
-    m_options.onFileStarted = [this](std::size_t index) { m_current = index; };
+    m_options.onFileStarted = [this](std::size_t index) {
+        // Workers start entries in list order, but may report out of order.
+        std::size_t current = m_current;
+        while (index > current && !m_current.compare_exchange_weak(current, index)) {
+        }
+    };
     m_options.onFileFinished = [this](std::size_t, const velloran::FileResult &) { ++m_finished; };
     m_options.onBytes = [this](std::size_t index, std::uint64_t done, std::uint64_t total) {
         if (index == m_current) {
@@ -53,8 +56,8 @@ std::vector<velloran::FileResult> ConversionRun::exec()
 {
     std::vector<velloran::RunInput> inputs;
     inputs.reserve(size_t(m_entries.size()));
-    for (const QString &entry : m_entries)
-        inputs.push_back({toFileSystemPath(entry), {}});
+    for (const QByteArray &path : m_entries)
+        inputs.push_back({toFileSystemPath(path), {}});
 
     std::vector<velloran::FileResult> results;
     std::exception_ptr error;
@@ -113,8 +116,8 @@ QProgressDialog *ConversionRun::makeProgressDialog()
 {
     auto *dialog = new QProgressDialog(m_window);
     dialog->setWindowModality(Qt::WindowModal);
-    dialog->setWindowTitle(tr("转换中"));
-    dialog->setCancelButtonText(tr("取消"));
+    dialog->setWindowTitle(windowTr("转换中"));
+    dialog->setCancelButtonText(windowTr("取消"));
     dialog->setMinimumDuration(0);
     dialog->setAutoReset(false);
     dialog->setRange(0, m_entries.size() == 1 ? kByteScale : int(m_entries.size()));
@@ -124,11 +127,14 @@ QProgressDialog *ConversionRun::makeProgressDialog()
 void ConversionRun::updateProgress(QProgressDialog *dialog) const
 {
     const std::size_t current = m_current;
-    const QString name = current < size_t(m_entries.size())
-                             ? QFileInfo(m_entries[qsizetype(current)]).fileName()
-                             : QString();
-    dialog->setLabelText(tr("正在转换 %1/%2").arg(m_finished.load()).arg(m_entries.size()) +
-                         QLatin1Char('\n') + name);
+    const std::size_t count = std::size_t(m_entries.size());
+    const QString name =
+        current < count ? QFileInfo(QFile::decodeName(m_entries[qsizetype(current)])).fileName()
+                        : QString();
+    // Counts the entry being converted: 1/1 while the only one is.
+    const std::size_t number = std::min(current + 1, count);
+    dialog->setLabelText(windowTr("正在转换 %1/%2").arg(number).arg(count) + QLatin1Char('\n') +
+                         name);
 
     if (m_entries.size() == 1) {
         const std::uint64_t total = m_bytesTotal;

@@ -6,7 +6,8 @@
 
 #include "velloran/engine.h"
 
-#include <QStringList>
+#include <QByteArray>
+#include <QList>
 
 #include <atomic>
 #include <cstdint>
@@ -18,7 +19,8 @@ class QWidget;
 class ConversionRun
 {
 public:
-    ConversionRun(QWidget *window, const QStringList &entries, velloran::RunOptions options);
+    // `paths` are the entries' paths as the file system's bytes.
+    ConversionRun(QWidget *window, const QList<QByteArray> &paths, velloran::RunOptions options);
 
     // Converts every entry and returns one result per entry, in list order.
     // Throws velloran::UnknownEncoding, before touching any file.
@@ -33,14 +35,14 @@ private:
     void updateProgress(QProgressDialog *dialog) const;
 
     QWidget *m_window;
-    QStringList m_entries;
+    QList<QByteArray> m_entries;
     velloran::RunOptions m_options;
 
     // Written by the workers, read by the GUI thread.
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_done{false};
     std::atomic<std::size_t> m_finished{0};
-    std::atomic<std::size_t> m_current{0};
+    std::atomic<std::size_t> m_current{0}; // the last entry started, in list order
     std::atomic<std::uint64_t> m_bytesDone{0};
     std::atomic<std::uint64_t> m_bytesTotal{0};
 };

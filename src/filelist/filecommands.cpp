@@ -1,25 +1,35 @@
-// The file list's editing commands. The list widget is the one store of the
-// paths to convert: entries are appended at the end exactly as their source
-// gives them, never sorted, never checked, duplicates kept.
+// The file list's commands: the file dialog, deleting the current entry,
+// adding a directory, and files dragged onto the window. The list widget is
+// the one store of the paths to convert: entries are appended at the end
+// exactly as their source gives them, as the file system's bytes (see
+// entrypaths.h), never sorted, never checked, duplicates kept.
 #include "app/mainwindow.h"
+#include "filelist/drop.h"
+#include "filelist/entrypaths.h"
 #include "filelist/findfiles.h"
+#include "filelist/prompts.h"
 #include "ui/mainwindowui.h"
 
 #include <QDir>
-#include <QFileDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QListWidget>
+#include <QMimeData>
+#include <QUrl>
 
 void mainwindow::add()
 {
-    const QStringList files = QFileDialog::getOpenFileNames(
-        this, tr("请选择文件："), inputpath, tr("文本文件(*.txt);;所有文件(*.*)"));
+    const QStringList files = askFiles(this, inputpath);
     if (files.isEmpty())
         return;
 
     inputpath = QFileInfo(files.first()).path();
-    ui->listWidget->insertItems(ui->listWidget->count(), files);
+    QList<QByteArray> paths;
+    for (const QString &file : files)
+        paths << chosenPath(file);
+    appendEntries(ui->listWidget, paths);
 }
 
 void mainwindow::deleteitem()
@@ -30,16 +40,11 @@ void mainwindow::deleteitem()
 void mainwindow::addpath()
 {
     // The suffix is asked for first and not remembered: "txt" is offered each time.
-    bool ok = false;
-    const QString suffix = QInputDialog::getText(
-        this, tr("请输入文件后缀名："),
-        tr("请输入要加入列表的文件的后缀名,不带“.”，\n如文本文件就是“txt”"), QLineEdit::Normal,
-        QStringLiteral("txt"), &ok);
-    if (!ok)
+    const std::optional<QString> suffix = askDirectorySuffix(this);
+    if (!suffix)
         return;
 
-    const QString chosen = QFileDialog::getExistingDirectory(this, tr("请选择目录："), inputpath,
-                                                             QFileDialog::ShowDirsOnly);
+    const QString chosen = askDirectory(this, inputpath);
     if (chosen.isEmpty()) {
         // Forgotten, so the next dialog opens at its own default location.
         inputpath.clear();
@@ -49,5 +54,32 @@ void mainwindow::addpath()
     const QDir dir(chosen);
     inputpath = dir.path();
     // One level only: subdirectories are searched when a directory is dropped.
-    ui->listWidget->insertItems(ui->listWidget->count(), findfiles(dir, 0, suffix));
+    appendEntries(ui->listWidget, findfilepaths(chosenPath(dir.path()), 0, *suffix));
+}
+
+void mainwindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (isDroppable(QFile::decodeName(localPath(url)))) {
+            event->accept();
+            return;
+        }
+        event->ignore();
+    }
+}
+
+// The event's acceptance is left as it is: the drag-enter decided it.
+void mainwindow::dropEvent(QDropEvent *event)
+{
+    DropSearch search(this);
+    for (const QUrl &url : event->mimeData()->urls()) {
+        const std::optional<QList<QByteArray>> entries = search.entriesFor(localPath(url));
+        if (!entries)
+            return;
+        appendEntries(ui->listWidget, *entries);
+    }
 }

@@ -1,44 +1,36 @@
 #include "filelist/findfiles.h"
 
+#include "convert/paths.h"
+
 #include "velloran/engine.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
-namespace {
-
-// A found path as text. Names that are not valid in the locale's encoding do
-// not survive the trip to text and back, and could not be opened from the
-// list: they give no text, and are left out, as they always have been.
-[[maybe_unused]] QString textOf(const std::string &path)
+bool hassuffix(const QByteArray &path, const QString &suffix)
 {
-    const QString text = QFile::decodeName(QByteArray::fromStdString(path));
-    return QFile::encodeName(text).toStdString() == path ? text : QString();
+    return velloran::hasSuffix(toFileSystemPath(path), QFile::encodeName(suffix).toStdString());
 }
 
-[[maybe_unused]] QString textOf(const std::wstring &path)
+QList<QByteArray> findfilepaths(const QByteArray &dir, int depth, const QString &suffix)
 {
-    return QString::fromStdWString(path);
-}
+    QByteArray path = dir;
+    if (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
 
-} // namespace
-
-bool hassuffix(const QFileInfo &file, const QString &suffix)
-{
-    return file.suffix() == suffix;
+    velloran::ScanOptions options;
+    options.depth = depth;
+    options.suffixes = {QFile::encodeName(suffix).toStdString()};
+    QList<QByteArray> found;
+    for (const std::filesystem::path &file : velloran::findFiles(toFileSystemPath(path), options))
+        found.append(fromFileSystemPath(file));
+    return found;
 }
 
 QStringList findfiles(const QDir &dir, int depth, QString suffix)
 {
-    velloran::ScanOptions options;
-    options.depth = depth;
-    options.suffixes = {suffix.toStdString()};
-    QStringList found;
-    for (const std::filesystem::path &path :
-         velloran::findFiles(std::filesystem::path(dir.path().toStdU16String()), options)) {
-        if (const QString text = textOf(path.native()); !text.isEmpty())
-            found.append(text);
-    }
-    return found;
+    QStringList paths;
+    for (const QByteArray &path : findfilepaths(QFile::encodeName(dir.path()), depth, suffix))
+        paths << QFile::decodeName(path);
+    return paths;
 }

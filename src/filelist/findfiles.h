@@ -2,15 +2,17 @@
 // command and the drop handler, which decide what to do with the paths.
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 class QDir;
-class QFileInfo;
 
-// Whether `file`'s suffix (the text after the last "." of its name) is exactly
-// `suffix`, case included. An empty suffix matches names without one.
-bool hassuffix(const QFileInfo &file, const QString &suffix);
+// Whether the file name of `path` (bytes) has the suffix `suffix`: the text
+// after the last "." of the name is exactly `suffix`, case included. An empty
+// suffix matches names without one.
+bool hassuffix(const QByteArray &path, const QString &suffix);
 
 // The paths of the files under `dir` whose suffix is `suffix`: `dir`'s own
 // files first, in name order ignoring case, then subdirectory by subdirectory
@@ -20,6 +22,11 @@ bool hassuffix(const QFileInfo &file, const QString &suffix);
 //
 // `depth` is how many levels of subdirectories are searched: -1 the whole
 // tree, 0 `dir` alone (any other negative value too), n that many levels.
-// A directory link that leads back to a directory already being searched is
-// not followed again.
+// A directory link that leads back to a directory being searched is not
+// followed again.
 QStringList findfiles(const QDir &dir, int depth, QString suffix);
+
+// The same search with the paths as the file system's bytes, so that names
+// that are not text in the locale's encoding are found too. `dir` is taken
+// as a directory object would take it: one trailing "/" does not count.
+QList<QByteArray> findfilepaths(const QByteArray &dir, int depth, const QString &suffix);

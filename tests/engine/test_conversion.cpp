@@ -127,9 +127,51 @@ INSTANTIATE_TEST_SUITE_P(
                        {kUtf8Mark + "a"}},
         ConversionCase{"only_a_mark_gives_an_empty_file", {kUtf16BeMark}, "UTF-16", "UTF-16", {}},
         ConversionCase{"utf7_signature_is_ordinary_text", {"+/v8-"}, "GBK", "UTF-8", {"+/v8-"}},
+        // ICU takes DD 73 66 73 for a UTF-EBCDIC signature, an encoding it cannot open.
+        ConversionCase{"utf_ebcdic_signature_is_gbk_text",
+                       {"\xDD\x73\x66\x73\n"},
+                       "GBK",
+                       "UTF-8",
+                       {"\xE8\xBC\x98"
+                        "fs\n"}},
+        ConversionCase{"utf_ebcdic_signature_is_big5_text",
+                       {"\xDD\x73\x66\x73"},
+                       "Big5",
+                       "GB18030",
+                       {"\xE1\x50\x66\x73"}},
         ConversionCase{"no_mark_for_utf8", {kUtf8Mark + "abc"}, "UTF-8", "UTF-8", {"abc"}},
         ConversionCase{"no_mark_for_gb18030", {kUtf8Mark + "abc"}, "UTF-8", "GB18030", {"abc"}},
         ConversionCase{"no_mark_for_utf7", {kUtf8Mark + "abc"}, "UTF-8", "UTF-7", {"abc"}}),
+    byLabel);
+
+// Default-ignorable characters (soft hyphen, zero-width space, U+FEFF inside
+// the text, a tag character, a variation selector, word joiner) are text like
+// any other for the encodings that have them.
+const std::string kIgnorablesUtf8 =
+    "\xE4\xB8\xAD\xC2\xAD\xE6\x96\x87\xE2\x80\x8B\xE5\xAD\x97\xEF\xBB"
+    "\xBF\xF3\xA0\x80\x81\xEF\xB8\x8F\xE2\x81\xA0\n";
+const std::string kIgnorablesGb18030 =
+    "\xD6\xD0\x81\x30\x85\x32\xCE\xC4\x81\x36\xA4\x37\xD7\xD6\x84"
+    "\x31\x95\x33\xD3\x36\x95\x39\x84\x31\x82\x35\x81\x36\xAB\x36\n";
+const std::string kIgnorablesUtf16Le("\x2D\x4E\xAD\x00\x87\x65\x0B\x20\x57\x5B\xFF\xFE\x40\xDB"
+                                     "\x01\xDC\x0F\xFE\x60\x20\x0A\x00",
+                                     22);
+
+INSTANTIATE_TEST_SUITE_P(
+    Ignorables, Converts,
+    testing::Values(
+        ConversionCase{
+            "kept_in_gb18030", {kIgnorablesUtf8}, "UTF-8", "GB18030", {kIgnorablesGb18030}},
+        ConversionCase{
+            "read_from_gb18030", {kIgnorablesGb18030}, "GB18030", "UTF-8", {kIgnorablesUtf8}},
+        ConversionCase{"kept_in_utf16",
+                       {kIgnorablesGb18030},
+                       "GB18030",
+                       "UTF-16",
+                       {kUtf16LeMark + kIgnorablesUtf16Le}},
+        ConversionCase{
+            "read_from_utf16", {kIgnorablesUtf16Le}, "UTF-16", "UTF-8", {kIgnorablesUtf8}},
+        ConversionCase{"kept_in_utf8", {kIgnorablesUtf8}, "UTF-8", "UTF-8", {kIgnorablesUtf8}}),
     byLabel);
 
 const std::string kLineEnds = "one\r\ntwo\rthree\n\r\n\n\r";

@@ -82,5 +82,46 @@ INSTANTIATE_TEST_SUITE_P(
                   "UTF-8", "GB2312", Outcome::Unrepresentable, 4001, U'\u00DF'}),
     byLabel);
 
+// Default-ignorable characters that the target lacks: ICU's own stop callback
+// would let them vanish.
+INSTANTIATE_TEST_SUITE_P(
+    Ignorables, FirstError,
+    testing::Values(ErrorCase{"soft_hyphen_to_gbk",
+                              "\xE4\xB8\xAD\xC2\xAD\xE6\x96\x87\xE2\x80\x8B\xE5\xAD\x97", "UTF-8",
+                              "GBK", Outcome::Unrepresentable, 1, U'\u00AD'},
+                    ErrorCase{"zero_width_space_to_big5", "a\n\xE4\xB8\xAD\xE2\x80\x8B", "UTF-8",
+                              "Big5", Outcome::Unrepresentable, 2, U'\u200B'},
+                    ErrorCase{"feff_inside_the_text_to_gb2312", "x\nyy\n\xEF\xBB\xBF", "UTF-8",
+                              "GB2312", Outcome::Unrepresentable, 3, U'\uFEFF'},
+                    ErrorCase{"tag_character_to_gbk", "\n\xF3\xA0\x80\x81", "UTF-8", "GBK",
+                              Outcome::Unrepresentable, 2, U'\U000E0001'},
+                    ErrorCase{"variation_selector_from_utf16_to_big5",
+                              std::string("\x2D\x4E\n\0\x0F\xFE", 6), "UTF-16", "Big5",
+                              Outcome::Unrepresentable, 2, U'\uFE0F'},
+                    ErrorCase{"word_joiner_from_gb18030_to_gbk", "\xD6\xD0\r\n\x81\x36\xAB\x36",
+                              "GB18030", "GBK", Outcome::Unrepresentable, 2, U'\u2060'},
+                    ErrorCase{"soft_hyphen_to_utf7_is_kept_so_the_next_error_counts",
+                              "\xC2\xAD\n\xFF", "UTF-8", "UTF-7", Outcome::InvalidSource, 2}),
+    byLabel);
+
+// UTF-7 can spell a lone surrogate: "+2D0-" is U+D83D. It is invalid source
+// whatever the target, also at the very end of the text.
+std::vector<ErrorCase> unpairedSurrogatesInUtf7()
+{
+    std::vector<ErrorCase> cases;
+    for (const char *target :
+         {"GB18030", "GBK", "GB2312", "Big5", "UTF-8", "UTF-16", "UTF-32", "UTF-7"}) {
+        std::string name = target;
+        std::erase(name, '-');
+        cases.push_back(
+            {"at_the_end_to_" + name, "a\nb\n+2D0-", "UTF-7", target, Outcome::InvalidSource, 3});
+        cases.push_back(
+            {"before_text_to_" + name, "a\n+2D0-b\n", "UTF-7", target, Outcome::InvalidSource, 2});
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Utf7, FirstError, testing::ValuesIn(unpairedSurrogatesInUtf7()), byLabel);
+
 } // namespace
 } // namespace velloran::test

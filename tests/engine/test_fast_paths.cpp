@@ -6,6 +6,9 @@
 #include "derived_tables.h"
 #include "transcoder.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -116,6 +119,11 @@ TEST_P(FastPath, EncodingEveryUtf16UnitMatchesIcu)
         ASSERT_NO_FATAL_FAILURE(direction.expectSame(unitBytes(unit)));
 }
 
+// Default-ignorable characters, which ICU's own stop callback lets vanish
+// when the target lacks them.
+const char16_t *const kIgnorables[] = {u"\u00AD", u"\u200B", u"\u200F", u"\u2060",    u"\u206F",
+                                       u"\uFE00", u"\uFE0F", u"\uFEFF", u"\U000E0001"};
+
 // Random text: mostly characters the encoding has (CJK, ASCII, line feeds,
 // a few outside the BMP), with an occasional random byte or lone surrogate.
 std::string randomText(std::mt19937 &random, const std::string &encoding, bool corrupt)
@@ -133,6 +141,8 @@ std::string randomText(std::mt19937 &random, const std::string &encoding, bool c
             text += u'\n';
         else if (k < 92)
             text += u"\U00020000\U0001F600";
+        else if (k < 95)
+            text += kIgnorables[random() % std::size(kIgnorables)];
         else
             text += static_cast<char16_t>(0x80 + random() % 0x2000);
     }
@@ -171,6 +181,32 @@ TEST_P(FastPath, RandomMixturesMatchIcuAtEveryChunkSize)
             }
             ASSERT_NO_FATAL_FAILURE(encoding16.expectSame(bytes, chunk));
         }
+    }
+}
+
+// Every default-ignorable code point (about 4,000) between two letters: the
+// fast path and ICU agree, and a conversion that succeeds kept the character.
+TEST_P(FastPath, IgnorableCharactersMatchIcuAndAreNeverDropped)
+{
+    Direction encoding("UTF-8", GetParam());
+    Direction decoding(GetParam(), "UTF-8");
+    int kept = 0;
+    for (UChar32 c = 0; c <= 0x10FFFF; ++c) {
+        if (!u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT))
+            continue;
+        char utf8[4];
+        std::size_t length = 0;
+        U8_APPEND_UNSAFE(utf8, length, c);
+        const std::string text = "a" + std::string(utf8, length) + "b";
+        ASSERT_NO_FATAL_FAILURE(encoding.expectSame(text));
+        if (const auto bytes = encoding.run(text, 0, true)) {
+            ASSERT_EQ(decoding.run(*bytes, 0, true), text) << std::hex << c;
+            ++kept;
+        }
+    }
+    // GB18030 and UTF-8 have every one of them.
+    if (GetParam() == "GB18030" || GetParam() == "UTF-8") {
+        EXPECT_GT(kept, 4000);
     }
 }
 

@@ -27,8 +27,8 @@ Conversion convert(const ScratchDirectory &scratch, const std::string &bytes,
                               [&](ConvertOptions &options) {
                                   if (pieceSize != 0) {
                                       options.workers = 3;
-                                      options.parallelFrom = 0;
-                                      options.pieceSize = pieceSize;
+                                      options.tuning.parallelFrom = 0;
+                                      options.tuning.pieceSize = pieceSize;
                                   }
                                   if (adjust)
                                       adjust(options);
@@ -106,7 +106,9 @@ TEST(Pieces, ReportTheFirstErrorInFileOrderWithItsLine)
          21, U'\U0001F600'},
         {lines + lines + "\xFF\n" + lines, "UTF-8", Outcome::InvalidSource, 41, 0},
         // A truncated last character.
-        {repeated("\xD6\xD0\n", 30) + "\x81\x30", "GB18030", Outcome::InvalidSource, 31, 0}};
+        {repeated("\xD6\xD0\n", 30) + "\x81\x30", "GB18030", Outcome::InvalidSource, 31, 0},
+        // A zero-width space, which GBK lacks.
+        {lines + "\xE2\x80\x8B\n" + lines, "UTF-8", Outcome::Unrepresentable, 21, U'\u200B'}};
     for (const auto &c : cases) {
         for (std::size_t pieceSize : {1, 7, 10, 30, 200}) {
             const Conversion run = convert(scratch, c.bytes, c.source, "GBK", pieceSize);
@@ -116,6 +118,21 @@ TEST(Pieces, ReportTheFirstErrorInFileOrderWithItsLine)
             EXPECT_TRUE(run.output.empty());
             EXPECT_FALSE(hasTemporaryFile(scratch.path()));
         }
+    }
+}
+
+// U+0A05 U+1100 in UTF-16LE is 05 0A 00 11: a line feed's bytes at an odd
+// offset, where cutting would split both characters.
+TEST(Pieces, InUtf16AreCutOnlyAtWholeLineFeeds)
+{
+    ScratchDirectory scratch;
+    const std::string line("\x2D\x4E\x0A\x00\x05\x0A\x00\x11\x0A\x00", 10);
+    const std::string utf8Line = "\xE4\xB8\xAD\n\xE0\xA8\x85\xE1\x84\x80\n";
+    const std::string bytes = kUtf16LeMark + repeated(line, 40);
+    for (std::size_t pieceSize : {1, 2, 3, 4, 5, 7, 9, 16, 101}) {
+        const Conversion run = convert(scratch, bytes, "UTF-16", "UTF-8", pieceSize);
+        EXPECT_EQ(run.result.outcome, Outcome::Converted) << pieceSize;
+        EXPECT_EQ(run.output, repeated(utf8Line, 40)) << pieceSize;
     }
 }
 

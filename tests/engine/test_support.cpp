@@ -112,7 +112,7 @@ ConvertOptions optionsFor(const std::string &source, const std::string &target,
     ConvertOptions options;
     options.sourceEncoding = source;
     options.targetEncoding = target;
-    options.chunkSize = chunkSize;
+    options.tuning.chunkSize = chunkSize;
     return options;
 }
 

@@ -6,6 +6,10 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 namespace filetree {
 
 // Creates each entry under `root`: a name ending in "/" as a directory, any
@@ -43,5 +47,34 @@ inline QStringList paths(const QString &dir, const QStringList &names)
         result << dir + u'/' + name;
     return result;
 }
+
+// Names that are not UTF-8, such as GBK names made on Windows, cannot pass
+// through a QString: these take and give the file system's bytes.
+inline bool makeRaw(const QByteArray &path, const QByteArray &content = "text\n")
+{
+    std::ofstream file(std::filesystem::path(path.toStdString()), std::ios::binary);
+    file.write(content.constData(), content.size());
+    return bool(file.flush());
+}
+
+inline QByteArray readRaw(const QByteArray &path)
+{
+    std::ifstream file(std::filesystem::path(path.toStdString()), std::ios::binary);
+    if (!file)
+        return "<unreadable>";
+    return QByteArray::fromStdString(
+        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+}
+
+inline void removeAll(const QString &root)
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(QFile::encodeName(root).toStdString(), ignored);
+}
+
+// 中文.txt with its name in GBK, and that name as the list shows it: each
+// byte that starts no UTF-8 character becomes U+FFFD.
+inline const QByteArray kGbkName("\xD6\xD0\xCE\xC4.txt");
+inline const QString kGbkNameShown = QString(4, QChar::ReplacementCharacter) + ".txt";
 
 } // namespace filetree

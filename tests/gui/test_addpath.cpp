@@ -1,6 +1,7 @@
 // The add-directory command: its two dialogs, the one-level listing it adds,
 // and the input directory it shares with the file dialog.
 #include "app/mainwindow.h"
+#include "filelist/entrypaths.h"
 #include "filetree.h"
 #include "modaldriver.h"
 
@@ -44,6 +45,8 @@ private slots:
                                      "archive.tar.gz", "Beta.txt", "空 格.txt", ".hidden.txt",
                                      "sub/e.txt", "sub/deeper/f.txt"}));
     }
+
+    void cleanup() { filetree::removeAll(tmp->path()); } // names that are not UTF-8 too
 
     // The suffix goes to the search as typed; only the directory's own files
     // are added, in name order ignoring case, after those listed.
@@ -131,6 +134,79 @@ private slots:
         QCOMPARE(openedIn, elsewhere);
         QCOMPARE(addPath({modal::enter("txt"), modal::noteAndCancel(openedIn)}), 2);
         QCOMPARE(openedIn, elsewhere);
+    }
+
+    // Names that are not UTF-8 (GBK, made on Windows) keep their bytes: found
+    // by the add-directory command, or chosen in the file dialog, which
+    // hands back the name decoded, each stray byte as U+FFFD.
+    void gbkNamedFile()
+    {
+        const QByteArray file = QFile::encodeName(dir) + '/' + filetree::kGbkName;
+        QVERIFY(filetree::makeRaw(file));
+        const QString shown = dir + '/' + filetree::kGbkNameShown;
+
+        QCOMPARE(addPath({modal::enter("txt"), chooseDir()}), 2);
+        QCOMPARE(entries().size(), 5);
+        QVERIFY(entries().contains(shown));
+
+        const modal::Step dialogGivesDecodedName = [&](QWidget *w) {
+            auto *dialog = qobject_cast<QFileDialog *>(w);
+            QVERIFY(dialog);
+            dialog->setDirectory(dir);
+            dialog->findChild<QLineEdit *>("fileNameEdit")->setText(filetree::kGbkNameShown);
+            // Qt's own dialog refuses a name it cannot open; a native one does not.
+            static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+        };
+        QCOMPARE(addFiles(dialogGivesDecodedName), 1);
+        QCOMPARE(entries().last(), shown);
+
+        auto *list = window->findChild<QListWidget *>("listWidget");
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->text() == shown)
+                QCOMPARE(entryPath(list->item(i)), file);
+            else
+                QCOMPARE(entryPath(list->item(i)), QFile::encodeName(list->item(i)->text()));
+        }
+    }
+
+    // Which bytes a name from a file dialog stands for.
+    void chosenPath_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("files"); // made below the temporary directory
+        QTest::addColumn<QString>("chosen");          // as the dialog gives it
+        QTest::addColumn<QByteArray>("path");         // "" when the name stays as given
+        const QString lost = QString(2, QChar::ReplacementCharacter);
+        QTest::newRow("ordinary name")
+            << QList<QByteArray>{"中文.txt"} << "中文.txt" << QByteArray("中文.txt");
+        QTest::newRow("GBK name") << QList<QByteArray>{"\xD6\xD0.txt", "中.txt"} << lost + ".txt"
+                                  << QByteArray("\xD6\xD0.txt");
+        QTest::newRow("GBK directory and name")
+            << QList<QByteArray>{"\xCE\xC4/\xD6\xD0.txt"} << lost + "/" + lost + ".txt"
+            << QByteArray("\xCE\xC4/\xD6\xD0.txt");
+        // The name is not guessed: it fails later as a file that cannot be read.
+        QTest::newRow("two names decode alike")
+            << QList<QByteArray>{"\xD6\xD0.txt", "\xCE\xC4.txt"} << lost + ".txt" << QByteArray();
+        QTest::newRow("missing name")
+            << QList<QByteArray>{"a.txt"} << lost + ".txt" << QByteArray();
+        QTest::newRow("a real U+FFFD")
+            << QList<QByteArray>{"\uFFFD.txt", "\xD6.txt"}
+            << QString(QChar::ReplacementCharacter) + ".txt" << QByteArray("\uFFFD.txt");
+    }
+
+    void chosenPath()
+    {
+        QFETCH(QList<QByteArray>, files);
+        QFETCH(QString, chosen);
+        QFETCH(QByteArray, path);
+        const QByteArray root = QFile::encodeName(base) + "/选择";
+        for (const QByteArray &file : files) {
+            const QByteArray full = root + '/' + file;
+            std::filesystem::create_directories(full.left(full.lastIndexOf('/')).toStdString());
+            QVERIFY(filetree::makeRaw(full));
+        }
+        const QByteArray expected =
+            path.isEmpty() ? QFile::encodeName(base + "/选择/" + chosen) : root + '/' + path;
+        QCOMPARE(::chosenPath(base + "/选择/" + chosen), expected);
     }
 };
 

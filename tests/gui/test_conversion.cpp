@@ -1,6 +1,7 @@
 // Converting from the window: the output directory, the run, and the report.
 #include "app/mainwindow.h"
 #include "convert/conversionrun.h"
+#include "filetree.h"
 #include "modaldriver.h"
 
 #include <QComboBox>
@@ -12,7 +13,10 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QtTest>
 
 namespace {
@@ -99,6 +103,8 @@ class TestConversion : public QObject
             return makeFile(name, kGbText + "ab\x81\x20\n");
         if (kind == "unrepresentable") // 这 (D5E2) has no Big5 code
             return makeFile(name, "a\r\nb\r\n\xD6\xD0\xD5\xE2\r\n");
+        if (kind == "invisible") // 中, a soft hyphen (no Big5 code), 文
+            return makeFile(name, "a\n\xD6\xD0\x81\x30\x85\x32\xCE\xC4\n");
         return makeFile(name, kGbText);
     }
 
@@ -120,7 +126,13 @@ private slots:
         lineEdit()->setText(out->path());
     }
 
-    void cleanup() { ConversionRun::setChunkSizeForTesting(0); }
+    void cleanup()
+    {
+        ConversionRun::setChunkSizeForTesting(0);
+        // QTemporaryDir cannot remove names that are not UTF-8.
+        filetree::removeAll(in->path());
+        filetree::removeAll(out->path());
+    }
 
     void reportSections_data()
     {
@@ -148,6 +160,8 @@ private slots:
             "成功1个，失败4个",
             read + "{3}\n" + invalid + "{1}（第2行）\n{4}（第2行）\n" + unrepresentable +
                 "{0}（第3行：“这”）\n");
+        row("invisible character", {"invisible"}, "Big5", "成功0个，失败1个",
+            unrepresentable + "{0}（第2行：“U+00AD”）\n");
     }
 
     void reportSections()
@@ -269,8 +283,11 @@ private slots:
         QCOMPARE(modal::click(window.get(), "pushButton_4", {progress, box}), 2);
 
         QCOMPARE(title, QString("转换中"));
-        QVERIFY2(QRegularExpression("^正在转换 \\d/8\n大文件\\d\\.txt$").match(label).hasMatch(),
-                 qPrintable(label));
+        // The count is that of the file named below it.
+        const QRegularExpressionMatch shown =
+            QRegularExpression("^正在转换 (\\d)/8\n大文件(\\d)\\.txt$").match(label);
+        QVERIFY2(shown.hasMatch(), qPrintable(label));
+        QCOMPARE(shown.captured(1).toInt(), shown.captured(2).toInt() + 1);
         QCOMPARE(cancelText, QString("取消"));
         QVERIFY(paints > 0);
 
@@ -280,13 +297,103 @@ private slots:
         const int succeeded = counts.captured(1).toInt(), cancelled = counts.captured(2).toInt();
         QCOMPARE(succeeded + cancelled, 8);
         QVERIFY(cancelled > 0);
-        QVERIFY(report.details.isEmpty());
 
         // No temporary output is left, and what was written is complete.
         const QStringList written = QDir(out->path()).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(written.size(), succeeded);
         for (const QString &name : written)
             QCOMPARE(read(out->filePath(name)).size(), big.size() / 5 * 7);
+
+        // The details name each entry that was not converted, in list order.
+        QString notConverted;
+        for (const QString &entry : listEntries(window.get())) {
+            if (!written.contains(QFileInfo(entry).fileName()))
+                notConverted += entry + '\n';
+        }
+        QCOMPARE(report.details, "\n以下文件因取消而未转换：\n" + notConverted);
+    }
+
+    // The label counts the file being converted, not those finished.
+    void progressCountsTheCurrentFile()
+    {
+        ConversionRun::setChunkSizeForTesting(1);
+        list()->addItem(makeFile("大文件.txt", kGbText.repeated(200000)));
+        QString label;
+        const modal::Step progress = [&](QWidget *w) {
+            auto *dialog = qobject_cast<QProgressDialog *>(w);
+            QVERIFY(dialog);
+            label = dialog->labelText();
+            dialog->findChild<QPushButton *>()->click();
+        };
+        Report report;
+        const modal::Step box = [&](QWidget *w) { report = readBox(w); };
+        QCOMPARE(modal::click(window.get(), "pushButton_4", {progress, box}), 2);
+        QCOMPARE(label, QString("正在转换 1/1\n大文件.txt"));
+        QCOMPARE(report.text, QString("成功0个，失败0个，取消1个"));
+    }
+
+    // The report is wide enough for a path on one line, and no wider than the screen.
+    void reportWidth_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("oneLine");
+        QTest::newRow("typical path") << "第一季/第01集 字幕.srt" << true;
+        QTest::newRow("long path") << QString("很长的目录名/").repeated(20) + "文件.txt" << false;
+    }
+
+    void reportWidth()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, oneLine);
+        const QString missing = in->filePath(name);
+        list()->addItem(missing);
+        int width = 0, lines = 0;
+        QString details;
+        const modal::Step box = [&](QWidget *w) {
+            auto *messageBox = qobject_cast<QMessageBox *>(w);
+            QVERIFY(messageBox);
+            for (QAbstractButton *button : messageBox->buttons()) {
+                if (messageBox->buttonRole(button) == QMessageBox::ActionRole)
+                    button->click(); // "Show Details..."
+            }
+            auto *edit = messageBox->findChild<QTextEdit *>();
+            QVERIFY(edit);
+            QTRY_VERIFY(edit->isVisible());
+            details = edit->toPlainText();
+            edit->document()->size(); // lays the text out
+            lines = edit->document()->findBlockByNumber(1).layout()->lineCount();
+            width = messageBox->width();
+        };
+        QCOMPARE(modal::click(window.get(), "pushButton_4", {box}), 1);
+        QCOMPARE(details, "以下文件因为无法读取而转换失败：\n" + missing + '\n');
+        QVERIFY2(width >= 560, qPrintable(QString::number(width)));
+        QVERIFY2(width <= QGuiApplication::primaryScreen()->availableGeometry().width(),
+                 qPrintable(QString::number(width)));
+        if (oneLine)
+            QCOMPARE(lines, 1);
+    }
+
+    // A name that is not UTF-8 (GBK, made on Windows) is found by the
+    // directory scan, listed readably, and converted under the same bytes.
+    void gbkNamedFile()
+    {
+        const QByteArray dir = QFile::encodeName(in->path());
+        QVERIFY(filetree::makeRaw(dir + '/' + filetree::kGbkName, kGbText));
+        const int dialogs =
+            modal::click(window.get(), "pushButton_2",
+                         {modal::enter("txt"), modal::choose(in->path(), in->path())});
+        QCOMPARE(dialogs, 2);
+        QCOMPARE(listEntries(window.get()),
+                 QStringList{in->path() + '/' + filetree::kGbkNameShown});
+
+        const Report report = convert();
+        QCOMPARE(report.text, QString("成功1个，失败0个"));
+        QCOMPARE(filetree::readRaw(QFile::encodeName(out->path()) + '/' + filetree::kGbkName),
+                 kUtf8Text);
+        const std::filesystem::path output(QFile::encodeName(out->path()).toStdString());
+        QCOMPARE(std::distance(std::filesystem::directory_iterator(output),
+                               std::filesystem::directory_iterator()),
+                 1);
     }
 };
 

@@ -1,6 +1,7 @@
 // Dragging files and directories from a file manager onto the window: which
 // drags are welcome, the prompts of a drop, and what a drop appends.
 #include "app/mainwindow.h"
+#include "filelist/entrypaths.h"
 #include "filetree.h"
 #include "modaldriver.h"
 
@@ -99,9 +100,15 @@ class TestDragDrop : public QObject
     int dragAndDrop(const QStringList &names, const std::vector<modal::Step> &steps,
                     QWidget *target = nullptr, bool dropAccepted = false)
     {
+        return dropUrls(urls(names), steps, target, dropAccepted);
+    }
+
+    int dropUrls(const QList<QUrl> &dragged, const std::vector<modal::Step> &steps,
+                 QWidget *target = nullptr, bool dropAccepted = false)
+    {
         target = target ? target : window.get();
         QMimeData mime;
-        mime.setUrls(urls(names));
+        mime.setUrls(dragged);
         if (!enterDrag(target, mime, false))
             return -1;
         QDropEvent dropped(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
@@ -137,6 +144,7 @@ private slots:
     {
         window.reset();
         QDir::setCurrent(workingDir);
+        filetree::removeAll(tmp->path()); // QTemporaryDir cannot remove names that are not UTF-8
     }
 
     void dragEnter_data()
@@ -239,6 +247,28 @@ private slots:
         QCOMPARE(prompts, 2);
         QCOMPARE(entries(), at({"拖放 目录/x.log", "文件/a.txt", "拖放 目录/a.txt",
                                 "拖放 目录/b.txt", "拖放 目录/中 文.txt"}));
+    }
+
+    // A name that is not UTF-8 (GBK, made on Windows) is listed readably and
+    // keeps its bytes, dropped itself or found in a dropped directory.
+    void gbkNamedFile()
+    {
+        QVERIFY(QDir().mkpath(base + "/非 UTF-8"));
+        const QByteArray file = QFile::encodeName(base + "/非 UTF-8/") + filetree::kGbkName;
+        QVERIFY(filetree::makeRaw(file));
+        // A file manager spells such a name with %XX escapes.
+        const QUrl url = QUrl::fromEncoded("file://" + file.toPercentEncoding("/"));
+        QVERIFY(url.isValid());
+        QVERIFY(url.toString(QUrl::FullyEncoded).endsWith("/%D6%D0%CE%C4.txt"));
+
+        const int prompts = dropUrls({url, QUrl::fromLocalFile(base + "/非 UTF-8")},
+                                     {suffixPrompt("txt"), depthPrompt(0)});
+        QCOMPARE(prompts, 2);
+        const QString shown = base + "/非 UTF-8/" + filetree::kGbkNameShown;
+        QCOMPARE(entries(), QStringList({shown, shown}));
+        auto *list = window->findChild<QListWidget *>("listWidget");
+        QCOMPARE(entryPath(list->item(0)), file);
+        QCOMPARE(entryPath(list->item(1)), file);
     }
 
     void dropOnTheListReachesTheWindow()

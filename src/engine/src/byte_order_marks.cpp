@@ -6,24 +6,12 @@ namespace velloran {
 
 namespace {
 
-bool isByteOrderedUnicode(UConverterType type)
-{
-    switch (type) {
-    case UCNV_UTF8:
-    case UCNV_UTF16_BigEndian:
-    case UCNV_UTF16_LittleEndian:
-    case UCNV_UTF32_BigEndian:
-    case UCNV_UTF32_LittleEndian:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // ICU also recognises signatures of UTF-7, SCSU, BOCU-1 and UTF-EBCDIC, but
-// those are ordinary text in other encodings ("+/v8" is plain ASCII), so only
-// the UTF-8, UTF-16 and UTF-32 marks count. ICU tests FF FE 00 00 (UTF-32LE)
-// before FF FE (UTF-16LE).
+// those are ordinary text in other encodings ("+/v8" is plain ASCII, DD 73 66
+// 73 is GBK text), so only the UTF-8, UTF-16 and UTF-32 marks count. A
+// signature whose encoding ICU cannot even open (UTF-EBCDIC) is text too: the
+// only encodings that may be unknown are the ones the user chose. ICU tests
+// FF FE 00 00 (UTF-32LE) before FF FE (UTF-16LE).
 std::optional<Decoder> decoderForMark(std::string_view head)
 {
     int32_t markLength = 0;
@@ -32,10 +20,10 @@ std::optional<Decoder> decoderForMark(std::string_view head)
                                                    &markLength, &error);
     if (U_FAILURE(error) || name == nullptr)
         return std::nullopt;
-    Converter converter(name);
-    if (!isByteOrderedUnicode(converter.type()))
+    std::optional<Converter> converter = Converter::tryOpen(name);
+    if (!converter || !(converter->isUtf8() || converter->isFixedUnitUnicode()))
         return std::nullopt;
-    return Decoder{std::move(converter), static_cast<std::size_t>(markLength)};
+    return Decoder{std::move(*converter), static_cast<std::size_t>(markLength)};
 }
 
 // ICU's "UTF-16" and "UTF-32" assume big-endian without a mark; ours mean
@@ -64,7 +52,7 @@ Decoder openDecoder(Converter chosen, std::string_view head)
 Encoder openEncoder(std::string_view targetEncoding)
 {
     Converter chosen(targetEncoding);
-    const bool wantsMark = chosen.type() == UCNV_UTF16 || chosen.type() == UCNV_UTF32;
+    const bool wantsMark = chosen.isByteOrderByMark();
     // ICU's own "UTF-16"/"UTF-32" encoders write the platform's byte order, so
     // the mark is written here and the text by an explicitly little-endian one.
     Converter converter = littleEndianVariantOf(std::move(chosen));

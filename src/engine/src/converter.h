@@ -1,10 +1,12 @@
 // Owns one ICU converter set up for strict conversion: both directions stop at
-// the first invalid or unmappable character instead of substituting.
+// the first invalid or unmappable character instead of substituting, and
+// everything the engine asks ICU about an encoding goes through here.
 #pragma once
 
 #include <unicode/ucnv.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,24 +17,62 @@ class Converter
 public:
     // Throws UnknownEncoding when ICU cannot resolve `name`.
     explicit Converter(std::string_view name);
+    // Nothing when ICU cannot resolve `name`.
+    static std::optional<Converter> tryOpen(std::string_view name);
 
     UConverter *get() const { return m_converter.get(); }
     UConverterType type() const { return ucnv_getType(m_converter.get()); }
+    // ICU's canonical name, the same for every alias.
+    std::string name() const;
+
+    // A converter of the same encoding in its initial state, for another thread
+    // or for scratch work that must leave this one's state alone.
+    Converter clone() const;
 
     // Forgets all state, as if freshly opened.
     void reset() { ucnv_reset(m_converter.get()); }
 
+    // UTF-8: ICU's string functions can stand in for the converter.
+    bool isUtf8() const { return type() == UCNV_UTF8; }
+    // UTF-16 or UTF-32 of a fixed byte order: every character is made of whole
+    // code units of 2 or 4 bytes.
+    bool isFixedUnitUnicode() const;
+    // ICU's "UTF-16" and "UTF-32", whose byte order a mark decides.
+    bool isByteOrderByMark() const { return type() == UCNV_UTF16 || type() == UCNV_UTF32; }
+    // A plain single-, double- or multi-byte table converter: no state kept
+    // from one character to the next.
+    bool isTableConverter() const;
+    // ICU itself rejects unpaired surrogates when decoding (UTF-8, -16, -32 and
+    // the table converters, which never produce one).
+    bool rejectsUnpairedSurrogates() const
+    {
+        return isUtf8() || isFixedUnitUnicode() || isTableConverter();
+    }
+
     // After an encoding error: the character the target could not represent.
     char32_t unrepresentableCharacter() const;
 
-    // `text` encoded completely, e.g. a byte-order mark in this encoding.
+    // `text` encoded completely, e.g. a byte-order mark in this encoding;
+    // empty if it cannot be.
     std::string encode(std::u16string_view text);
+
+    // What ICU makes of `bytes` decoded from the initial state on their own,
+    // without the end of the input.
+    struct Decoded
+    {
+        bool valid = false;   // ICU accepts the bytes
+        bool pending = false; // ICU holds part of a character, waiting for more
+        std::u16string text;
+    };
+    Decoded decodeAlone(std::string_view bytes);
 
 private:
     struct Closer
     {
         void operator()(UConverter *converter) const { ucnv_close(converter); }
     };
+    explicit Converter(UConverter *converter) : m_converter(converter) {}
+
     std::unique_ptr<UConverter, Closer> m_converter;
 };
 

@@ -1,44 +1,25 @@
 #include "derived_tables.h"
 
+#include "encoding_cache.h"
+
 #include <unicode/utf16.h>
 
-#include <map>
-#include <mutex>
-#include <string>
+#include <string_view>
 
 namespace velloran {
 
 namespace {
 
-bool isTableConverter(const Converter &converter)
+// What ICU decodes `bytes` into, as one character from the initial state, or
+// kAbsent when that is not exactly one non-surrogate unit with nothing held
+// back. `pending` tells whether ICU waits for more bytes.
+UChar singleUnit(Converter &converter, std::string_view bytes, bool &pending)
 {
-    switch (converter.type()) {
-    case UCNV_SBCS:
-    case UCNV_DBCS:
-    case UCNV_MBCS:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// What ICU decodes `count` bytes into, as one character from the initial
-// state, or kAbsent when that is not exactly one non-surrogate unit with
-// nothing held back. `pending` tells whether ICU waits for more bytes.
-UChar decodeAlone(Converter &converter, const char *bytes, int count, bool &pending)
-{
-    converter.reset();
-    UChar units[8];
-    UChar *target = units;
-    const char *source = bytes;
-    UErrorCode error = U_ZERO_ERROR;
-    ucnv_toUnicode(converter.get(), &target, units + 8, &source, bytes + count, nullptr, false,
-                   &error);
-    UErrorCode countError = U_ZERO_ERROR;
-    pending = U_SUCCESS(error) && ucnv_toUCountPending(converter.get(), &countError) > 0;
-    if (U_FAILURE(error) || pending || target != units + 1 || U16_IS_SURROGATE(units[0]))
+    const Converter::Decoded decoded = converter.decodeAlone(bytes);
+    pending = decoded.pending;
+    if (!decoded.valid || pending || decoded.text.size() != 1 || U16_IS_SURROGATE(decoded.text[0]))
         return DecodeTable::kAbsent;
-    return units[0];
+    return decoded.text[0];
 }
 
 std::shared_ptr<const DecodeTable> buildDecodeTable(Converter &converter)
@@ -48,11 +29,12 @@ std::shared_ptr<const DecodeTable> buildDecodeTable(Converter &converter)
     for (int lead = 0; lead < 256; ++lead) {
         const char bytes[2] = {static_cast<char>(lead), 0};
         bool waitsForMore = false;
-        table->single[lead] = decodeAlone(converter, bytes, 1, waitsForMore);
+        table->single[lead] = singleUnit(converter, std::string_view(bytes, 1), waitsForMore);
         for (int trail = 0; waitsForMore && trail < 256; ++trail) {
             const char twoBytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
             bool pending = false;
-            table->pair[lead * 256 + trail] = decodeAlone(converter, twoBytes, 2, pending);
+            table->pair[lead * 256 + trail] =
+                singleUnit(converter, std::string_view(twoBytes, 2), pending);
         }
     }
     converter.reset();
@@ -91,40 +73,20 @@ std::shared_ptr<const EncodeTable> buildEncodeTable(Converter &converter)
     return table;
 }
 
-// Built once per converter name and process, then shared read-only by all
-// threads; building takes milliseconds, which a batch of small files must
-// not pay per file.
-template <typename Table, typename Build>
-std::shared_ptr<const Table> cached(const Converter &converter, Build build)
-{
-    static std::mutex mutex;
-    static std::map<std::string, std::shared_ptr<const Table>> tables;
-    if (!isTableConverter(converter))
-        return nullptr;
-    UErrorCode error = U_ZERO_ERROR;
-    const std::string name = ucnv_getName(converter.get(), &error);
-    if (U_FAILURE(error))
-        return nullptr;
-    std::lock_guard lock(mutex);
-    std::shared_ptr<const Table> &table = tables[name];
-    if (!table) {
-        // A converter of its own, so the caller's keeps its state.
-        Converter scratch(name);
-        table = build(scratch);
-    }
-    return table;
-}
-
 } // namespace
 
 std::shared_ptr<const DecodeTable> decodeTableFor(const Converter &converter)
 {
-    return cached<DecodeTable>(converter, buildDecodeTable);
+    if (!converter.isTableConverter())
+        return nullptr;
+    return rememberedFor(converter, "decode table", buildDecodeTable);
 }
 
 std::shared_ptr<const EncodeTable> encodeTableFor(const Converter &converter)
 {
-    return cached<EncodeTable>(converter, buildEncodeTable);
+    if (!converter.isTableConverter())
+        return nullptr;
+    return rememberedFor(converter, "encode table", buildEncodeTable);
 }
 
 } // namespace velloran

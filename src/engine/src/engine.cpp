@@ -2,16 +2,15 @@
 // output), runs the fast path, and on failure asks the slow path where it went wrong.
 #include "velloran/engine.h"
 
-#include "atomic_output_file.h"
 #include "byte_order_marks.h"
 #include "conversion_buffers.h"
 #include "error_locator.h"
 #include "file_error.h"
 #include "input_file.h"
 #include "parallel_converter.h"
+#include "restartable_output.h"
 #include "stream_converter.h"
 
-#include <memory>
 #include <optional>
 
 namespace velloran {
@@ -23,12 +22,7 @@ UnknownEncoding::UnknownEncoding(std::string name)
 
 bool isKnownEncoding(std::string_view name)
 {
-    try {
-        Converter converter(name);
-        return true;
-    } catch (const UnknownEncoding &) {
-        return false;
-    }
+    return Converter::tryOpen(name).has_value();
 }
 
 namespace {
@@ -63,17 +57,31 @@ std::size_t inputBufferSize(std::size_t chunkSize, std::uint64_t fileSize)
 
 // Only large files are worth the threads, and only encodings whose line
 // feeds are safe places to cut.
-std::optional<StreamStatus> tryInPieces(InputFile &input, Decoder &decoder, Encoder &encoder,
-                                        AtomicOutputFile &output, const ConvertOptions &options)
+std::optional<PieceBoundary> piecesWorthIt(const InputFile &input, const Decoder &decoder,
+                                           const Encoder &encoder, const ConvertOptions &options)
 {
-    if (options.workers < 2 || input.size() < options.parallelFrom)
+    if (options.workers < 2 || input.size() < options.tuning.parallelFrom)
         return std::nullopt;
-    const std::optional<PieceBoundary> boundary =
-        pieceBoundaryFor(decoder.converter, encoder.converter);
-    if (!boundary)
-        return std::nullopt;
-    return convertInPieces(input, decoder.markLength, decoder, encoder, *boundary, output,
-                           options);
+    return pieceBoundaryFor(decoder.converter, encoder.converter);
+}
+
+// Converts the text that starts at `textStart` into `output`: in pieces when
+// that is worth it, and in one go when not or when the pieces give up.
+StreamStatus convertText(InputFile &input, std::uint64_t textStart, Decoder &decoder,
+                         Encoder &encoder, ConversionBuffers &buffers, RestartableOutput &output,
+                         const ConvertOptions &options)
+{
+    if (const std::optional<PieceBoundary> boundary =
+            piecesWorthIt(input, decoder, encoder, options)) {
+        const StreamStatus status =
+            convertInPieces(input, textStart, decoder, encoder, *boundary, output, options);
+        if (status != StreamStatus::NotSplittable)
+            return status;
+        output.restart();
+        input.seek(textStart);
+    }
+    StreamConverter stream(decoder, encoder, buffers);
+    return stream.run(input, textStart, output, options);
 }
 
 FileResult convertOpened(const std::filesystem::path &inputPath,
@@ -84,34 +92,24 @@ FileResult convertOpened(const std::filesystem::path &inputPath,
     char head[kLongestByteOrderMark];
     const std::size_t headLength = input.readHead(head, sizeof head);
     Decoder decoder = openDecoder(std::move(chosenSource), std::string_view(head, headLength));
-    if (decoder.markLength != 0)
-        input.seek(decoder.markLength);
+    const std::uint64_t textStart = decoder.markLength;
+    if (textStart != 0)
+        input.seek(textStart);
 
-    auto output = std::make_unique<AtomicOutputFile>(outputPath);
-    std::optional<StreamStatus> status = tryInPieces(input, decoder, encoder, *output, options);
-    ConversionBuffers buffers(inputBufferSize(options.chunkSize, input.size()));
-    if (!status) {
-        if (input.position() != decoder.markLength) {
-            // Pieces were tried but a stretch without line feeds stopped them:
-            // start over in one go.
-            output.reset();
-            output = std::make_unique<AtomicOutputFile>(outputPath);
-            input.seek(decoder.markLength);
-        }
-        StreamConverter stream(decoder, encoder, buffers);
-        status = stream.run(input, decoder.markLength, *output, options);
-    }
-    switch (*status) {
+    RestartableOutput output(outputPath);
+    ConversionBuffers buffers(inputBufferSize(options.tuning.chunkSize, input.size()));
+    switch (convertText(input, textStart, decoder, encoder, buffers, output, options)) {
     case StreamStatus::Completed:
-        output->commit();
+        output.commit();
         return resultOf(Outcome::Converted);
     case StreamStatus::Cancelled:
         return resultOf(Outcome::Cancelled);
     case StreamStatus::Failed:
+    case StreamStatus::NotSplittable:
         break;
     }
     ErrorLocator locator(decoder, encoder, buffers);
-    if (std::optional<FileResult> error = locator.locate(input, decoder.markLength))
+    if (std::optional<FileResult> error = locator.locate(input, textStart))
         return *error;
     return resultOf(Outcome::CannotRead, "the file changed while it was being converted");
 }

@@ -22,6 +22,7 @@ std::optional<FileResult> ErrorLocator::locate(InputFile &input, std::uint64_t o
 {
     m_decoder.converter.reset();
     m_encoder.converter.reset();
+    m_pairing.reset();
     m_lineFeeds = 0;
     input.seek(offset);
     for (;;) {
@@ -42,45 +43,58 @@ std::optional<FileResult> ErrorLocator::decodeChunk(const char *begin, const cha
         UErrorCode error = U_ZERO_ERROR;
         ucnv_toUnicode(m_decoder.converter.get(), &text, m_buffers.pivotEnd(), &source, end,
                        nullptr, last, &error);
+        const bool more = error == U_BUFFER_OVERFLOW_ERROR;
+        const bool atEnd = last && !more && U_SUCCESS(error);
+        const UChar *unpaired = m_pairing.firstUnpaired(m_buffers.pivot(), text);
+        if (unpaired == nullptr && atEnd && m_pairing.leadLeftOpen())
+            unpaired = text;
         // The text decoded before an invalid byte comes first in the file, so
         // a character in it that cannot be encoded is the first error.
-        if (auto unrepresentable = encode(m_buffers.pivot(), text))
+        if (auto unrepresentable =
+                encode(m_buffers.pivot(), unpaired ? unpaired : text, atEnd && !unpaired))
             return unrepresentable;
-        if (error == U_BUFFER_OVERFLOW_ERROR)
-            continue;
-        if (U_FAILURE(error)) {
-            FileResult result;
-            result.outcome = Outcome::InvalidSource;
-            result.line = m_lineFeeds + 1;
-            return result;
-        }
-        return std::nullopt;
+        if (unpaired != nullptr || (U_FAILURE(error) && !more))
+            return invalidSource(m_lineFeeds + 1);
+        if (!more)
+            return std::nullopt;
     }
 }
 
 // Encodes into scratch space only to learn whether the target can represent
-// the text; the real output was written by StreamConverter. No flush: the
-// decoder never yields an unpaired surrogate for the encoder to hold back.
-std::optional<FileResult> ErrorLocator::encode(const UChar *begin, const UChar *end)
+// the text; the real output was written by StreamConverter. The end of the
+// text is flushed, as the real conversion flushed it.
+std::optional<FileResult> ErrorLocator::encode(const UChar *begin, const UChar *end, bool last)
 {
     const UChar *source = begin;
     for (;;) {
         char *target = m_buffers.output();
         UErrorCode error = U_ZERO_ERROR;
         ucnv_fromUnicode(m_encoder.converter.get(), &target, m_buffers.outputEnd(), &source, end,
-                         nullptr, false, &error);
+                         nullptr, last, &error);
         if (error == U_BUFFER_OVERFLOW_ERROR)
             continue;
         if (U_FAILURE(error)) {
+            const std::uint64_t line = m_lineFeeds + countLineFeeds(begin, source) + 1;
+            // An unpaired surrogate is the source's fault, whatever the target.
+            if (error == U_ILLEGAL_CHAR_FOUND || error == U_TRUNCATED_CHAR_FOUND)
+                return invalidSource(line);
             FileResult result;
             result.outcome = Outcome::Unrepresentable;
-            result.line = m_lineFeeds + countLineFeeds(begin, source) + 1;
+            result.line = line;
             result.character = m_encoder.converter.unrepresentableCharacter();
             return result;
         }
         m_lineFeeds += countLineFeeds(begin, end);
         return std::nullopt;
     }
+}
+
+FileResult ErrorLocator::invalidSource(std::uint64_t line) const
+{
+    FileResult result;
+    result.outcome = Outcome::InvalidSource;
+    result.line = line;
+    return result;
 }
 
 } // namespace velloran

@@ -6,6 +6,7 @@
 #include "byte_order_marks.h"
 #include "conversion_buffers.h"
 #include "input_file.h"
+#include "surrogate_pairing.h"
 #include "velloran/engine.h"
 
 #include <optional>
@@ -23,11 +24,13 @@ public:
 
 private:
     std::optional<FileResult> decodeChunk(const char *begin, const char *end, bool last);
-    std::optional<FileResult> encode(const UChar *begin, const UChar *end);
+    std::optional<FileResult> encode(const UChar *begin, const UChar *end, bool last);
+    FileResult invalidSource(std::uint64_t line) const;
 
     Decoder &m_decoder;
     Encoder &m_encoder;
     ConversionBuffers &m_buffers;
+    SurrogatePairing m_pairing;
     std::uint64_t m_lineFeeds = 0;
 };
 

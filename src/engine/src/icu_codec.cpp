@@ -1,6 +1,7 @@
 // The plain ICU decoder and encoder, and the choice of the fastest one for a
 // converter.
 #include "derived_tables.h"
+#include "surrogate_pairing.h"
 #include "table_codec.h"
 #include "text_codec.h"
 #include "utf8_codec.h"
@@ -16,21 +17,35 @@ Step stepOf(UErrorCode error)
     return U_FAILURE(error) ? Step::Failed : Step::Done;
 }
 
+// For encodings whose ICU decoder lets an unpaired surrogate through (UTF-7),
+// such a surrogate fails the text here, whatever the target would do with it.
 class IcuDecoder : public TextDecoder
 {
 public:
-    explicit IcuDecoder(Converter &converter) : m_converter(converter) {}
+    explicit IcuDecoder(Converter &converter)
+        : m_converter(converter), m_checkPairs(!converter.rejectsUnpairedSurrogates())
+    {
+    }
     Step decode(const char *&source, const char *end, UChar *&target, UChar *targetEnd,
                 bool last) override
     {
+        UChar *const decoded = target;
         UErrorCode error = U_ZERO_ERROR;
-        ucnv_toUnicode(m_converter.get(), &target, targetEnd, &source, end, nullptr, last,
-                       &error);
-        return stepOf(error);
+        ucnv_toUnicode(m_converter.get(), &target, targetEnd, &source, end, nullptr, last, &error);
+        const Step step = stepOf(error);
+        if (m_checkPairs && step != Step::Failed) {
+            if (m_pairing.firstUnpaired(decoded, target) != nullptr)
+                return Step::Failed;
+            if (last && step == Step::Done && m_pairing.leadLeftOpen())
+                return Step::Failed;
+        }
+        return step;
     }
 
 private:
     Converter &m_converter;
+    const bool m_checkPairs;
+    SurrogatePairing m_pairing;
 };
 
 // The last call flushes, which lets a stateful target (UTF-7) close its final
@@ -66,7 +81,7 @@ std::unique_ptr<TextEncoder> makeIcuEncoder(Converter &converter)
 
 std::unique_ptr<TextDecoder> makeTextDecoder(Converter &converter)
 {
-    if (converter.type() == UCNV_UTF8)
+    if (converter.isUtf8())
         return makeUtf8Decoder(converter);
     if (std::shared_ptr<const DecodeTable> table = decodeTableFor(converter))
         return makeTableDecoder(converter, std::move(table));
@@ -75,7 +90,7 @@ std::unique_ptr<TextDecoder> makeTextDecoder(Converter &converter)
 
 std::unique_ptr<TextEncoder> makeTextEncoder(Converter &converter)
 {
-    if (converter.type() == UCNV_UTF8)
+    if (converter.isUtf8())
         return makeUtf8Encoder(converter);
     if (std::shared_ptr<const EncodeTable> table = encodeTableFor(converter))
         return makeTableEncoder(converter, std::move(table));

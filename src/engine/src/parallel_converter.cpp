@@ -78,10 +78,9 @@ std::unique_ptr<Piece> reuse(std::vector<std::unique_ptr<Piece>> &spare)
 
 } // namespace
 
-std::optional<StreamStatus> convertInPieces(InputFile &input, std::uint64_t offset,
-                                            const Decoder &decoder, const Encoder &encoder,
-                                            const PieceBoundary &boundary, ByteSink &output,
-                                            const ConvertOptions &options)
+StreamStatus convertInPieces(InputFile &input, std::uint64_t offset, const Decoder &decoder,
+                             const Encoder &encoder, const PieceBoundary &boundary,
+                             ByteSink &output, const ConvertOptions &options)
 {
     // Enough pieces in flight to keep every worker busy while the oldest is
     // written, and few enough to keep memory small: at most 12 pieces, each
@@ -90,7 +89,8 @@ std::optional<StreamStatus> convertInPieces(InputFile &input, std::uint64_t offs
     constexpr unsigned kMostWorkers = 10;
     const unsigned workers = std::min(options.workers, kMostWorkers);
     const std::size_t window = workers + 2;
-    const std::size_t pieceSize = options.pieceSize == 0 ? kDefaultPieceSize : options.pieceSize;
+    const std::size_t pieceSize =
+        options.tuning.pieceSize == 0 ? kDefaultPieceSize : options.tuning.pieceSize;
     PieceReader reader(input, boundary, pieceSize);
     std::deque<std::unique_ptr<Piece>> inFlight;
     std::vector<std::unique_ptr<Piece>> spare;
@@ -102,7 +102,7 @@ std::optional<StreamStatus> convertInPieces(InputFile &input, std::uint64_t offs
         while (inFlight.size() < window && !reader.atEnd()) {
             std::unique_ptr<Piece> piece = reuse(spare);
             if (!reader.read(*piece))
-                return std::nullopt;
+                return StreamStatus::NotSplittable;
             pool.submit(piece.get());
             inFlight.push_back(std::move(piece));
         }

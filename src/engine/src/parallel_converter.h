@@ -15,11 +15,10 @@
 
 namespace velloran {
 
-// Failed or Cancelled as for StreamConverter, or nothing when a piece found
-// no line feed to end at: the caller then converts the file in one go.
-std::optional<StreamStatus> convertInPieces(InputFile &input, std::uint64_t offset,
-                                            const Decoder &decoder, const Encoder &encoder,
-                                            const PieceBoundary &boundary, ByteSink &output,
-                                            const ConvertOptions &options);
+// As StreamConverter, or NotSplittable when a piece found no line feed to end
+// at: the caller then converts the file again, in one go.
+StreamStatus convertInPieces(InputFile &input, std::uint64_t offset, const Decoder &decoder,
+                             const Encoder &encoder, const PieceBoundary &boundary,
+                             ByteSink &output, const ConvertOptions &options);
 
 } // namespace velloran

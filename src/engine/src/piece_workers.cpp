@@ -6,12 +6,6 @@ namespace velloran {
 
 namespace {
 
-std::string nameOf(const Converter &converter)
-{
-    UErrorCode error = U_ZERO_ERROR;
-    return ucnv_getName(converter.get(), &error);
-}
-
 class StringSink : public ByteSink
 {
 public:
@@ -27,8 +21,8 @@ private:
 // What one thread converts with.
 struct PieceWorkers::Tools
 {
-    Tools(const std::string &source, const std::string &target)
-        : decoder{Converter(source), 0}, encoder{Converter(target), {}}
+    Tools(const Converter &source, const Converter &target)
+        : decoder{source.clone(), 0}, encoder{target.clone(), {}}
     {
     }
 
@@ -55,11 +49,13 @@ struct PieceWorkers::Tools
 };
 
 PieceWorkers::PieceWorkers(const Decoder &decoder, const Encoder &encoder, unsigned threads)
-    : m_sourceName(nameOf(decoder.converter)), m_targetName(nameOf(encoder.converter)),
-      m_helperTools(std::make_unique<Tools>(m_sourceName, m_targetName))
 {
-    for (unsigned i = 0; i < threads; ++i)
-        m_threads.emplace_back([this] { work(); });
+    // Every thread's converters are cloned here, before any thread runs: the
+    // first set is the waiting thread's.
+    for (unsigned i = 0; i <= threads; ++i)
+        m_tools.push_back(std::make_unique<Tools>(decoder.converter, encoder.converter));
+    for (unsigned i = 1; i <= threads; ++i)
+        m_threads.emplace_back([this, i] { work(*m_tools[i]); });
 }
 
 PieceWorkers::~PieceWorkers()
@@ -86,23 +82,17 @@ void PieceWorkers::waitFor(const Piece &piece)
 {
     std::unique_lock lock(m_mutex);
     while (!piece.converted) {
-        if (!convertNext(lock, *m_helperTools))
+        if (!convertNext(lock, *m_tools.front()))
             m_done.wait(lock);
     }
 }
 
-void PieceWorkers::work()
+void PieceWorkers::work(Tools &tools)
 {
-    try {
-        Tools tools(m_sourceName, m_targetName);
-        std::unique_lock lock(m_mutex);
-        while (!m_stopping) {
-            if (!convertNext(lock, tools))
-                m_wake.wait(lock);
-        }
-    } catch (...) {
-        // Could not even open the converters (out of memory): the waiting
-        // thread converts the pieces alone.
+    std::unique_lock lock(m_mutex);
+    while (!m_stopping) {
+        if (!convertNext(lock, tools))
+            m_wake.wait(lock);
     }
 }
 

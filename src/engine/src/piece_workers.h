@@ -45,19 +45,17 @@ public:
 private:
     struct Tools;
 
-    void work();
+    void work(Tools &tools);
     // Takes the next queued piece, if any, converts it and reports it done;
     // `lock` is held on entry and on return.
     bool convertNext(std::unique_lock<std::mutex> &lock, Tools &tools);
 
-    const std::string m_sourceName;
-    const std::string m_targetName;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_done;
     std::deque<Piece *> m_queue;
     bool m_stopping = false;
-    std::unique_ptr<Tools> m_helperTools;
+    std::vector<std::unique_ptr<Tools>> m_tools;
     std::vector<std::thread> m_threads;
 };
 

@@ -17,15 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The run's settings for one file. Kept to this one place: ConvertOptions
-// and RunOptions share their tuning.
-void applyTuning(const Tuning &tuning, ConvertOptions &options)
-{
-    options.chunkSize = tuning.chunkSize;
-    options.parallelFrom = tuning.parallelFrom;
-    options.pieceSize = tuning.pieceSize;
-}
-
 FileResult resultOf(Outcome outcome, std::size_t sameAs = kNoEntry)
 {
     FileResult result;
@@ -134,7 +125,7 @@ private:
         ConvertOptions options;
         options.sourceEncoding = m_options.sourceEncoding;
         options.targetEncoding = m_options.targetEncoding;
-        applyTuning(m_options.tuning, options);
+        options.tuning = m_options.tuning;
         // With fewer files than workers, the idle ones help with large files.
         options.workers = std::max<unsigned>(
             1, static_cast<unsigned>(m_workers / std::max<std::size_t>(m_toConvert.size(), 1)));

@@ -25,7 +25,7 @@ StreamConverter::StreamConverter(Decoder &decoder, Encoder &encoder, ConversionB
 {
 }
 
-StreamStatus StreamConverter::run(InputFile &input, std::uint64_t offset, AtomicOutputFile &output,
+StreamStatus StreamConverter::run(InputFile &input, std::uint64_t offset, ByteSink &output,
                                   const ConvertOptions &options)
 {
     Transcoder transcoder(m_decoder, m_encoder, m_buffers);

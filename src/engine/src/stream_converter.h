@@ -3,7 +3,6 @@
 // conversion failed; where and why is left to ErrorLocator.
 #pragma once
 
-#include "atomic_output_file.h"
 #include "byte_order_marks.h"
 #include "byte_sink.h"
 #include "conversion_buffers.h"
@@ -18,7 +17,10 @@ enum class StreamStatus
 {
     Completed,
     Failed,
-    Cancelled
+    Cancelled,
+    // Only from the conversion in pieces: a stretch without a line feed to cut
+    // at; the file must be converted again, in one go.
+    NotSplittable,
 };
 
 // Writes the target's byte-order mark before the first byte of text, so an
@@ -42,7 +44,7 @@ public:
 
     // Converts from the input's current position (`offset`, past any mark) to
     // its end into `output`. I/O errors throw FileError.
-    StreamStatus run(InputFile &input, std::uint64_t offset, AtomicOutputFile &output,
+    StreamStatus run(InputFile &input, std::uint64_t offset, ByteSink &output,
                      const ConvertOptions &options);
 
 private:

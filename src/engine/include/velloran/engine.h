@@ -121,23 +121,15 @@ struct Tuning {
 struct ConvertOptions {
     std::string sourceEncoding;
     std::string targetEncoding;
-    // Bytes read per step. Tests make it tiny to split characters between chunks.
-    // 0 means kDefaultChunkSize; steps are at most 256 MiB whatever is asked.
-    std::size_t chunkSize = kDefaultChunkSize;
+    Tuning tuning;
     // Checked between chunks; when set, the file is abandoned as Cancelled and its
     // temporary output removed.
     const std::atomic<bool> *cancel = nullptr;
     // Optional: bytes of the input consumed so far, and the input's size.
     std::function<void(std::uint64_t done, std::uint64_t total)> onBytes;
-    // Threads for one file. A file of at least `parallelFrom` bytes, in an
-    // encoding where a line feed's bytes can only be a line feed (UTF-8, GB18030,
-    // GBK, GB2312, Big5, UTF-16, UTF-32), is cut into pieces of about `pieceSize`
-    // bytes at line feeds and converted on that many threads; the result, the
-    // output and the reported error are exactly those of one thread. Tests make
-    // both sizes tiny; pieceSize 0 means kDefaultPieceSize.
+    // Threads for one file: a file that Tuning allows to be cut into pieces is
+    // converted on that many threads.
     unsigned workers = 1;
-    std::uint64_t parallelFrom = kDefaultParallelFrom;
-    std::size_t pieceSize = kDefaultPieceSize;
 };
 
 // The output path of `input` in `outputDirectory`: the directory and the input's

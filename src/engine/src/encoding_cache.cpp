@@ -1,0 +1,21 @@
+#include "encoding_cache.h"
+
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace velloran::detail {
+
+std::shared_ptr<const void> remembered(const std::string &key,
+                                       const std::function<std::shared_ptr<const void>()> &compute)
+{
+    static std::mutex mutex;
+    static std::map<std::string, std::shared_ptr<const void>> facts;
+    std::lock_guard lock(mutex);
+    std::shared_ptr<const void> &fact = facts[key];
+    if (!fact)
+        fact = compute();
+    return fact;
+}
+
+} // namespace velloran::detail

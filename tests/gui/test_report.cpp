@@ -1,0 +1,209 @@
+// The report of a run, without a window: how the results of a run become the
+// counts and the failure sections that the message box shows.
+#include "convert/report.h"
+#include "velloran/engine.h"
+
+#include <QHash>
+#include <QtTest>
+
+namespace {
+
+// One result written as text: "ok", "read", "write", "cancel", "utf8",
+// "shared", "invalid:<line>[:<likely encoding>]", "likely:<encoding>" (converted,
+// but looks like that encoding) or "unrepresentable:<line>:<character>";
+// "@<N>" at the end names entry N as the one it shares its file or output with.
+velloran::FileResult result(const QString &text)
+{
+    using velloran::Outcome;
+    const QStringList withSame = text.split(u'@');
+    const QStringList parts = withSame[0].split(u':');
+    velloran::FileResult result;
+    const QString kind = parts[0];
+    static const QHash<QString, Outcome> outcomes{
+        {"ok", Outcome::Converted},
+        {"likely", Outcome::Converted},
+        {"read", Outcome::CannotRead},
+        {"write", Outcome::CannotWrite},
+        {"cancel", Outcome::Cancelled},
+        {"invalid", Outcome::InvalidSource},
+        {"unrepresentable", Outcome::Unrepresentable},
+        {"utf8", Outcome::AlreadyUtf8},
+        {"shared", Outcome::SharedOutput},
+        {"undecided", Outcome::Undecided},
+    };
+    result.outcome = outcomes.value(kind);
+    if (kind == "likely")
+        result.likely = parts[1].toStdString();
+    else if (parts.size() > 1)
+        result.line = parts[1].toULongLong();
+    if (parts.size() > 2 && kind == "invalid")
+        result.likely = parts[2].toStdString();
+    else if (parts.size() > 2)
+        result.character = parts[2].toUcs4().at(0);
+    if (withSame.size() > 1)
+        result.sameAs = withSame[1].toULong();
+    return result;
+}
+
+} // namespace
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void report_data()
+    {
+        QTest::addColumn<QStringList>("results"); // one per entry, see result()
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("details"); // {N} stands for the N-th entry
+        const auto row = [](const char *tag, const QStringList &results, const char *text,
+                            const QString &details) {
+            QTest::newRow(tag) << results << QString(text) << details;
+        };
+        const QString read = "以下文件因为无法读取而转换失败：\n";
+        const QString write = "\n以下文件因为无法写入而转换失败\n";
+        const QString invalid = "\n以下文件含有源编码无法识别的字节而转换失败：\n";
+        const QString unrepresentable = "\n以下文件含有目标编码无法表示的字符而转换失败：\n";
+        const QString shared = "\n以下文件与列表中前面的文件输出到同一位置，未转换：\n";
+        const QString utf8 = "\n以下文件看起来已经是UTF-8编码，未转换：\n";
+        const QString big5 = "\n以下文件已转换，但看起来是Big5编码，请检查：\n";
+        const QString gb = "\n以下文件已转换，但看起来是GB18030编码，请检查：\n";
+        const QString cancelled = "\n以下文件因取消而未转换：\n";
+
+        row("no entries", {}, "成功0个，失败0个", "");
+        row("all converted", {"ok", "ok", "ok"}, "成功3个，失败0个", "");
+        row("read failures only", {"ok", "read", "ok"}, "成功2个，失败1个", read + "{1}\n");
+        // A section after none still starts with its line feed.
+        row("write failures only", {"write", "ok"}, "成功1个，失败1个", write + "{0}\n");
+        // Sections in a fixed order, whatever the order of the entries;
+        // entries in list order within each.
+        row("every kind of failure",
+            {"unrepresentable:3:这", "invalid:2", "write", "read", "invalid:7", "read", "ok"},
+            "成功1个，失败6个",
+            read + "{3}\n{5}\n" + write + "{2}\n" + invalid + "{1}（第2行）\n{4}（第7行）\n" +
+                unrepresentable + "{0}（第3行：“这”）\n");
+        row("all failed", {"read", "write", "read"}, "成功0个，失败3个",
+            read + "{0}\n{2}\n" + write + "{1}\n");
+        // Cancelled entries are neither converted nor failed; they are named last.
+        row("cancelled", {"ok", "cancel", "read", "cancel"}, "成功1个，失败1个，取消2个",
+            read + "{2}\n" + cancelled + "{1}\n{3}\n");
+        row("all cancelled", {"cancel", "cancel"}, "成功0个，失败0个，取消2个",
+            cancelled + "{0}\n{1}\n");
+        // A character beyond the first 65536 is shown whole, not as half a pair.
+        row("character beyond the BMP", {"unrepresentable:1:𠀀"}, "成功0个，失败1个",
+            unrepresentable + "{0}（第1行：“𠀀”）\n");
+        row("line beyond 32 bits", {"invalid:5000000000"}, "成功0个，失败1个",
+            invalid + "{0}（第5000000000行）\n");
+        // An invisible character is named by its code point.
+        row("invisible character", {"unrepresentable:2:\u200B"}, "成功0个，失败1个",
+            unrepresentable + "{0}（第2行：“U+200B”）\n");
+
+        // The guards and the run's own refusals, after the sections above.
+        row("decode failure with a hint", {"invalid:3:UTF-8", "invalid:4"}, "成功0个，失败2个",
+            invalid + "{0}（第3行；可能是UTF-8编码）\n{1}（第4行）\n");
+        row("shared output", {"ok", "ok", "shared@0", "shared@1", "shared@0"}, "成功2个，失败3个",
+            shared + "{2}（与 {0} 相同）\n{3}（与 {1} 相同）\n{4}（与 {0} 相同）\n");
+        row("already UTF-8", {"utf8", "ok", "utf8"}, "成功1个，失败2个", utf8 + "{0}\n{2}\n");
+        // Converted, so counted as succeeded; one section per encoding, in the
+        // order the encodings first appear.
+        row("looks like another encoding", {"likely:Big5", "ok", "likely:GB18030", "likely:Big5"},
+            "成功4个，失败0个", big5 + "{0}\n{3}\n" + gb + "{2}\n");
+        row("new sections in their order",
+            {"cancel", "likely:Big5", "utf8", "shared@1", "read", "undecided"},
+            "成功1个，失败4个，取消1个",
+            read + "{4}\n" + shared + "{3}（与 {1} 相同）\n" + utf8 + "{2}\n" + big5 + "{1}\n" +
+                cancelled + "{0}\n");
+        // An entry that repeats an earlier entry's file is counted and listed
+        // like that entry, whether or not its own result says so.
+        row("repeated entries",
+            {"invalid:3:UTF-8", "ok@0", "invalid:3:UTF-8@0", "likely:Big5", "likely:Big5@3",
+             "cancel", "cancel@5"},
+            "成功2个，失败3个，取消2个",
+            invalid +
+                "{0}（第3行；可能是UTF-8编码）\n{1}（第3行；可能是UTF-8编码）\n"
+                "{2}（第3行；可能是UTF-8编码）\n" +
+                big5 + "{3}\n{4}\n" + cancelled + "{5}\n{6}\n");
+    }
+
+    void report()
+    {
+        QFETCH(QStringList, results);
+        QFETCH(QString, text);
+        QFETCH(QString, details);
+        // Names that look like placeholders must come out as they are.
+        QStringList entries;
+        std::vector<velloran::FileResult> outcomes;
+        for (int i = 0; i < results.size(); ++i) {
+            entries << "/数据 目录/文件" + QString::number(i) + " %1 %2.txt";
+            outcomes.push_back(result(results[i]));
+            details.replace(QString("{%1}").arg(i), entries[i]);
+        }
+
+        const RunReport report = makeReport(entries, outcomes);
+        QCOMPARE(reportText(report), text);
+        QCOMPARE(reportDetails(report), details);
+    }
+
+    void visibleCharacter_data()
+    {
+        QTest::addColumn<uint>("character");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char *tag, char32_t c, const char *shown) {
+            QTest::newRow(tag) << uint(c) << QString(shown);
+        };
+        // Characters that show are themselves.
+        row("Latin", U'a', "a");
+        row("Han", U'这', "这");
+        row("Han beyond the BMP", U'\U00020000', "𠀀");
+        row("full-width punctuation", U'，', "，");
+        row("the plain space", U' ', " ");
+        row("the replacement character", U'\uFFFD', "\uFFFD");
+        row("euro sign", U'€', "€");
+        row("spacing modifier letter", U'\u30FC', "\u30FC");
+        // Default-ignorable code points: they show nothing at all.
+        row("soft hyphen", U'\u00AD', "U+00AD");
+        row("zero width space", U'\u200B', "U+200B");
+        row("zero width joiner", U'\u200D', "U+200D");
+        row("word joiner", U'\u2060', "U+2060");
+        row("unassigned ignorable", U'\u2065', "U+2065");
+        row("byte order mark", U'\uFEFF', "U+FEFF");
+        row("variation selector", U'\uFE0F', "U+FE0F");
+        row("tag character", U'\U000E0041', "U+E0041");
+        row("Hangul filler", U'\u3164', "U+3164");
+        // Controls, other spaces and separators show as blanks or not at all.
+        row("NUL", U'\0', "U+0000");
+        row("tab", U'\t', "U+0009");
+        row("line feed", U'\n', "U+000A");
+        row("next line", U'\u0085', "U+0085");
+        row("no-break space", U'\u00A0', "U+00A0");
+        row("ideographic space", U'\u3000', "U+3000");
+        row("line separator", U'\u2028', "U+2028");
+        // A combining mark alone would sit on the quotation mark.
+        row("combining acute", U'\u0301', "U+0301");
+        row("enclosing circle", U'\u20DD', "U+20DD");
+        row("spacing combining mark", U'\u0903', "U+0903");
+        // Code points without a glyph of their own.
+        row("private use", U'\uE000', "U+E000");
+        row("supplementary private use", U'\U000F0000', "U+F0000");
+        row("unassigned", U'\u0378', "U+0378");
+        row("noncharacter", U'\uFFFF', "U+FFFF");
+        row("highest code point", U'\U0010FFFF', "U+10FFFF");
+    }
+
+    void visibleCharacter()
+    {
+        QFETCH(uint, character);
+        QFETCH(QString, shown);
+        QCOMPARE(::visibleCharacter(char32_t(character)), shown);
+    }
+
+    void unknownEncoding()
+    {
+        QCOMPARE(unknownEncodingText("NoSuch%1"),
+                 QString("无法识别编码“NoSuch%1”，未转换任何文件。"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestReport)
+#include "test_report.moc"
