@@ -143,7 +143,8 @@ std::vector<FileResult> convertBatch(const std::vector<std::filesystem::path> &i
                                      const BatchOptions &options)
 {
     // Resolve both names before any file is touched.
-    Converter source(options.sourceEncoding);
+    if (options.sourceEncoding != kDetectEncoding)
+        Converter source(options.sourceEncoding);
     Converter target(options.targetEncoding);
     return BatchRun(inputs, options).run();
 }
