@@ -140,6 +140,7 @@ FileResult convertBytes(const ScratchDirectory &scratch, const std::string &byte
 void velloran::PrintTo(Outcome outcome, std::ostream *os)
 {
     static const char *const names[] = {"Converted",     "CannotRead",      "CannotWrite",
-                                        "InvalidSource", "Unrepresentable", "Cancelled"};
+                                        "InvalidSource", "Unrepresentable", "Cancelled",
+                                        "SharedOutput",  "AlreadyUtf8",     "Undecided"};
     *os << names[static_cast<int>(outcome)];
 }
