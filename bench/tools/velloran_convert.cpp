@@ -1,8 +1,8 @@
 // Converts files with the engine, for the benchmark scripts:
 //   velloran-convert FROM TO INPUT OUTPUT_DIR [--workers N] [--chunk BYTES]
 //   velloran-convert FROM TO --batch LISTFILE OUTPUT_DIR [--workers N] [--chunk BYTES]
-// LISTFILE names one input per line. Both forms go through convertBatch;
-// --workers 0 (the default) means one worker per hardware thread.
+// LISTFILE names one input per line. Both forms go through convertRun;
+// --workers 0 (the default) means one worker per CPU the process may use.
 // Exit status: 0 when every file converted, 1 when some did not (each is
 // named on stderr), 2 for a usage error or an unknown encoding.
 #include "velloran/engine.h"
@@ -40,18 +40,24 @@ const char *outcomeName(velloran::Outcome outcome)
         return "not representable in the target encoding";
     case velloran::Outcome::Cancelled:
         return "cancelled";
+    case velloran::Outcome::SharedOutput:
+        return "not written: an earlier file has the same output";
+    case velloran::Outcome::AlreadyUtf8:
+        return "already UTF-8";
+    case velloran::Outcome::Undecided:
+        return "encoding undecided";
     }
     return "?";
 }
 
-bool readList(const std::string &listFile, std::vector<std::filesystem::path> &inputs)
+bool readList(const std::string &listFile, std::vector<velloran::RunInput> &inputs)
 {
     std::ifstream list(listFile);
     if (!list)
         return false;
     for (std::string line; std::getline(list, line);) {
         if (!line.empty())
-            inputs.emplace_back(line);
+            inputs.push_back({line, {}});
     }
     return true;
 }
@@ -69,7 +75,7 @@ int main(int argc, char **argv)
 {
     std::vector<std::string> positional;
     std::string listFile;
-    velloran::BatchOptions options;
+    velloran::RunOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         unsigned long long number = 0;
@@ -79,7 +85,7 @@ int main(int argc, char **argv)
             options.workers = static_cast<unsigned>(number);
             ++i;
         } else if (i + 1 < argc && arg == "--chunk" && parseNumber(argv[i + 1], number)) {
-            options.chunkSize = static_cast<std::size_t>(number);
+            options.tuning.chunkSize = static_cast<std::size_t>(number);
             ++i;
         } else if (arg.starts_with("--")) {
             return usage();
@@ -94,9 +100,9 @@ int main(int argc, char **argv)
     options.targetEncoding = positional[1];
     options.outputDirectory = positional.back();
 
-    std::vector<std::filesystem::path> inputs;
+    std::vector<velloran::RunInput> inputs;
     if (listFile.empty()) {
-        inputs.emplace_back(positional[2]);
+        inputs.push_back({positional[2], {}});
     } else if (!readList(listFile, inputs)) {
         std::cerr << "velloran-convert: cannot read " << listFile << '\n';
         return 2;
@@ -104,7 +110,7 @@ int main(int argc, char **argv)
 
     std::vector<velloran::FileResult> results;
     try {
-        results = velloran::convertBatch(inputs, options);
+        results = velloran::convertRun(inputs, options);
     } catch (const velloran::UnknownEncoding &error) {
         std::cerr << "velloran-convert: unknown encoding " << error.name() << '\n';
         return 2;
@@ -116,7 +122,7 @@ int main(int argc, char **argv)
         if (result.outcome == velloran::Outcome::Converted)
             continue;
         ++failed;
-        std::cerr << inputs[i].string() << ": " << outcomeName(result.outcome);
+        std::cerr << inputs[i].path.string() << ": " << outcomeName(result.outcome);
         if (result.line != 0)
             std::cerr << " (line " << result.line << ')';
         if (result.character != 0) {

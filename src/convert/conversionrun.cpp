@@ -26,11 +26,11 @@ std::size_t g_chunkSizeOverride = 0;
 } // namespace
 
 ConversionRun::ConversionRun(QWidget *window, const QList<QByteArray> &paths,
-                             velloran::BatchOptions options)
+                             velloran::RunOptions options)
     : m_window(window), m_entries(paths), m_options(std::move(options))
 {
     if (g_chunkSizeOverride)
-        m_options.chunkSize = g_chunkSizeOverride;
+        m_options.tuning.chunkSize = g_chunkSizeOverride;
     m_options.cancel = &m_cancel;
     m_options.onFileStarted = [this](std::size_t index) {
         // Workers start entries in list order, but may report out of order.
@@ -54,17 +54,17 @@ void ConversionRun::setChunkSizeForTesting(std::size_t bytes)
 
 std::vector<velloran::FileResult> ConversionRun::exec()
 {
-    std::vector<std::filesystem::path> inputs;
+    std::vector<velloran::RunInput> inputs;
     inputs.reserve(size_t(m_entries.size()));
     for (const QByteArray &path : m_entries)
-        inputs.push_back(toFileSystemPath(path));
+        inputs.push_back({toFileSystemPath(path), {}});
 
     std::vector<velloran::FileResult> results;
     std::exception_ptr error;
     QEventLoop loop;
     std::thread worker([&] {
         try {
-            results = velloran::convertBatch(inputs, m_options);
+            results = velloran::convertRun(inputs, m_options);
         } catch (...) {
             error = std::current_exception();
         }

@@ -20,7 +20,7 @@ class ConversionRun
 {
 public:
     // `paths` are the entries' paths as the file system's bytes.
-    ConversionRun(QWidget *window, const QList<QByteArray> &paths, velloran::BatchOptions options);
+    ConversionRun(QWidget *window, const QList<QByteArray> &paths, velloran::RunOptions options);
 
     // Converts every entry and returns one result per entry, in list order.
     // Throws velloran::UnknownEncoding, before touching any file.
@@ -36,7 +36,7 @@ private:
 
     QWidget *m_window;
     QList<QByteArray> m_entries;
-    velloran::BatchOptions m_options;
+    velloran::RunOptions m_options;
 
     // Written by the workers, read by the GUI thread.
     std::atomic<bool> m_cancel{false};

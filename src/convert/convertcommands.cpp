@@ -84,7 +84,7 @@ void mainwindow::start()
     if (ui->listWidget->count() == 0 || ui->lineEdit->text().isEmpty())
         return;
 
-    velloran::BatchOptions options;
+    velloran::RunOptions options;
     options.sourceEncoding = encodingName(ui->comboBox);
     options.targetEncoding = encodingName(ui->comboBox_2);
     options.outputDirectory = toFileSystemPath(ui->lineEdit->text());

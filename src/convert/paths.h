@@ -27,3 +27,13 @@ inline std::filesystem::path toFileSystemPath(const QByteArray &path)
     return std::filesystem::path(path.toStdString());
 #endif
 }
+
+// The file system's bytes of `path`, the inverse of toFileSystemPath.
+inline QByteArray fromFileSystemPath(const std::filesystem::path &path)
+{
+#ifdef _WIN32
+    return QFile::encodeName(QString::fromStdWString(path.native()));
+#else
+    return QByteArray::fromStdString(path.native());
+#endif
+}

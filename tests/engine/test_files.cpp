@@ -97,9 +97,9 @@ TEST_P(InPlace, ReplacesTheInputWithItsConversion)
         fs::create_directory_symlink(directory, spelled);
         break;
     }
-    BatchOptions options = batchOptions("GB18030", "UTF-8", spelled);
-    options.chunkSize = 5;
-    const auto results = convertBatch({input}, options);
+    RunOptions options = runOptions("GB18030", "UTF-8", spelled);
+    options.tuning.chunkSize = 5;
+    const auto results = convertRun(runInputs({input}), options);
 
     ASSERT_EQ(results.at(0).outcome, Outcome::Converted) << results[0].message;
     EXPECT_EQ(readBytes(input), fixture("wide.utf-8"));
@@ -275,10 +275,10 @@ TEST_P(UnknownName, ThrowsBeforeTouchingAnyFile)
         EXPECT_EQ(error.name(), "Klingon");
     }
 
-    BatchOptions options = batchOptions(source, target, scratch.path());
+    RunOptions options = runOptions(source, target, scratch.path());
     bool started = false;
     options.onFileStarted = [&](std::size_t) { started = true; };
-    EXPECT_THROW(convertBatch({input}, options), UnknownEncoding);
+    EXPECT_THROW(convertRun(runInputs({input}), options), UnknownEncoding);
     EXPECT_FALSE(started);
     EXPECT_EQ(readBytes(output), "old");
     EXPECT_EQ(namesIn(scratch.path()), (std::vector<std::string>{"旧.txt", "输入.txt"}));

@@ -203,18 +203,18 @@ TEST(Pieces, AreUsedInABatchOnlyByWorkersWithoutAFileOfTheirOwn)
         inputs.push_back(scratch.path() / name);
         writeBytes(inputs.back(), bytes);
     }
-    BatchOptions options = batchOptions("GB18030", "UTF-8", scratch.subdirectory("出"), 2);
-    options.parallelFrom = 0;
-    options.pieceSize = 32;
+    RunOptions options = runOptions("GB18030", "UTF-8", scratch.subdirectory("出"), 2);
+    options.tuning.parallelFrom = 0;
+    options.tuning.pieceSize = 32;
     std::atomic<int> reports{0};
     options.onBytes = [&](std::size_t, std::uint64_t, std::uint64_t) { ++reports; };
 
-    ASSERT_EQ(convertBatch({inputs[0]}, options).at(0).outcome, Outcome::Converted);
+    ASSERT_EQ(convertRun(runInputs({inputs[0]}), options).at(0).outcome, Outcome::Converted);
     EXPECT_GT(reports.load(), 10);
     EXPECT_EQ(readBytes(options.outputDirectory / "一.txt"), repeated(fixture("wide.utf-8"), 20));
 
     reports = 0;
-    for (const FileResult &result : convertBatch(inputs, options))
+    for (const FileResult &result : convertRun(runInputs(inputs), options))
         EXPECT_EQ(result.outcome, Outcome::Converted);
     EXPECT_EQ(reports.load(), 2);
 }

@@ -88,6 +88,19 @@ std::string repeated(const std::string &text, int times)
     return all;
 }
 
+void makeTree(const fs::path &root, const std::vector<std::string> &names)
+{
+    for (const std::string &name : names) {
+        const fs::path path = root / name;
+        if (name.ends_with('/')) {
+            fs::create_directories(path);
+        } else {
+            fs::create_directories(path.parent_path());
+            writeBytes(path, name);
+        }
+    }
+}
+
 std::string fixture(const std::string &name)
 {
     return readBytes(fs::path(VELLORAN_ENGINE_FIXTURES) / name);
@@ -103,15 +116,23 @@ ConvertOptions optionsFor(const std::string &source, const std::string &target,
     return options;
 }
 
-BatchOptions batchOptions(const std::string &source, const std::string &target,
-                          const fs::path &outputDirectory, unsigned workers)
+RunOptions runOptions(const std::string &source, const std::string &target,
+                      const fs::path &outputDirectory, unsigned workers)
 {
-    BatchOptions options;
+    RunOptions options;
     options.sourceEncoding = source;
     options.targetEncoding = target;
     options.outputDirectory = outputDirectory;
     options.workers = workers;
     return options;
+}
+
+std::vector<RunInput> runInputs(const std::vector<fs::path> &paths)
+{
+    std::vector<RunInput> inputs;
+    for (const fs::path &path : paths)
+        inputs.push_back({path, {}});
+    return inputs;
 }
 
 fs::path convertedPath(const ScratchDirectory &scratch)

@@ -46,6 +46,9 @@ bool hasTemporaryFile(const fs::path &directory);
 // for a directory, "?" otherwise), to show that something left them alone.
 std::map<std::string, std::string> snapshot(const fs::path &directory);
 std::string repeated(const std::string &text, int times);
+// Makes the files (each holding its own relative path) and the directories
+// (names ending in "/") below `root`, with their missing parents.
+void makeTree(const fs::path &root, const std::vector<std::string> &names);
 
 // A stored fixture written by fixtures/generate.py, e.g. "common.utf-8".
 std::string fixture(const std::string &name);
@@ -59,8 +62,10 @@ inline const std::string kUtf32BeMark = std::string("\x00\x00\xFE\xFF", 4);
 
 ConvertOptions optionsFor(const std::string &source, const std::string &target,
                           std::size_t chunkSize = kDefaultChunkSize);
-BatchOptions batchOptions(const std::string &source, const std::string &target,
-                          const fs::path &outputDirectory, unsigned workers = 0);
+RunOptions runOptions(const std::string &source, const std::string &target,
+                      const fs::path &outputDirectory, unsigned workers = 0);
+// Files given directly, without a base directory.
+std::vector<RunInput> runInputs(const std::vector<fs::path> &paths);
 
 using Adjust = std::function<void(ConvertOptions &)>;
 

@@ -161,37 +161,6 @@ std::filesystem::path outputPathFor(const std::filesystem::path &outputDirectory
 FileResult convertFile(const std::filesystem::path &input, const std::filesystem::path &output,
                        const ConvertOptions &options);
 
-struct BatchOptions {
-    std::string sourceEncoding;
-    std::string targetEncoding;
-    std::filesystem::path outputDirectory;
-    // Number of files converted at once; 0 means one per hardware thread.
-    // Workers that would have no file of their own share the large files
-    // (see ConvertOptions::workers).
-    unsigned workers = 0;
-    std::size_t chunkSize = kDefaultChunkSize;
-    std::uint64_t parallelFrom = kDefaultParallelFrom;
-    std::size_t pieceSize = kDefaultPieceSize;
-    // When set, files in progress are abandoned and the rest are not started;
-    // all of them come back as Cancelled.
-    const std::atomic<bool> *cancel = nullptr;
-    // Optional observers, called from worker threads (they must be thread-safe).
-    // onFileFinished comes once for every input, also for those that were never
-    // started because of a cancellation; onFileStarted only for those started.
-    std::function<void(std::size_t index)> onFileStarted;
-    std::function<void(std::size_t index, const FileResult &result)> onFileFinished;
-    std::function<void(std::size_t index, std::uint64_t done, std::uint64_t total)> onBytes;
-};
-
-// Converts every input into the output directory. Results come back in input
-// order, and are exactly those of converting the inputs one after another:
-// inputs whose outputs share a path are converted in input order, so the later
-// one wins; an input listed twice is converted twice.
-// Throws UnknownEncoding (before touching any file) if either name does not resolve.
-std::vector<FileResult> convertBatch(const std::vector<std::filesystem::path> &inputs,
-                                     const BatchOptions &options);
-
-
 // ---------------------------------------------------------------------------
 // Directory scan, the one behind adding a directory and dropping one.
 
@@ -257,7 +226,7 @@ struct RunInput {
     std::filesystem::path path;
     // The directory the file was found under, for OutputRule::KeepTree. Empty
     // for a file given directly, which keeps only its file name.
-    std::filesystem::path base;
+    std::filesystem::path base = {};
 };
 
 struct RunOptions {
@@ -270,8 +239,9 @@ struct RunOptions {
     // Files converted at once; 0 means one per CPU the process may use.
     unsigned workers = 0;
     Tuning tuning;
-    // Every step but writing: detection, guards and the strict conversion
-    // run, so the results say what a real run would do; nothing is written.
+    // Plan only: every entry the plan would convert comes back Converted
+    // without any file being read or written (nor any directory created);
+    // the plan's refusals and repeats come back as in a real run.
     bool dryRun = false;
     // When set, files in progress are abandoned and the rest are not started;
     // all of them come back as Cancelled.
@@ -303,9 +273,24 @@ struct RunPlan {
 
 // Plans a run; reads metadata (to tell the same file however spelled) but
 // writes nothing. Throws UnknownEncoding if a name does not resolve.
+// A file is known by its identity (device and inode) when it exists, else by
+// its directory's identity (or, for a directory not made yet, its canonical
+// path) and its name; so links, "." and ".." do not hide a repeat. In list
+// order:
+//  - an entry whose file an earlier entry has already is a Repeat of it;
+//  - an entry whose input or output an earlier entry writes, or whose output
+//    an earlier entry reads, is refused (SharedOutput): nothing is converted
+//    twice, and no input is overwritten before it is read;
+//  - every other entry is converted. Their inputs and outputs are pairwise
+//    different files, so they may all run at once.
 RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options);
 
-// Converts a plan. Results come back in input order, one per entry.
+// Converts a plan, all its Convert entries at once. Results come back in
+// input order, one per entry: a Repeat gets its first entry's result with
+// `sameAs` naming it, a refused entry SharedOutput with `sameAs` naming the
+// entry in its way, and an entry not converted because of a cancel Cancelled.
+// For KeepTree, missing folders of an output are made just before it is
+// written. Throws UnknownEncoding before touching any file.
 std::vector<FileResult> executeRun(const RunPlan &plan, const RunOptions &options);
 
 // planRun then executeRun.

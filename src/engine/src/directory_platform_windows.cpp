@@ -1,0 +1,32 @@
+// Windows: a file is named by its volume serial number and file index; the
+// hidden attribute hides a file.
+#include "directory_platform.h"
+
+#include <windows.h>
+
+namespace velloran {
+
+std::optional<FileIdentity> identityOf(const std::filesystem::path &path)
+{
+    // Backup semantics let directories be opened too.
+    HANDLE handle =
+        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = ::GetFileInformationByHandle(handle, &info) != 0;
+    ::CloseHandle(handle);
+    if (!known)
+        return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+bool isHidden(const std::filesystem::directory_entry &entry)
+{
+    const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+
+} // namespace velloran

@@ -1,0 +1,12 @@
+// Internal pieces that planning and executing a run share.
+#pragma once
+
+#include "velloran/engine.h"
+
+namespace velloran {
+
+// Throws UnknownEncoding unless both of the run's encoding names resolve
+// (the source may also ask for detection).
+void requireKnownEncodings(const RunOptions &options);
+
+} // namespace velloran

@@ -1,0 +1,171 @@
+// Run plans: the same file however spelled, outputs that collide, inputs and
+// outputs that overlap, and where each output rule writes. Planning writes
+// nothing.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace velloran::test {
+namespace {
+
+using Action = PlannedEntry::Action;
+
+struct Expected {
+    Action action;
+    std::size_t sameAs = kNoEntry;
+    std::string output = {}; // checked when given; relative to the tree
+};
+
+struct PlanCase {
+    std::string label;
+    OutputRule rule;
+    std::string outputDirectory; // relative to the tree
+    std::vector<RunInput> inputs; // relative to the tree; "@" stands for the tree
+    std::vector<Expected> expected;
+};
+
+const Expected kConvert{Action::Convert};
+Expected repeatOf(std::size_t first) { return {Action::Repeat, first}; }
+Expected sharedWith(std::size_t first) { return {Action::SharedOutput, first}; }
+Expected writes(std::string output) { return {Action::Convert, kNoEntry, std::move(output)}; }
+
+// Runs each case inside the tree, so that relative paths start there.
+class Plan : public ScratchTest<PlanCase>
+{
+protected:
+    void SetUp() override
+    {
+        root = scratch.path();
+        makeTree(root, {"甲/文件.txt", "甲/其他.txt", "乙/文件.txt", "乙/甲/文件.txt",
+                        "出/", "空/"});
+        fs::create_directory_symlink(root / "甲", root / "链接");
+        fs::create_symlink("文件.txt", root / "甲/软链.txt");
+        fs::create_hard_link(root / "甲/文件.txt", root / "甲/硬链.txt");
+        previous = fs::current_path();
+        fs::current_path(root);
+    }
+    void TearDown() override { fs::current_path(previous); }
+
+    fs::path root;
+    fs::path previous;
+};
+
+std::string expanded(std::string path, const fs::path &root)
+{
+    if (path.starts_with('@'))
+        path.replace(0, 1, root.native());
+    return path;
+}
+
+TEST_P(Plan, DecidesEachEntryBeforeTouchingAnyFile)
+{
+    const PlanCase &c = GetParam();
+    RunOptions options = runOptions("GB18030", "UTF-8", expanded(c.outputDirectory, root));
+    options.outputRule = c.rule;
+    std::vector<RunInput> inputs = c.inputs;
+    for (RunInput &input : inputs)
+        input = {expanded(input.path, root), expanded(input.base, root)};
+    const auto before = snapshot(root);
+
+    const RunPlan plan = planRun(inputs, options);
+
+    EXPECT_EQ(snapshot(root), before);
+    ASSERT_EQ(plan.entries.size(), c.expected.size());
+    for (std::size_t i = 0; i < c.expected.size(); ++i) {
+        const PlannedEntry &entry = plan.entries[i];
+        EXPECT_EQ(entry.action, c.expected[i].action) << i;
+        EXPECT_EQ(entry.sameAs, c.expected[i].sameAs) << i;
+        EXPECT_EQ(entry.input, inputs[i].path) << i;
+        if (!c.expected[i].output.empty()) {
+            EXPECT_EQ(entry.output.lexically_normal(), fs::path(c.expected[i].output)) << i;
+        }
+    }
+}
+
+const auto kInto = OutputRule::IntoDirectory;
+const auto kTree = OutputRule::KeepTree;
+const auto kInPlace = OutputRule::InPlace;
+
+INSTANTIATE_TEST_SUITE_P(
+    SameFile, Plan,
+    testing::Values(
+        PlanCase{"listedTwice", kInto, "出", {{"甲/文件.txt"}, {"甲/文件.txt"}},
+                 {kConvert, repeatOf(0)}},
+        PlanCase{"dotDot", kInto, "出", {{"甲/文件.txt"}, {"乙/../甲/文件.txt"}},
+                 {kConvert, repeatOf(0)}},
+        PlanCase{"dot", kInto, "出", {{"甲/文件.txt"}, {"./甲/./文件.txt"}},
+                 {kConvert, repeatOf(0)}},
+        PlanCase{"absolute", kInto, "出", {{"@/甲/文件.txt"}, {"甲/文件.txt"}},
+                 {kConvert, repeatOf(0)}},
+        PlanCase{"directoryLink", kInto, "出", {{"链接/文件.txt"}, {"甲/文件.txt"}},
+                 {kConvert, repeatOf(0)}},
+        PlanCase{"fileLink", kInto, "出", {{"甲/文件.txt"}, {"甲/其他.txt"}, {"甲/软链.txt"}},
+                 {kConvert, kConvert, repeatOf(0)}},
+        PlanCase{"hardLink", kInto, "出", {{"甲/硬链.txt"}, {"甲/文件.txt"}},
+                 {kConvert, repeatOf(0)}},
+        PlanCase{"missingFileSpelledTwice", kInto, "出", {{"甲/缺.txt"}, {"乙/../甲/缺.txt"}},
+                 {kConvert, repeatOf(0)}},
+        PlanCase{"repeatOfARefusedEntry", kInto, "出",
+                 {{"甲/文件.txt"}, {"乙/文件.txt"}, {"乙/./文件.txt"}},
+                 {kConvert, sharedWith(0), repeatOf(1)}},
+        PlanCase{"inPlaceThreeTimes", kInPlace, "", {{"甲/文件.txt"}, {"链接/文件.txt"},
+                 {"甲/硬链.txt"}}, {writes("甲/文件.txt"), repeatOf(0), repeatOf(0)}}),
+    byLabel);
+
+INSTANTIATE_TEST_SUITE_P(
+    SharedOutput, Plan,
+    testing::Values(
+        PlanCase{"firstWins", kInto, "出", {{"甲/文件.txt"}, {"乙/文件.txt"}},
+                 {writes("出/文件.txt"), sharedWith(0)}},
+        PlanCase{"firstWinsReversed", kInto, "出", {{"乙/文件.txt"}, {"甲/文件.txt"}},
+                 {writes("出/文件.txt"), sharedWith(0)}},
+        PlanCase{"otherFileBetween", kInto, "出",
+                 {{"甲/其他.txt"}, {"乙/甲/文件.txt"}, {"甲/文件.txt"}, {"乙/文件.txt"}},
+                 {kConvert, kConvert, sharedWith(1), sharedWith(1)}},
+        PlanCase{"outputDirectorySpelledOtherwise", kInto, "空/../出/",
+                 {{"甲/文件.txt"}, {"乙/文件.txt"}}, {writes("出/文件.txt"), sharedWith(0)}},
+        PlanCase{"newOutputDirectory", kInto, "新/深", {{"甲/文件.txt"}, {"乙/文件.txt"}},
+                 {writes("新/深/文件.txt"), sharedWith(0)}},
+        PlanCase{"intoTheInputsOwnDirectory", kInto, "甲", {{"甲/文件.txt"}, {"乙/文件.txt"}},
+                 {writes("甲/文件.txt"), sharedWith(0)}},
+        PlanCase{"inputIsAnEarlierOutput", kInto, "乙", {{"甲/文件.txt"}, {"乙/文件.txt"}},
+                 {writes("乙/文件.txt"), sharedWith(0)}},
+        PlanCase{"inputIsAnEarlierOutputThroughALink", kInto, "链接",
+                 {{"乙/文件.txt"}, {"甲/文件.txt"}}, {writes("链接/文件.txt"), sharedWith(0)}},
+        PlanCase{"outputIsAnEarlierInput", kTree, ".",
+                 {{"甲/文件.txt", "甲"}, {"乙/甲/文件.txt", "乙"}},
+                 {writes("文件.txt"), sharedWith(0)}},
+        PlanCase{"outputIsAnEarlierInputReversed", kTree, ".",
+                 {{"乙/甲/文件.txt", "乙"}, {"甲/文件.txt", "甲"}},
+                 {writes("甲/文件.txt"), sharedWith(0)}}),
+    byLabel);
+
+INSTANTIATE_TEST_SUITE_P(
+    OutputRules, Plan,
+    testing::Values(
+        PlanCase{"keepTreeIntoANewFolder", kTree, "新",
+                 {{"甲/文件.txt", "."}, {"乙/文件.txt", "."}, {"乙/甲/文件.txt", "@"}},
+                 {writes("新/甲/文件.txt"), writes("新/乙/文件.txt"), writes("新/乙/甲/文件.txt")}},
+        PlanCase{"keepTreeInPlace", kTree, ".",
+                 {{"甲/文件.txt", "."}, {"乙/甲/文件.txt", "乙/"}, {"乙/文件.txt", "@"}},
+                 {writes("甲/文件.txt"), sharedWith(0), writes("乙/文件.txt")}},
+        PlanCase{"keepTreeWithoutBase", kTree, "出", {{"乙/甲/文件.txt", ""}},
+                 {writes("出/文件.txt")}},
+        PlanCase{"keepTreeOutsideItsBase", kTree, "出", {{"甲/../乙/文件.txt", "甲"}},
+                 {writes("出/文件.txt")}},
+        PlanCase{"inPlace", kInPlace, "", {{"甲/文件.txt"}, {"乙/文件.txt"}, {"甲/缺.txt"}},
+                 {writes("甲/文件.txt"), writes("乙/文件.txt"), writes("甲/缺.txt")}}),
+    byLabel);
+
+TEST(PlanNames, UnknownEncodingThrowsButDetectIsKnown)
+{
+    RunOptions options = runOptions("Klingon", "UTF-8", "出");
+    EXPECT_THROW(planRun({{"甲/文件.txt", {}}}, options), UnknownEncoding);
+    options.sourceEncoding = std::string(kDetectEncoding);
+    EXPECT_NO_THROW(planRun({{"甲/文件.txt", {}}}, options));
+}
+
+} // namespace
+} // namespace velloran::test

@@ -1,0 +1,336 @@
+// Runs: results in list order, the plan's refusals and repeats, observers,
+// cancellation, output rules, and the same outcome however many workers run.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace velloran::test {
+namespace {
+
+const std::string kGbkText = "\xD6\xD0\xCE\xC4\xB2\xE2\xCA\xD4"; // 中文测试
+const std::string kUtf8Text = "中文测试";
+
+class Run : public testing::Test
+{
+protected:
+    Run() : in(scratch.subdirectory("输入")), out(scratch.subdirectory("输出")) {}
+
+    fs::path input(const std::string &relative, const std::string &bytes)
+    {
+        const fs::path path = in / relative;
+        fs::create_directories(path.parent_path());
+        writeBytes(path, bytes);
+        return path;
+    }
+
+    RunOptions options(unsigned workers = 1, const fs::path &directory = {}) const
+    {
+        return runOptions("GB18030", "UTF-16", directory.empty() ? out : directory, workers);
+    }
+
+    static std::vector<Outcome> outcomes(const std::vector<FileResult> &results)
+    {
+        std::vector<Outcome> list;
+        for (const FileResult &result : results)
+            list.push_back(result.outcome);
+        return list;
+    }
+
+    std::string utf16Of(const std::string &gb18030)
+    {
+        std::string bytes;
+        convertBytes(scratch, gb18030, "GB18030", "UTF-16", bytes);
+        return bytes;
+    }
+
+    ScratchDirectory scratch;
+    fs::path in;
+    fs::path out;
+};
+
+// The first file is large and converted in small chunks: were both converted,
+// the first would finish last and win. The plan converts the first alone.
+TEST_F(Run, SameNameFromDifferentDirectoriesFirstWins)
+{
+    const std::string large(256 * 1024, 'x');
+    const std::vector<fs::path> inputs = {input("甲/同名.txt", large),
+                                          input("乙/同名.txt", "second \xD6\xD0")};
+    RunOptions o = options(4);
+    o.tuning.chunkSize = 512;
+    const auto results = convertRun(runInputs(inputs), o);
+    EXPECT_EQ(outcomes(results), (std::vector<Outcome>{Outcome::Converted, Outcome::SharedOutput}));
+    EXPECT_EQ(results[1].sameAs, 0u);
+    EXPECT_EQ(readBytes(out / "同名.txt"), utf16Of(large));
+    EXPECT_EQ(readBytes(inputs[1]), "second \xD6\xD0");
+}
+
+// The first input is listed twice: converted once, and both entries report it.
+TEST_F(Run, ObserversSeeEveryEntryAndAllItsBytes)
+{
+    const fs::path twice = input("一.txt", std::string(1000, 'a'));
+    const std::vector<fs::path> inputs = {twice, input("二.txt", std::string(3000, 'b')),
+                                          in / "缺.txt", twice};
+    std::mutex mutex;
+    std::map<std::size_t, int> started, finished;
+    std::map<std::size_t, std::pair<std::uint64_t, std::uint64_t>> lastBytes;
+    RunOptions o = options(3);
+    o.tuning.chunkSize = 256;
+    o.onFileStarted = [&](std::size_t i) {
+        std::lock_guard lock(mutex);
+        ++started[i];
+    };
+    o.onFileFinished = [&](std::size_t i, const FileResult &) {
+        std::lock_guard lock(mutex);
+        ++finished[i];
+    };
+    o.onBytes = [&](std::size_t i, std::uint64_t done, std::uint64_t total) {
+        std::lock_guard lock(mutex);
+        EXPECT_GT(done, lastBytes[i].first);
+        lastBytes[i] = {done, total};
+    };
+    const auto results = convertRun(runInputs(inputs), o);
+    EXPECT_EQ(started, (std::map<std::size_t, int>{{0, 1}, {1, 1}, {2, 1}}));
+    EXPECT_EQ(finished, (std::map<std::size_t, int>{{0, 1}, {1, 1}, {2, 1}, {3, 1}}));
+    using Progress = std::pair<std::uint64_t, std::uint64_t>;
+    EXPECT_EQ(lastBytes, (std::map<std::size_t, Progress>{{0, {1000, 1000}}, {1, {3000, 3000}}}));
+    EXPECT_EQ(results[3].outcome, Outcome::Converted);
+    EXPECT_EQ(results[3].sameAs, 0u);
+    EXPECT_EQ(results[0].sameAs, kNoEntry);
+}
+
+TEST_F(Run, SeveralWorkersGiveTheSameResultsAndBytesAsOne)
+{
+    std::vector<fs::path> inputs;
+    for (int i = 0; i < 6; ++i)
+        inputs.push_back(
+            input("文件" + std::to_string(i) + ".txt",
+                  std::string(static_cast<std::size_t>(i) * 5000, 'a') + "\xD6\xD0\r\n"));
+    inputs.push_back(input("别处/文件2.txt", "another \xCE\xC4\n"));
+    inputs.push_back(inputs[0]);
+    inputs.push_back(input("坏.txt", "line\nline\n\x81\x30"));
+    inputs.push_back(in / "缺失.txt");
+    inputs.push_back(input("别处/新.txt", "yet another\n"));
+    inputs.push_back(inputs[3]);
+
+    const fs::path serialOut = scratch.subdirectory("一个");
+    const fs::path parallelOut = scratch.subdirectory("多个");
+    RunOptions serial = options(1, serialOut);
+    RunOptions parallel = options(4, parallelOut);
+    serial.tuning.chunkSize = parallel.tuning.chunkSize = 1000;
+    const auto serialResults = convertRun(runInputs(inputs), serial);
+    const auto parallelResults = convertRun(runInputs(inputs), parallel);
+
+    ASSERT_EQ(parallelResults.size(), serialResults.size());
+    for (std::size_t i = 0; i < serialResults.size(); ++i) {
+        EXPECT_EQ(parallelResults[i].outcome, serialResults[i].outcome) << i;
+        EXPECT_EQ(parallelResults[i].line, serialResults[i].line) << i;
+        EXPECT_EQ(parallelResults[i].message, serialResults[i].message) << i;
+        EXPECT_EQ(parallelResults[i].sameAs, serialResults[i].sameAs) << i;
+    }
+    EXPECT_EQ(
+        outcomes(serialResults),
+        (std::vector<Outcome>{Outcome::Converted, Outcome::Converted, Outcome::Converted,
+                              Outcome::Converted, Outcome::Converted, Outcome::Converted,
+                              Outcome::SharedOutput, Outcome::Converted, Outcome::InvalidSource,
+                              Outcome::CannotRead, Outcome::Converted, Outcome::Converted}));
+    EXPECT_EQ(serialResults[6].sameAs, 2u);
+    EXPECT_EQ(serialResults[7].sameAs, 0u);
+    EXPECT_EQ(serialResults[8].line, 3u);
+    EXPECT_EQ(serialResults[11].sameAs, 3u);
+    const auto names = namesIn(serialOut);
+    ASSERT_EQ(namesIn(parallelOut), names);
+    EXPECT_EQ(names.size(), 7u);
+    EXPECT_EQ(readBytes(parallelOut / "文件2.txt"),
+              utf16Of(std::string(10000, 'a') + "\xD6\xD0\r\n"));
+    for (const std::string &name : names)
+        EXPECT_EQ(readBytes(parallelOut / name), readBytes(serialOut / name)) << name;
+}
+
+// Dropping a folder holding readme.txt and 附录/readme.txt, whole tree, with
+// that folder as the output directory: the top file is converted from its own
+// text, and the other is refused rather than written over it.
+TEST_F(Run, NestedSameNameIntoItsOwnFolderKeepsEveryText)
+{
+    const fs::path top = input("readme.txt", "top " + kGbkText);
+    const fs::path nested = input("附录/readme.txt", "nested " + kGbkText);
+    RunOptions o = runOptions("GB18030", "UTF-8", in, 2);
+    const auto found = findFiles(in, {-1, {"txt"}});
+    ASSERT_EQ(found, (std::vector<fs::path>{top, nested}));
+    const auto results = convertRun(runInputs(found), o);
+    EXPECT_EQ(outcomes(results), (std::vector<Outcome>{Outcome::Converted, Outcome::SharedOutput}));
+    EXPECT_EQ(results[1].sameAs, 0u);
+    EXPECT_EQ(readBytes(top), "top " + kUtf8Text);
+    EXPECT_EQ(readBytes(nested), "nested " + kGbkText);
+}
+
+// The same folder added twice and converted in place: each file converted once.
+class SameFolderTwice : public testing::TestWithParam<OutputRule>
+{
+protected:
+    ScratchDirectory scratch;
+};
+
+TEST_P(SameFolderTwice, ConvertsEachFileOnce)
+{
+    const fs::path folder = scratch.subdirectory("字幕");
+    makeTree(folder, {"甲.txt", "乙/丙.txt"});
+    writeBytes(folder / "甲.txt", kGbkText);
+    writeBytes(folder / "乙/丙.txt", "\r\n" + kGbkText);
+    std::vector<fs::path> list = findFiles(folder, {-1, {"txt"}});
+    const std::vector<fs::path> again = findFiles(folder.native() + "/../字幕/", {-1, {"txt"}});
+    list.insert(list.end(), again.begin(), again.end());
+    RunOptions o = runOptions("GBK", "UTF-8", folder, 2);
+    o.outputRule = GetParam();
+    std::vector<RunInput> inputs;
+    for (const fs::path &path : list)
+        inputs.push_back({path, folder});
+
+    const auto results = convertRun(inputs, o);
+
+    ASSERT_EQ(results.size(), 4u);
+    for (std::size_t i = 0; i < results.size(); ++i)
+        EXPECT_EQ(results[i].outcome, Outcome::Converted) << i;
+    EXPECT_EQ(results[2].sameAs, 0u);
+    EXPECT_EQ(results[3].sameAs, 1u);
+    EXPECT_EQ(readBytes(folder / "甲.txt"), kUtf8Text);
+    EXPECT_EQ(readBytes(folder / "乙/丙.txt"), "\r\n" + kUtf8Text);
+}
+
+INSTANTIATE_TEST_SUITE_P(InPlaceRules, SameFolderTwice,
+                         testing::Values(OutputRule::InPlace, OutputRule::KeepTree));
+
+// A subtitle tree with the same names in two seasons, mirrored into a new
+// folder: all six written, none over another.
+TEST_F(Run, KeepTreeMirrorsNestedFoldersIntoANewFolder)
+{
+    std::vector<RunInput> inputs;
+    for (const char *season : {"第一季", "第二季"})
+        for (const char *episode : {"第01集.srt", "第02集.srt", "第03集.srt"})
+            input(std::string(season) + "/" + episode, std::string(season) + episode);
+    for (const fs::path &path : findFiles(in, {-1, {"srt"}}))
+        inputs.push_back({path, in});
+    RunOptions o = runOptions("UTF-8", "UTF-8", out / "新/树", 3);
+    o.outputRule = OutputRule::KeepTree;
+
+    const auto results = convertRun(inputs, o);
+
+    ASSERT_EQ(results.size(), 6u);
+    for (const FileResult &result : results)
+        EXPECT_EQ(result.outcome, Outcome::Converted) << result.message;
+    for (const RunInput &input : inputs)
+        EXPECT_EQ(readBytes(out / "新/树" / input.path.lexically_relative(in)),
+                  readBytes(input.path));
+    EXPECT_EQ(namesIn(out / "新/树"), (std::vector<std::string>{"第一季", "第二季"}));
+}
+
+TEST_F(Run, KeepTreeMakesMissingFoldersOrSaysWhyNot)
+{
+    const fs::path file = input("子/a.txt", "a");
+    writeBytes(out / "占", "a file where a folder should go");
+    RunOptions o = options();
+    o.outputRule = OutputRule::KeepTree;
+    EXPECT_EQ(convertRun({{file, in}}, o).at(0).outcome, Outcome::Converted);
+    EXPECT_EQ(readBytes(out / "子/a.txt"), utf16Of("a"));
+
+    o.outputDirectory = out / "占" / "下";
+    const FileResult blocked = convertRun({{file, in}}, o).at(0);
+    EXPECT_EQ(blocked.outcome, Outcome::CannotWrite);
+    EXPECT_FALSE(blocked.message.empty());
+    EXPECT_EQ(readBytes(out / "占"), "a file where a folder should go");
+}
+
+// A file whose name is GBK bytes, found by the scan, converted into a folder:
+// the output keeps the name's bytes.
+TEST_F(Run, NotUtf8NamesAreConvertedUnderTheirOwnBytes)
+{
+    const std::string name = "\xd6\xd0\xce\xc4.txt";
+    input(name, kGbkText);
+    const auto found = findFiles(in, {0, {"txt"}});
+    ASSERT_EQ(found, std::vector<fs::path>{in / name});
+    const auto results = convertRun(runInputs(found), runOptions("GBK", "UTF-8", out));
+    EXPECT_EQ(results.at(0).outcome, Outcome::Converted) << results[0].message;
+    EXPECT_EQ(readBytes(out / name), kUtf8Text);
+}
+
+TEST_F(Run, DryRunWritesNothing)
+{
+    const std::vector<fs::path> inputs = {input("甲/一.txt", "1"), input("乙/一.txt", "2"),
+                                          input("二.txt", "\x81")};
+    RunOptions o = options(2, out / "新");
+    o.outputRule = OutputRule::KeepTree;
+    o.dryRun = true;
+    const auto before = snapshot(scratch.path());
+    const auto results = convertRun(runInputs(inputs), o);
+    EXPECT_EQ(outcomes(results), (std::vector<Outcome>{Outcome::Converted, Outcome::SharedOutput,
+                                                       Outcome::Converted}));
+    EXPECT_EQ(snapshot(scratch.path()), before);
+}
+
+TEST_F(Run, CancelMidFileAbandonsItAndNamesTheRest)
+{
+    const fs::path first = input("第一.txt", std::string(100, 'a'));
+    const fs::path second = input("第二.txt", "b");
+    writeBytes(out / "第一.txt", "old output");
+    std::atomic<bool> cancel{false};
+    RunOptions o = options(1);
+    o.tuning.chunkSize = 1;
+    o.cancel = &cancel;
+    std::map<std::size_t, Outcome> finished;
+    o.onBytes = [&](std::size_t, std::uint64_t, std::uint64_t) { cancel = true; };
+    o.onFileFinished = [&](std::size_t i, const FileResult &result) {
+        finished[i] = result.outcome;
+    };
+    const auto results = convertRun(runInputs({first, second, first}), o);
+    EXPECT_EQ(outcomes(results),
+              (std::vector<Outcome>{Outcome::Cancelled, Outcome::Cancelled, Outcome::Cancelled}));
+    EXPECT_EQ(results[2].sameAs, 0u);
+    EXPECT_EQ(finished,
+              (std::map<std::size_t, Outcome>{
+                  {0, Outcome::Cancelled}, {1, Outcome::Cancelled}, {2, Outcome::Cancelled}}));
+    EXPECT_EQ(readBytes(out / "第一.txt"), "old output");
+    EXPECT_EQ(readBytes(first), std::string(100, 'a'));
+    EXPECT_EQ(namesIn(out), std::vector<std::string>{"第一.txt"});
+}
+
+TEST_F(Run, CancelBeforeStartTouchesNothing)
+{
+    std::atomic<bool> cancel{true};
+    RunOptions o = options(2);
+    o.cancel = &cancel;
+    bool started = false;
+    o.onFileStarted = [&](std::size_t) { started = true; };
+    const auto results = convertRun(runInputs({input("a.txt", "a"), input("b.txt", "b")}), o);
+    EXPECT_EQ(outcomes(results), (std::vector<Outcome>{Outcome::Cancelled, Outcome::Cancelled}));
+    EXPECT_FALSE(started);
+    EXPECT_TRUE(namesIn(out).empty());
+}
+
+TEST_F(Run, CancelledSingleFileLeavesNoTemporaryFile)
+{
+    const fs::path source = input("单.txt", std::string(50, 'z'));
+    std::atomic<bool> cancel{false};
+    ConvertOptions o = optionsFor("UTF-8", "UTF-32", 3);
+    o.cancel = &cancel;
+    int calls = 0;
+    o.onBytes = [&](std::uint64_t, std::uint64_t) {
+        if (++calls == 4)
+            cancel = true;
+    };
+    EXPECT_EQ(convertFile(source, out / "单.txt", o).outcome, Outcome::Cancelled);
+    EXPECT_EQ(calls, 4);
+    EXPECT_TRUE(namesIn(out).empty());
+}
+
+TEST(CpuCount, IsAtLeastOneAndAtMostTheHardware)
+{
+    const unsigned count = usableCpuCount();
+    EXPECT_GE(count, 1u);
+    EXPECT_LE(count, std::max(std::thread::hardware_concurrency(), 1u));
+}
+
+} // namespace
+} // namespace velloran::test
