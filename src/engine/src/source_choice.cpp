@@ -92,7 +92,8 @@ FileResult convertChosen(InputFile &input, const SourceChoice &source,
     FileResult result =
         convertFromStart(input, source.converter(), marked.value_or(source.name()), convert);
     if (guarded && result.outcome == Outcome::Converted)
-        result.likely = otherChineseFamily(sample, source.family(), wholeFileCheckFor(input, sample));
+        result.likely =
+            otherChineseFamily(sample, source.family(), wholeFileCheckFor(input, sample));
     return result;
 }
 
