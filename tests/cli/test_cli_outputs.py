@@ -141,12 +141,12 @@ class Outputs(CommandTest):
 
         plain = dict(input_bytes=None, output_bytes=None, likely=None, reason=None)
         expect(0, input=good, output=os.path.join(self.out, "好.txt"), outcome="converted",
-               line=None, character=None, same_as=None, message=None, **plain)
+               line=None, character=None, encoding="UTF-8", same_as=None, message=None, **plain)
         expect(1, input=invalid, output=os.path.join(self.out, "坏.txt"),
-               outcome="invalid_source", line=3, character=None, same_as=None, message=None,
-               input_bytes=None, output_bytes=None, reason=None)
+               outcome="invalid_source", line=3, character=None, encoding="UTF-8",
+               same_as=None, message=None, input_bytes=None, output_bytes=None, reason=None)
         expect(2, input=unrepresentable, outcome="unrepresentable", line=2,
-               character="U+1F600", same_as=None, message=None, **plain)
+               character="U+1F600", encoding="UTF-8", same_as=None, message=None, **plain)
         expect(3, input=missing, outcome="cannot_read", line=None, character=None,
                encoding=None, same_as=None, **plain)
         self.assertIsInstance(files[3]["message"], str)
@@ -155,8 +155,8 @@ class Outputs(CommandTest):
         expect(4, input=replaced, input_bytes=gbk_name.hex(),
                output=os.fsencode(self.out).decode() + "/\ufffd\ufffd\ufffd\ufffd.txt",
                output_bytes=os.path.join(os.fsencode(self.out), b"\xd6\xd0\xce\xc4.txt").hex(),
-               outcome="converted", line=None, character=None, likely=None, reason=None,
-               same_as=None, message=None)
+               outcome="converted", line=None, character=None, encoding="UTF-8", likely=None,
+               reason=None, same_as=None, message=None)
         expect(5, input=again, outcome="converted", same_as=0)
         self.assertEqual(read(os.path.join(self.out, "好.txt")), "中文\n".encode("gbk"))
         self.assertEqual(read(os.path.join(os.fsencode(self.out), b"\xd6\xd0\xce\xc4.txt")),
@@ -164,8 +164,6 @@ class Outputs(CommandTest):
         self.assertEqual(sorted(os.listdir(os.fsencode(self.out))),
                          sorted([b"\xd6\xd0\xce\xc4.txt", "好.txt".encode()]))
 
-    # The engine's runs do not yet tell which encoding each file was read in.
-    @unittest.expectedFailure
     def test_json_names_the_encoding_each_file_was_read_in(self):
         write(self.path("无标记.txt"), UTF8)
         write(self.path("有标记.txt"), b"\xff\xfe" + TEXT.encode("utf-16-le"))
