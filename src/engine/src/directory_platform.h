@@ -20,6 +20,29 @@ struct FileIdentity
 // looked up (missing, a broken link, no permission).
 std::optional<FileIdentity> identityOf(const std::filesystem::path &path);
 
+// A directory held open, so that the names in it are looked up one component
+// each instead of walking the directory's whole path again for every file.
+class OpenDirectory
+{
+public:
+    explicit OpenDirectory(const std::filesystem::path &path);
+    ~OpenDirectory();
+    OpenDirectory(const OpenDirectory &) = delete;
+    OpenDirectory &operator=(const OpenDirectory &) = delete;
+
+    // The directory's own identity; none when it could not be opened.
+    const std::optional<FileIdentity> &identity() const { return m_identity; }
+
+    // What identityOf(path / name) would say: `name` is one NUL-terminated
+    // name in the directory, or empty for the directory itself.
+    std::optional<FileIdentity> identityOf(const std::filesystem::path::value_type *name) const;
+
+private:
+    std::filesystem::path m_path;
+    std::intptr_t m_handle = -1; // the system's handle, where it keeps one
+    std::optional<FileIdentity> m_identity;
+};
+
 // Whether a listed entry is hidden from the scan.
 bool isHidden(const std::filesystem::directory_entry &entry);
 

@@ -2,17 +2,63 @@
 // are hidden.
 #include "directory_platform.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace velloran {
+
+namespace {
+
+// Opened only to look names up in: no read permission needed where the
+// system allows that.
+#if defined(O_PATH)
+constexpr int kLookUpOnly = O_PATH;
+#elif defined(O_SEARCH)
+constexpr int kLookUpOnly = O_SEARCH;
+#else
+constexpr int kLookUpOnly = O_RDONLY;
+#endif
+
+FileIdentity identityIn(const struct stat &info)
+{
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+} // namespace
 
 std::optional<FileIdentity> identityOf(const std::filesystem::path &path)
 {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0)
         return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                        static_cast<std::uint64_t>(info.st_ino)};
+    return identityIn(info);
+}
+
+// Not opened as a directory only: a path naming a file gets that file's
+// identity and finds nothing in it, as stat does.
+OpenDirectory::OpenDirectory(const std::filesystem::path &path)
+    : m_path(path), m_handle(::open(path.c_str(), kLookUpOnly | O_CLOEXEC))
+{
+    struct stat info;
+    if (m_handle >= 0 && ::fstat(static_cast<int>(m_handle), &info) == 0)
+        m_identity = identityIn(info);
+}
+
+OpenDirectory::~OpenDirectory()
+{
+    if (m_handle >= 0)
+        ::close(static_cast<int>(m_handle));
+}
+
+std::optional<FileIdentity> OpenDirectory::identityOf(const char *name) const
+{
+    if (*name == '\0' || !m_identity)
+        return m_identity;
+    struct stat info;
+    if (::fstatat(static_cast<int>(m_handle), name, &info, 0) != 0)
+        return std::nullopt;
+    return identityIn(info);
 }
 
 bool isHidden(const std::filesystem::directory_entry &entry)

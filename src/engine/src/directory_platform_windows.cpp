@@ -23,6 +23,21 @@ std::optional<FileIdentity> identityOf(const std::filesystem::path &path)
                         (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
+// Windows keeps no handle: each name is looked up by its whole path.
+OpenDirectory::OpenDirectory(const std::filesystem::path &path)
+    : m_path(path), m_identity(velloran::identityOf(path))
+{
+}
+
+OpenDirectory::~OpenDirectory() = default;
+
+std::optional<FileIdentity> OpenDirectory::identityOf(const wchar_t *name) const
+{
+    if (*name == L'\0' || !m_identity)
+        return m_identity;
+    return velloran::identityOf(m_path / name);
+}
+
 bool isHidden(const std::filesystem::directory_entry &entry)
 {
     const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
