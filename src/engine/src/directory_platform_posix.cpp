@@ -11,13 +11,13 @@ namespace velloran {
 namespace {
 
 // Opened only to look names up in: no read permission needed where the
-// system allows that.
+// system allows that, and never waiting on a pipe where it does not.
 #if defined(O_PATH)
 constexpr int kLookUpOnly = O_PATH;
 #elif defined(O_SEARCH)
 constexpr int kLookUpOnly = O_SEARCH;
 #else
-constexpr int kLookUpOnly = O_RDONLY;
+constexpr int kLookUpOnly = O_RDONLY | O_NONBLOCK;
 #endif
 
 FileIdentity identityIn(const struct stat &info)
