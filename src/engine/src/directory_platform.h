@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace velloran {
@@ -43,7 +44,14 @@ private:
     std::optional<FileIdentity> m_identity;
 };
 
-// Whether a listed entry is hidden from the scan.
-bool isHidden(const std::filesystem::directory_entry &entry);
+// What a listed name is, a link counting as what it leads to.
+enum class EntryKind { File, Directory, Other };
+
+// Calls `found` with each name in `directory` that is not hidden, and what it
+// is; a directory that cannot be read lists nothing. The system's own
+// listing tells most kinds, so that most names need no look-up of their own.
+void listDirectory(
+    const std::filesystem::path &directory,
+    const std::function<void(std::filesystem::path::string_type &&name, EntryKind kind)> &found);
 
 } // namespace velloran

@@ -1,7 +1,8 @@
 // POSIX: a file is named by its device and inode; names starting with "."
-// are hidden.
+// are hidden; the listing's entry types spare most look-ups.
 #include "directory_platform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,9 +62,51 @@ std::optional<FileIdentity> OpenDirectory::identityOf(const char *name) const
     return identityIn(info);
 }
 
-bool isHidden(const std::filesystem::directory_entry &entry)
+namespace {
+
+// What a link leads to, or a name the listing could not tell.
+EntryKind kindOf(int directory, const char *name)
 {
-    return entry.path().filename().native().starts_with('.');
+    struct stat info;
+    if (::fstatat(directory, name, &info, 0) != 0)
+        return EntryKind::Other;
+    return S_ISREG(info.st_mode) ? EntryKind::File
+           : S_ISDIR(info.st_mode) ? EntryKind::Directory
+                                   : EntryKind::Other;
+}
+
+EntryKind kindOf(DIR *directory, const dirent &entry)
+{
+#ifdef DT_UNKNOWN
+    switch (entry.d_type) {
+    case DT_REG:
+        return EntryKind::File;
+    case DT_DIR:
+        return EntryKind::Directory;
+    case DT_LNK:
+    case DT_UNKNOWN:
+        break;
+    default:
+        return EntryKind::Other;
+    }
+#endif
+    return kindOf(::dirfd(directory), entry.d_name);
+}
+
+} // namespace
+
+// Names starting with "." are hidden ("." and ".." among them).
+void listDirectory(const std::filesystem::path &path,
+                   const std::function<void(std::string &&name, EntryKind kind)> &found)
+{
+    DIR *directory = ::opendir(path.c_str());
+    if (!directory)
+        return;
+    while (const dirent *entry = ::readdir(directory)) {
+        if (entry->d_name[0] != '.')
+            found(entry->d_name, kindOf(directory, *entry));
+    }
+    ::closedir(directory);
 }
 
 } // namespace velloran

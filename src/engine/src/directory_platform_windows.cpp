@@ -38,10 +38,35 @@ std::optional<FileIdentity> OpenDirectory::identityOf(const wchar_t *name) const
     return velloran::identityOf(m_path / name);
 }
 
+namespace {
+
 bool isHidden(const std::filesystem::directory_entry &entry)
 {
     const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+
+EntryKind kindOf(const std::filesystem::directory_entry &entry)
+{
+    std::error_code error;
+    if (entry.is_regular_file(error))
+        return EntryKind::File;
+    if (entry.is_directory(error))
+        return EntryKind::Directory;
+    return EntryKind::Other;
+}
+
+} // namespace
+
+void listDirectory(const std::filesystem::path &directory,
+                   const std::function<void(std::wstring &&name, EntryKind kind)> &found)
+{
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
+         it.increment(error)) {
+        if (!isHidden(*it))
+            found(std::wstring(it->path().filename().native()), kindOf(*it));
+    }
 }
 
 } // namespace velloran
