@@ -99,6 +99,8 @@ class TestConversion : public QObject
             QDir(out->path()).mkdir(name);
         if (kind == "empty")
             return makeFile(name, "");
+        if (kind == "utf8") // already UTF-8: the guard against a legacy source keeps it
+            return makeFile(name, kUtf8Text);
         if (kind == "invalid") // 0x81 0x20 is no GB18030 character
             return makeFile(name, kGbText + "ab\x81\x20\n");
         if (kind == "unrepresentable") // 这 (D5E2) has no Big5 code
@@ -160,6 +162,8 @@ private slots:
             "成功1个，失败4个",
             read + "{3}\n" + invalid + "{1}（第2行）\n{4}（第2行）\n" + unrepresentable +
                 "{0}（第3行：“这”）\n");
+        row("already UTF-8", {"utf8", "ok"}, "", "成功1个，失败1个",
+            "\n以下文件看起来已经是UTF-8编码，未转换：\n{0}\n");
         row("invisible character", {"invisible"}, "Big5", "成功0个，失败1个",
             unrepresentable + "{0}（第2行：“U+00AD”）\n");
     }

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace velloran {
 
@@ -59,19 +61,28 @@ std::string_view familyByName(std::string_view name)
     return name == kBig5 ? kBig5 : std::string_view();
 }
 
-// The Chinese family an encoding belongs to, whatever alias names it: GB18030
-// for itself and its subsets GBK and GB2312, Big5 for Big5; empty for any other.
+} // namespace
+
 std::string_view chineseFamilyOf(std::string_view name)
 {
     if (const std::string_view family = familyByName(name); !family.empty())
         return family;
+    // Any other alias: compared by ICU's canonical names, looked up once.
+    static const std::vector<std::pair<std::string, std::string_view>> members = [] {
+        std::vector<std::pair<std::string, std::string_view>> names;
+        for (std::string_view member :
+             {kGb18030, std::string_view("GBK"), std::string_view("GB2312"), kBig5})
+            names.emplace_back(canonicalName(member), familyByName(member));
+        return names;
+    }();
     const std::string canonical = canonicalName(name);
-    for (std::string_view member :
-         {kGb18030, std::string_view("GBK"), std::string_view("GB2312"), kBig5})
-        if (!canonical.empty() && canonical == canonicalName(member))
-            return familyByName(member);
+    for (const auto &[memberName, family] : members)
+        if (!canonical.empty() && canonical == memberName)
+            return family;
     return {};
 }
+
+namespace {
 
 // What ICU's detector makes of a sample: its confidence in each Chinese
 // family, and its best answer that is neither.

@@ -52,6 +52,11 @@ WholeFileCheck wholeFileCheckFor(InputFile &input, const DetectionSample &sample
 // character.
 bool isUtf8WithWideCharacters(const DetectionSample &sample);
 
+// The Chinese family an encoding belongs to, whatever alias names it:
+// "GB18030" for itself and its subsets GBK and GB2312, "Big5" for Big5; empty
+// for any other encoding.
+std::string_view chineseFamilyOf(std::string_view name);
+
 // For a file converted from `chosenSource`, one of the two Chinese families
 // (GB18030 with GBK and GB2312, or Big5): the other family's name when the
 // detector is confident (above 50) the file is in that one and it decodes

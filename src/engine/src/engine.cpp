@@ -9,6 +9,7 @@
 #include "input_file.h"
 #include "parallel_converter.h"
 #include "restartable_output.h"
+#include "source_choice.h"
 #include "stream_converter.h"
 
 #include <optional>
@@ -27,13 +28,10 @@ bool isKnownEncoding(std::string_view name)
 
 namespace {
 
+// The slash everywhere, and on Windows the backslash too.
 bool isSeparator(std::filesystem::path::value_type c)
 {
-#ifdef _WIN32
-    return c == L'\\' || c == L'/';
-#else
-    return c == '/';
-#endif
+    return c == '/' || c == std::filesystem::path::preferred_separator;
 }
 
 FileResult resultOf(Outcome outcome, std::string message = {})
@@ -84,11 +82,9 @@ StreamStatus convertText(InputFile &input, std::uint64_t textStart, Decoder &dec
     return stream.run(input, textStart, output, options);
 }
 
-FileResult convertOpened(const std::filesystem::path &inputPath,
-                         const std::filesystem::path &outputPath, Converter chosenSource,
-                         Encoder &encoder, const ConvertOptions &options)
+FileResult convertOpened(InputFile &input, const std::filesystem::path &outputPath,
+                         Converter chosenSource, Encoder &encoder, const ConvertOptions &options)
 {
-    InputFile input(inputPath);
     char head[kLongestByteOrderMark];
     const std::size_t headLength = input.readHead(head, sizeof head);
     Decoder decoder = openDecoder(std::move(chosenSource), std::string_view(head, headLength));
@@ -100,6 +96,7 @@ FileResult convertOpened(const std::filesystem::path &inputPath,
     ConversionBuffers buffers(inputBufferSize(options.tuning.chunkSize, input.size()));
     switch (convertText(input, textStart, decoder, encoder, buffers, output, options)) {
     case StreamStatus::Completed:
+        input.checkUnchanged();
         output.commit();
         return resultOf(Outcome::Converted);
     case StreamStatus::Cancelled:
@@ -132,12 +129,15 @@ FileResult convertFile(const std::filesystem::path &input, const std::filesystem
                        const ConvertOptions &options)
 {
     // Both names are resolved before any file is touched.
-    Converter chosenSource(options.sourceEncoding);
+    const SourceChoice source(options.sourceEncoding);
     Encoder encoder = openEncoder(options.targetEncoding);
     if (isCancelled(options.cancel))
         return resultOf(Outcome::Cancelled);
     try {
-        return convertOpened(input, output, std::move(chosenSource), encoder, options);
+        InputFile opened(input);
+        return convertFromSource(opened, source, [&](Converter chosenSource) {
+            return convertOpened(opened, output, std::move(chosenSource), encoder, options);
+        });
     } catch (const FileError &error) {
         return resultOf(error.outcome(), error.what());
     }

@@ -21,6 +21,22 @@
 //    without a mark mean little-endian. As a target, "UTF-16" and "UTF-32" are
 //    written little-endian with a mark; every other encoding without one.
 //  - Line ends are kept exactly as they are.
+//  - Knowing the source. The source may be kDetectEncoding ("detect"): each
+//    file is then converted from the encoding detectEncoding() finds, and one
+//    it cannot decide on is refused as Undecided. With a legacy Chinese
+//    source (GB18030, GBK, GB2312 or Big5, by any name ICU gives them) and no
+//    byte-order mark, guards watch for a wrong choice:
+//     - a file that is valid UTF-8 with a character at U+0800 or above (every
+//       Han character is one) is refused as AlreadyUtf8;
+//     - a converted file that the detector is confident (above 50) belongs to
+//       the other family, GB18030 or Big5, and that decodes strictly in it too,
+//       gets that family in FileResult::likely. The user can undo it exactly:
+//       converting the output back to the chosen source gives the very bytes
+//       that were read, which can then be converted from the right one.
+//    With any source, a file that does not decode gets in FileResult::likely
+//    an encoding it decodes in strictly, when there is one. The checks look
+//    at the file's first 64 KiB and read the rest only when that says a file
+//    needs it.
 //  - Encoding names are resolved by ICU; the engine keeps no table of its own.
 //    The lookup tables that speed up GB18030, GBK, Big5 and the like are filled
 //    at run time by asking ICU, and whatever they do not hold goes to ICU.
@@ -69,12 +85,14 @@ struct FileResult {
     char32_t character = 0;
     // For CannotRead and CannotWrite: the system's description, for diagnostics.
     std::string message;
-    // The encoding the file was read in: the chosen one, the one its byte-order
-    // mark names, or the detected one. Empty when the file was not read.
+    // The encoding the file was read in, or refused for (AlreadyUtf8): the
+    // chosen one as named, the one its byte-order mark names, or the detected
+    // one. Empty when the file was not read, and for Undecided.
     std::string encoding;
-    // A second opinion. For InvalidSource: an encoding in which the whole file
-    // decodes strictly (a hint for the user). For Converted: the other Chinese
-    // family (GB18030 or Big5) the file confidently looks like and also
+    // A second opinion (see "Knowing the source" above). For InvalidSource:
+    // an encoding in which the whole file decodes strictly (a hint for the
+    // user). For Converted from a legacy Chinese source: the other Chinese
+    // family ("GB18030" or "Big5") the file confidently looks like and also
     // decodes in. Empty otherwise.
     std::string likely;
     // For Undecided: why, such as "too short" or "GB18030 and Big5 both possible".
@@ -96,7 +114,8 @@ private:
     std::string m_name;
 };
 
-// True when ICU resolves `name` to a converter.
+// True when ICU resolves `name` to a converter. kDetectEncoding is no
+// encoding: false for it, though a source may be it.
 bool isKnownEncoding(std::string_view name);
 
 inline constexpr std::size_t kDefaultChunkSize = 1 << 20;
@@ -137,8 +156,8 @@ struct ConvertOptions {
 std::filesystem::path outputPathFor(const std::filesystem::path &outputDirectory,
                                     const std::filesystem::path &input);
 
-// Converts `input` into `output` following the rules above.
-// Throws UnknownEncoding if either name does not resolve.
+// Converts `input` into `output` following the rules above; the source may
+// be kDetectEncoding. Throws UnknownEncoding if either name does not resolve.
 FileResult convertFile(const std::filesystem::path &input, const std::filesystem::path &output,
                        const ConvertOptions &options);
 

@@ -1,0 +1,369 @@
+// Converting with the source "detect", and the guards against a wrong
+// source: real Chinese text (fixtures/detect) in each encoding, through real
+// files, checking the outcome, the encoding used, the hint and what is written.
+#include "test_detect_text.h"
+#include "test_support.h"
+
+namespace velloran::test {
+namespace {
+
+struct SourceCase
+{
+    std::string label;
+    std::string source;
+    std::string mark; // a byte-order mark in front of the text
+    std::function<std::string()> text;
+    Outcome outcome;
+    std::string encoding; // FileResult::encoding
+    std::string likely = {};
+    std::string reason = {};
+};
+
+std::ostream &operator<<(std::ostream &os, const SourceCase &c)
+{
+    return os << c.label;
+}
+
+using SourceTest = ScratchTest<SourceCase>;
+
+// Converted files hold their text as the encoding used reads it; refused
+// and failed ones leave nothing behind.
+TEST_P(SourceTest, ConvertsFromTheRightSourceOrRefuses)
+{
+    const SourceCase &c = GetParam();
+    const std::string text = c.text();
+    std::string output;
+    const FileResult result = convertBytes(scratch, c.mark + text, c.source, "UTF-8", output);
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(result.encoding, c.encoding);
+    EXPECT_EQ(result.likely, c.likely);
+    EXPECT_EQ(result.reason, c.reason);
+    if (c.outcome == Outcome::Converted) {
+        EXPECT_EQ(output, decoded(text, c.encoding));
+    } else {
+        EXPECT_FALSE(fs::exists(convertedPath(scratch)));
+    }
+    EXPECT_FALSE(hasTemporaryFile(scratch.path()));
+}
+
+std::function<std::string()> start(const std::string &text, const std::string &encoding,
+                                   std::size_t length)
+{
+    return [=] { return encodedStart(text, encoding, length); };
+}
+
+std::function<std::string()> whole(const std::string &text, const std::string &encoding)
+{
+    return [=] { return encoded(text, encoding); };
+}
+
+const std::string detect(kDetectEncoding);
+
+INSTANTIATE_TEST_SUITE_P(
+    Detect, SourceTest,
+    testing::Values(
+        SourceCase{"gb18030",
+                   detect,
+                   {},
+                   start(simplified(), "GB18030", 2000),
+                   Outcome::Converted,
+                   "GB18030"},
+        SourceCase{"gbk_past_the_sample",
+                   detect,
+                   {},
+                   start(simplified(), "GBK", 200000),
+                   Outcome::Converted,
+                   "GB18030"},
+        SourceCase{
+            "big5", detect, {}, start(traditional(), "Big5", 2000), Outcome::Converted, "Big5"},
+        SourceCase{"big5_past_the_sample",
+                   detect,
+                   {},
+                   start(traditional(), "Big5", 200000),
+                   Outcome::Converted,
+                   "Big5"},
+        SourceCase{"utf8", detect, {}, whole(simplified(), "UTF-8"), Outcome::Converted, "UTF-8"},
+        SourceCase{"utf16le",
+                   detect,
+                   {},
+                   start(traditional(), "UTF-16LE", 2000),
+                   Outcome::Converted,
+                   "UTF-16LE"},
+        SourceCase{"utf8_mark", detect, kUtf8Mark, whole(simplified(), "UTF-8"), Outcome::Converted,
+                   "UTF-8"},
+        SourceCase{"utf16le_mark", detect, kUtf16LeMark, whole(simplified(), "UTF-16LE"),
+                   Outcome::Converted, "UTF-16LE"},
+        SourceCase{"ascii", detect, {}, whole(english(), "UTF-8"), Outcome::Converted, "UTF-8"},
+        SourceCase{"two_characters",
+                   detect,
+                   {},
+                   [] { return twoCharacters(simplified(), "GBK"); },
+                   Outcome::Undecided,
+                   {},
+                   {},
+                   "too short"},
+        // Past the sample, the conversion itself finds the bad byte; detection
+        // is then asked again with the whole file checked.
+        SourceCase{"gb18030_broken_past_the_sample",
+                   detect,
+                   {},
+                   [] { return encodedStart(simplified(), "GB18030", 100000) + "\x81"; },
+                   Outcome::Undecided,
+                   {},
+                   {},
+                   "looks like GB18030 but does not decode as it"},
+        // English for longer than the sample reads as UTF-8; a GBK word
+        // after it makes the conversion fail rather than guess.
+        SourceCase{"english_then_gbk_past_the_sample",
+                   detect,
+                   {},
+                   [] {
+                       const int times = static_cast<int>(70000 / english().size()) + 1;
+                       return repeated(english(), times) + twoCharacters(simplified(), "GBK");
+                   },
+                   Outcome::InvalidSource,
+                   "UTF-8"}),
+    byLabel);
+
+INSTANTIATE_TEST_SUITE_P(
+    AlreadyUtf8, SourceTest,
+    testing::Values(
+        SourceCase{
+            "from_gbk", "GBK", {}, whole(simplified(), "UTF-8"), Outcome::AlreadyUtf8, "GBK"},
+        SourceCase{"from_gb2312",
+                   "GB2312",
+                   {},
+                   whole(simplified(), "UTF-8"),
+                   Outcome::AlreadyUtf8,
+                   "GB2312"},
+        SourceCase{
+            "from_big5", "Big5", {}, whole(traditional(), "UTF-8"), Outcome::AlreadyUtf8, "Big5"},
+        // Any alias ICU knows for them.
+        SourceCase{"from_gbk_lower_case",
+                   "gbk",
+                   {},
+                   whole(simplified(), "UTF-8"),
+                   Outcome::AlreadyUtf8,
+                   "gbk"},
+        SourceCase{"two_characters",
+                   "GB18030",
+                   {},
+                   [] { return firstWord(simplified()); },
+                   Outcome::AlreadyUtf8,
+                   "GB18030"},
+        SourceCase{"past_the_sample",
+                   "GB18030",
+                   {},
+                   start(simplified(), "UTF-8", 200000),
+                   Outcome::AlreadyUtf8,
+                   "GB18030"},
+        // Not UTF-8 after all, past the sample: converted from the choice.
+        SourceCase{"broken_past_the_sample",
+                   "GBK",
+                   {},
+                   [] { return encodedStart(simplified(), "UTF-8", 100000) + "\xFF"; },
+                   Outcome::InvalidSource,
+                   "GBK"},
+        // A mark decides the encoding, so there is nothing to guard against.
+        SourceCase{"with_a_mark", "GBK", kUtf8Mark, whole(simplified(), "UTF-8"),
+                   Outcome::Converted, "UTF-8"},
+        SourceCase{"chosen_right",
+                   "UTF-8",
+                   {},
+                   whole(simplified(), "UTF-8"),
+                   Outcome::Converted,
+                   "UTF-8"}),
+    byLabel);
+
+INSTANTIATE_TEST_SUITE_P(
+    Mismatch, SourceTest,
+    testing::Values(
+        SourceCase{"big5_from_gbk",
+                   "GBK",
+                   {},
+                   start(traditional(), "Big5", 2000),
+                   Outcome::Converted,
+                   "GBK",
+                   "Big5"},
+        SourceCase{"big5_from_gb18030",
+                   "GB18030",
+                   {},
+                   start(traditional(), "Big5", 2000),
+                   Outcome::Converted,
+                   "GB18030",
+                   "Big5"},
+        SourceCase{"big5_from_gbk_past_the_sample",
+                   "GBK",
+                   {},
+                   start(traditional(), "Big5", 200000),
+                   Outcome::Converted,
+                   "GBK",
+                   "Big5"},
+        SourceCase{
+            "gbk_from_gbk", "GBK", {}, start(simplified(), "GBK", 2000), Outcome::Converted, "GBK"},
+        SourceCase{"big5_from_big5",
+                   "Big5",
+                   {},
+                   start(traditional(), "Big5", 2000),
+                   Outcome::Converted,
+                   "Big5"},
+        SourceCase{
+            "ascii_from_gbk", "GBK", {}, whole(english(), "GBK"), Outcome::Converted, "GBK"}),
+    byLabel);
+
+INSTANTIATE_TEST_SUITE_P(DecodeFailureHint, SourceTest,
+                         testing::Values(SourceCase{"gbk_from_utf8",
+                                                    "UTF-8",
+                                                    {},
+                                                    start(simplified(), "GBK", 2000),
+                                                    Outcome::InvalidSource,
+                                                    "UTF-8",
+                                                    "GB18030"},
+                                         SourceCase{"big5_from_utf8",
+                                                    "UTF-8",
+                                                    {},
+                                                    start(traditional(), "Big5", 2000),
+                                                    Outcome::InvalidSource,
+                                                    "UTF-8",
+                                                    "Big5"},
+                                         SourceCase{"utf8_from_utf32",
+                                                    "UTF-32",
+                                                    {},
+                                                    whole(simplified(), "UTF-8"),
+                                                    Outcome::InvalidSource,
+                                                    "UTF-32",
+                                                    "UTF-8"},
+                                         SourceCase{"not_text_from_utf8",
+                                                    "UTF-8",
+                                                    {},
+                                                    [] { return std::string(64, '\xFF'); },
+                                                    Outcome::InvalidSource,
+                                                    "UTF-8"}),
+                         byLabel);
+
+// The mismatch guard lets the user undo a conversion from the wrong family:
+// strict conversions both ways give back the very bytes converted.
+TEST(MismatchGuard, ConvertingBackIsAnExactUndo)
+{
+    ScratchDirectory scratch;
+    const std::string big5 = encodedStart(traditional(), "Big5", 5000);
+    std::string converted;
+    const FileResult wrong = convertBytes(scratch, big5, "GBK", "UTF-8", converted);
+    ASSERT_EQ(wrong.outcome, Outcome::Converted);
+    ASSERT_EQ(wrong.likely, "Big5");
+    ASSERT_NE(converted, decoded(big5, "Big5"));
+    std::string back;
+    ASSERT_EQ(convertBytes(scratch, converted, "UTF-8", "GBK", back).outcome, Outcome::Converted);
+    EXPECT_EQ(back, big5);
+    std::string right;
+    ASSERT_EQ(convertBytes(scratch, back, wrong.likely, "UTF-8", right).outcome,
+              Outcome::Converted);
+    EXPECT_EQ(right, decoded(big5, "Big5"));
+}
+
+// "detect" is a source, not an encoding: no target, and ICU does not know it.
+TEST(DetectSource, IsNoEncodingAndNoTarget)
+{
+    ScratchDirectory scratch;
+    const fs::path input = scratch.path() / "输入.txt";
+    writeBytes(input, encoded(simplified(), "UTF-8"));
+    EXPECT_FALSE(isKnownEncoding(kDetectEncoding));
+    EXPECT_THROW(convertFile(input, convertedPath(scratch), optionsFor("UTF-8", detect)),
+                 UnknownEncoding);
+    EXPECT_THROW(convertFile(input, convertedPath(scratch), optionsFor("Detect", "UTF-8")),
+                 UnknownEncoding);
+    EXPECT_FALSE(fs::exists(convertedPath(scratch)));
+    EXPECT_EQ(convertFile(scratch.path() / "没有.txt", convertedPath(scratch),
+                          optionsFor(detect, "UTF-8"))
+                  .outcome,
+              Outcome::CannotRead);
+}
+
+// One file of a run, and what the run must make of it.
+struct RunEntry
+{
+    std::string name;
+    std::string bytes;
+    Outcome outcome;
+    std::string encoding;
+    std::string likely;
+    std::string reason;
+    std::string text; // what a converted file holds, as UTF-8
+};
+
+// Runs `entries` from `source` to UTF-8 into `output` on two workers, from
+// files named by the entries in `folder`, and checks every result and output.
+void checkRun(const std::vector<RunEntry> &entries, const std::string &source,
+              const fs::path &folder, OutputRule rule, const fs::path &output)
+{
+    std::vector<fs::path> inputs;
+    for (const RunEntry &entry : entries) {
+        inputs.push_back(folder / entry.name);
+        writeBytes(inputs.back(), entry.bytes);
+    }
+    RunOptions options = runOptions(source, "UTF-8", output, 2);
+    options.outputRule = rule;
+    const std::vector<FileResult> results = convertRun(runInputs(inputs), options);
+    ASSERT_EQ(results.size(), entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        SCOPED_TRACE(entries[i].name);
+        EXPECT_EQ(results[i].outcome, entries[i].outcome);
+        EXPECT_EQ(results[i].encoding, entries[i].encoding);
+        EXPECT_EQ(results[i].likely, entries[i].likely);
+        EXPECT_EQ(results[i].reason, entries[i].reason);
+        const fs::path written = rule == OutputRule::InPlace ? inputs[i] : output / entries[i].name;
+        if (entries[i].outcome == Outcome::Converted) {
+            EXPECT_EQ(readBytes(written), entries[i].text);
+        } else if (rule == OutputRule::InPlace) {
+            EXPECT_EQ(readBytes(written), entries[i].bytes);
+        } else {
+            EXPECT_FALSE(fs::exists(written));
+        }
+    }
+    EXPECT_FALSE(hasTemporaryFile(output));
+}
+
+TEST(DetectRun, ConvertsAMixedFolderFileByFile)
+{
+    ScratchDirectory scratch;
+    const std::string gb = encodedStart(simplified(), "GB18030", 2000);
+    const std::string big5 = encodedStart(traditional(), "Big5", 2000);
+    const std::string utf16 = encodedStart(simplified(), "UTF-16LE", 2000);
+    const std::string large = encodedStart(simplified(), "GBK", 200000);
+    const std::string utf8 = encoded(traditional(), "UTF-8");
+    checkRun(
+        {{"国标.txt", gb, Outcome::Converted, "GB18030", {}, {}, decoded(gb, "GB18030")},
+         {"繁體.txt", big5, Outcome::Converted, "Big5", {}, {}, decoded(big5, "Big5")},
+         {"統一碼.txt", utf8, Outcome::Converted, "UTF-8", {}, {}, utf8},
+         {"小端.txt", utf16, Outcome::Converted, "UTF-16LE", {}, {}, decoded(utf16, "UTF-16LE")},
+         {"带标记.txt", kUtf8Mark + utf8, Outcome::Converted, "UTF-8", {}, {}, utf8},
+         {"两字.txt",
+          twoCharacters(simplified(), "GBK"),
+          Outcome::Undecided,
+          {},
+          {},
+          "too short",
+          {}},
+         {"大文件.txt", large, Outcome::Converted, "GB18030", {}, {}, decoded(large, "GBK")}},
+        detect, scratch.subdirectory("混合"), OutputRule::IntoDirectory,
+        scratch.subdirectory("输出"));
+}
+
+// In place from GBK: the UTF-8 file and the one that does not decode stay
+// as they were; the Big5 file is converted, but named as looking like Big5.
+TEST(GuardedRun, KeepsUtf8FilesAndNamesLookAlikes)
+{
+    ScratchDirectory scratch;
+    const std::string gbk = encodedStart(simplified(), "GBK", 2000);
+    const std::string big5 = encodedStart(traditional(), "Big5", 2000);
+    const std::string utf16 = encodedStart(simplified(), "UTF-16LE", 2000);
+    const fs::path folder = scratch.subdirectory("字幕");
+    checkRun({{"国标.txt", gbk, Outcome::Converted, "GBK", {}, {}, decoded(gbk, "GBK")},
+              {"已是.txt", encoded(simplified(), "UTF-8"), Outcome::AlreadyUtf8, "GBK", {}, {}, {}},
+              {"繁體.txt", big5, Outcome::Converted, "GBK", "Big5", {}, decoded(big5, "GBK")},
+              {"小端.txt", utf16, Outcome::InvalidSource, "GBK", "UTF-16LE", {}, {}}},
+             "GBK", folder, OutputRule::InPlace, folder);
+}
+
+} // namespace
+} // namespace velloran::test
