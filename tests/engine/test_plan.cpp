@@ -131,15 +131,15 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"intoTheInputsOwnDirectory", kInto, "甲", {{"甲/文件.txt"}, {"乙/文件.txt"}},
                  {writes("甲/文件.txt"), sharedWith(0)}},
         PlanCase{"inputIsAnEarlierOutput", kInto, "乙", {{"甲/文件.txt"}, {"乙/文件.txt"}},
-                 {writes("乙/文件.txt"), sharedWith(0)}},
+                 {sharedWith(1), writes("乙/文件.txt")}},
         PlanCase{"inputIsAnEarlierOutputThroughALink", kInto, "链接",
-                 {{"乙/文件.txt"}, {"甲/文件.txt"}}, {writes("链接/文件.txt"), sharedWith(0)}},
+                 {{"乙/文件.txt"}, {"甲/文件.txt"}}, {sharedWith(1), writes("链接/文件.txt")}},
         PlanCase{"outputIsAnEarlierInput", kTree, ".",
                  {{"甲/文件.txt", "甲"}, {"乙/甲/文件.txt", "乙"}},
                  {writes("文件.txt"), sharedWith(0)}},
         PlanCase{"outputIsAnEarlierInputReversed", kTree, ".",
                  {{"乙/甲/文件.txt", "乙"}, {"甲/文件.txt", "甲"}},
-                 {writes("甲/文件.txt"), sharedWith(0)}}),
+                 {sharedWith(1), writes("文件.txt")}}),
     byLabel);
 
 INSTANTIATE_TEST_SUITE_P(

@@ -165,6 +165,15 @@ TEST_F(Run, NestedSameNameIntoItsOwnFolderKeepsEveryText)
     EXPECT_EQ(results[1].sameAs, 0u);
     EXPECT_EQ(readBytes(top), "top " + kUtf8Text);
     EXPECT_EQ(readBytes(nested), "nested " + kGbkText);
+
+    // Listed the other way round (added one by one), the nested file would
+    // still land on the top one: it is the one refused, whatever the order.
+    writeBytes(top, "top " + kGbkText);
+    const auto reversed = convertRun(runInputs({nested, top}), o);
+    EXPECT_EQ(outcomes(reversed), (std::vector<Outcome>{Outcome::SharedOutput, Outcome::Converted}));
+    EXPECT_EQ(reversed[0].sameAs, 1u);
+    EXPECT_EQ(readBytes(top), "top " + kUtf8Text);
+    EXPECT_EQ(readBytes(nested), "nested " + kGbkText);
 }
 
 // The same folder added twice and converted in place: each file converted once.

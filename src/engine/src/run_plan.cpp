@@ -161,12 +161,25 @@ public:
         }
     }
 
+    // Two passes: every input is known before any output is placed, so that
+    // no entry may write over the file of another entry, earlier or later.
     RunPlan plan(const std::vector<RunInput> &inputs)
     {
+        std::vector<Place> reads;
+        reads.reserve(inputs.size());
+        std::vector<std::size_t> firstReaders;
+        firstReaders.reserve(inputs.size());
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            Place in = placeOf(inputs[i].path, m_reads);
+            if (!in.identity)
+                in.location = m_keptInputs.keep(in.location);
+            firstReaders.push_back(m_inputs.file(in, i));
+            reads.push_back(in);
+        }
         RunPlan plan;
         plan.entries.reserve(inputs.size());
         for (std::size_t i = 0; i < inputs.size(); ++i)
-            plan.entries.push_back(planEntry(i, inputs[i]));
+            plan.entries.push_back(planEntry(i, inputs[i], reads[i], firstReaders[i]));
         return plan;
     }
 
@@ -188,21 +201,22 @@ private:
         std::string location;
     };
 
-    PlannedEntry planEntry(std::size_t i, const RunInput &input)
+    PlannedEntry planEntry(std::size_t i, const RunInput &input, const Place &in,
+                           std::size_t firstReader)
     {
         PlannedEntry entry;
         entry.input = input.path;
         entry.output = outputOf(input);
-        const Place in = placeOf(entry.input, m_reads);
-        if (const std::size_t first = m_inputs.file(in, i); first != i) {
+        if (firstReader != i) {
             entry.action = PlannedEntry::Action::Repeat;
-            entry.sameAs = first;
+            entry.sameAs = firstReader;
             return entry;
         }
         const bool inPlace = m_options.outputRule == OutputRule::InPlace;
         const Place out = inPlace ? in : placeOf(entry.output, m_writes);
         // In the way: an earlier entry writes this input or this output, or
-        // reads this output (its input would be gone before it is read).
+        // any other entry reads this output (its text would be lost, whether
+        // it came earlier or later in the list).
         std::optional<std::size_t> reader = m_inputs.find(out);
         if (reader == i)
             reader.reset();
@@ -363,6 +377,7 @@ private:
     NativeString m_treePrefix; // outputs of KeepTree: this, then the path below the base
     PlaceIndex m_inputs;       // where entries read: the first entry reading there
     PlaceIndex m_outputs;      // where entries write: the entry writing there
+    LocationStore m_keptInputs; // the inputs' locations, kept for the second pass
     Side m_reads;
     Side m_writes;
     std::unordered_map<NativeString, Directory, NativeHash, std::equal_to<>> m_directories;

@@ -278,9 +278,10 @@ struct RunPlan {
 // path) and its name; so links, "." and ".." do not hide a repeat. In list
 // order:
 //  - an entry whose file an earlier entry has already is a Repeat of it;
-//  - an entry whose input or output an earlier entry writes, or whose output
-//    an earlier entry reads, is refused (SharedOutput): nothing is converted
-//    twice, and no input is overwritten before it is read;
+//  - an entry whose output an earlier entry writes, or whose output is the
+//    file of any other entry (earlier or later), is refused (SharedOutput):
+//    nothing is converted twice, and no listed file is overwritten by the
+//    conversion of another one;
 //  - every other entry is converted. Their inputs and outputs are pairwise
 //    different files, so they may all run at once.
 RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options);
