@@ -31,14 +31,20 @@ ratio() {
     "$2" "${MEDIAN[$2]}" "speed of $1 / $2" "$speed" "$3" "$(verdict "$speed" "$3")"
 }
 
+# compare SET: the named source against "detect" on SET (and against the
+# build without guards when there is one), side by side, with their ratios.
+compare() {
+  if [[ -n "${BASE_CONVERT:-}" ]]; then
+    interleave "named_$1" "detect_$1" "unguarded_$1"
+    ratio "named_$1" "unguarded_$1" 0.91
+  else
+    interleave "named_$1" "detect_$1"
+  fi
+  ratio "detect_$1" "named_$1" 0.8
+}
+
 echo "== $count files of about 4 KB, medians of $REPS interleaved runs"
-if [[ -n "${BASE_CONVERT:-}" ]]; then
-  interleave named_small detect_small unguarded_small
-  ratio named_small unguarded_small 0.91
-else
-  interleave named_small detect_small
-fi
-ratio detect_small named_small 0.8
+compare small
 if diff -rq "$WORK/named_small" "$WORK/detect_small" >/dev/null; then
   echo "outputs: same"
 else
@@ -54,11 +60,5 @@ unguarded_large() { "$BASE_CONVERT" GB18030 UTF-8 "$large" "$1"; }
 
 echo
 echo "== one file of $(divide "$(bytes "$large")" 1e6 0) MB, medians of $REPS interleaved runs"
-if [[ -n "${BASE_CONVERT:-}" ]]; then
-  interleave named_large detect_large unguarded_large
-  ratio named_large unguarded_large 0.91
-else
-  interleave named_large detect_large
-fi
-ratio detect_large named_large 0.8
+compare large
 rm -rf "${WORK:?}"/*
