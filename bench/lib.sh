@@ -5,7 +5,7 @@ set -euo pipefail
 export LC_ALL=C # a decimal point in $EPOCHREALTIME and awk
 
 bench_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-CONVERT="${VELLORAN_CONVERT:-$bench_dir/../build/release/bench/tools/velloran-convert}"
+CLI="${VELLORAN_CLI:-$bench_dir/../build/release/src/cli/velloran-cli}"
 CORPUS="${VELLORAN_CORPUS:-/tmp/velloran-corpus}"
 CORPUS_MB="${VELLORAN_CORPUS_MB:-200}"
 WORK="${VELLORAN_BENCH_WORK:-/dev/shm/velloran-bench}" # outputs, on tmpfs
@@ -23,7 +23,17 @@ require() {
   for tool in "$@"; do
     command -v "$tool" >/dev/null || die "missing $tool"
   done
-  [[ -x "$CONVERT" ]] || die "no $CONVERT; build the release preset first"
+  [[ -x "$CLI" ]] || die "no $CLI; build the release preset first"
+}
+
+# cli ARGS...: velloran-cli without its progress bar, and without its summary
+# unless it fails.
+cli() {
+  local log="$WORK/cli.log"
+  "$CLI" -q "$@" 2>"$log" || {
+    cat "$log" >&2
+    return 1
+  }
 }
 
 # make_files DIR ARGS...: runs make_corpus.py DIR ARGS... unless DIR already

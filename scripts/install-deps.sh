@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config python3
   qt6-base-dev libgl-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev xvfb xauth xdotool fonts-wqy-zenhei

@@ -19,13 +19,6 @@ unsigned modeOf(const fs::path &path)
     return static_cast<unsigned>(fs::status(path).permissions());
 }
 
-// Undoes a change to the process (working directory, umask) when a test ends.
-struct Restore
-{
-    std::function<void()> undo;
-    ~Restore() { undo(); }
-};
-
 // ---------------------------------------------------------------------------
 
 struct PathCase
@@ -130,15 +123,17 @@ protected:
     ScratchDirectory scratch;
 };
 
-// A file that cannot be read, written (these with a message) or converted
-// fails and leaves every file and directory as it was. The scratch directory
-// holds the input 输入.txt and an empty directory 目录 to begin with.
+// A file that cannot be read, written (these with a message that names what
+// failed) or converted fails and leaves every file and directory as it was.
+// The scratch directory holds the input 输入.txt and an empty directory 目录
+// to begin with.
 struct FaultCase
 {
     std::string label;
     Outcome outcome;
     std::string input;  // relative to the scratch directory
     std::string output; // likewise
+    std::string message; // how the message starts; "{}" stands for the scratch directory
     std::function<void(const fs::path &directory)> setUp = {};
     bool deniedToRoot = false;
 };
@@ -159,43 +154,60 @@ TEST_P(Fault, ChangesNothing)
     const auto before = snapshot(scratch.path());
     const FileResult result = convertTo(scratch.path() / c.input, scratch.path() / c.output);
     EXPECT_EQ(result.outcome, c.outcome);
-    EXPECT_TRUE(c.outcome == Outcome::InvalidSource || !result.message.empty()) << "no message";
+    std::string message = c.message;
+    if (const std::size_t at = message.find("{}"); at != std::string::npos)
+        message.replace(at, 2, scratch.path().string());
+    EXPECT_EQ(result.message.substr(0, message.size()), message) << result.message;
     EXPECT_EQ(snapshot(scratch.path()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, Fault,
     testing::Values(
-        FaultCase{"missing_output_directory", Outcome::CannotWrite, "输入.txt", "不存在/out.txt"},
+        FaultCase{"missing_output_directory", Outcome::CannotWrite, "输入.txt", "不存在/out.txt",
+                  "cannot create the temporary file in {}/不存在: "},
         FaultCase{"output_directory_is_a_file", Outcome::CannotWrite, "输入.txt", "文件/out.txt",
+                  "cannot create the temporary file in {}/文件: ",
                   [](const fs::path &d) { writeBytes(d / "文件", "x"); }},
         FaultCase{"read_only_output_directory", Outcome::CannotWrite, "输入.txt", "目录/out.txt",
+                  "cannot create the temporary file in {}/目录: ",
                   [](const fs::path &d) {
                       fs::permissions(d / "目录", fs::perms::owner_read | fs::perms::owner_exec);
                   },
                   true},
-        FaultCase{"output_onto_a_directory", Outcome::CannotWrite, "输入.txt", "目录"},
-        FaultCase{"missing_input", Outcome::CannotRead, "没有.txt", "out.txt"},
-        FaultCase{"directory_input", Outcome::CannotRead, "目录", "out.txt"},
+        FaultCase{"output_onto_a_directory", Outcome::CannotWrite, "输入.txt", "目录",
+                  "cannot rename {}/.velloran-"},
+        FaultCase{"missing_input", Outcome::CannotRead, "没有.txt", "out.txt",
+                  "cannot open {}/没有.txt: "},
+        FaultCase{"directory_input", Outcome::CannotRead, "目录", "out.txt",
+                  "cannot read {}/目录: "},
         // Refused without waiting for a writer.
         FaultCase{"fifo_input", Outcome::CannotRead, "管道", "out.txt",
+                  "cannot read {}/管道: not a regular file",
                   [](const fs::path &d) { ASSERT_EQ(::mkfifo((d / "管道").c_str(), 0600), 0); }},
-        FaultCase{"invalid_input_keeps_the_old_output", Outcome::InvalidSource, "坏.txt", "旧.txt",
+        FaultCase{"invalid_input_keeps_the_old_output", Outcome::InvalidSource, "坏.txt", "旧.txt", "",
                   [](const fs::path &d) {
                       writeBytes(d / "坏.txt", "good\nbad \xFF\n");
                       writeBytes(d / "旧.txt", "previous contents");
                   }}),
     byLabel);
 
-TEST_F(Files, ReplacedFileKeepsItsPermissions)
+class ReplacedFile : public Files, public testing::WithParamInterface<mode_t>
+{
+};
+
+// Execute, setgid and private modes included: a converted script stays one.
+TEST_P(ReplacedFile, KeepsItsPermissions)
 {
     const fs::path output = scratch.path() / "旧.txt";
     writeBytes(output, "old");
-    fs::permissions(output, fs::perms(0604));
+    fs::permissions(output, fs::perms(GetParam()));
     ASSERT_EQ(convertTo(makeInput(), output).outcome, Outcome::Converted);
-    EXPECT_EQ(modeOf(output), 0604u);
+    EXPECT_EQ(modeOf(output), GetParam());
     EXPECT_NE(readBytes(output), "old");
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, ReplacedFile, testing::Values<mode_t>(0604, 0755, 02755, 0600));
 
 class NewFile : public Files, public testing::WithParamInterface<mode_t>
 {

@@ -77,6 +77,14 @@ FileResult convertBytes(const ScratchDirectory &scratch, const std::string &byte
                         const std::string &source, const std::string &target, std::string &output,
                         std::size_t chunkSize = kDefaultChunkSize, const Adjust &adjust = {});
 
+// Undoes a change to the process (working directory, umask, environment)
+// when a test ends.
+struct Restore
+{
+    std::function<void()> undo;
+    ~Restore() { undo(); }
+};
+
 // A parameterised test with its own scratch directory.
 template <class Param> class ScratchTest : public testing::TestWithParam<Param>
 {

@@ -1,13 +1,13 @@
 // An output file that appears under its final name complete or not at all.
-// Bytes go to a temporary file created exclusively next to the final path (so
-// the final rename stays within one file system); commit() gives it the
-// permissions of the file it replaces, flushes it to disk when it replaces
-// one, and renames it into place.
+// Bytes go to a temporary file in the directory of the final path, which is
+// only ever accessible as the final file will be; commit() flushes it to disk
+// when it replaces a file, and moves it into place.
 // Destroyed without commit(), it removes the temporary file, leaving any
 // existing file under the final name untouched.
 #pragma once
 
 #include "byte_sink.h"
+#include "temporary_file.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -18,7 +18,8 @@ class AtomicOutputFile : public ByteSink
 {
 public:
     // Throws FileError(CannotWrite) when the temporary file cannot be created.
-    explicit AtomicOutputFile(std::filesystem::path finalPath);
+    explicit AtomicOutputFile(std::filesystem::path finalPath,
+                              files::Naming naming = files::Naming::UnnamedWherePossible);
     ~AtomicOutputFile() override;
     AtomicOutputFile(const AtomicOutputFile &) = delete;
     AtomicOutputFile &operator=(const AtomicOutputFile &) = delete;
@@ -31,11 +32,8 @@ public:
     bool commit();
 
 private:
-    void discard();
-
     std::filesystem::path m_finalPath;
-    std::filesystem::path m_temporaryPath;
-    int m_fd = -1;
+    files::TemporaryFile m_file;
 };
 
 } // namespace velloran

@@ -28,13 +28,10 @@ bool isKnownEncoding(std::string_view name)
 
 namespace {
 
+// The slash everywhere, and on Windows the backslash too.
 bool isSeparator(std::filesystem::path::value_type c)
 {
-#ifdef _WIN32
-    return c == L'\\' || c == L'/';
-#else
-    return c == '/';
-#endif
+    return c == '/' || c == std::filesystem::path::preferred_separator;
 }
 
 FileResult resultOf(Outcome outcome, std::string message = {})
@@ -99,6 +96,7 @@ FileResult convertOpened(InputFile &input, const std::filesystem::path &outputPa
     ConversionBuffers buffers(inputBufferSize(options.tuning.chunkSize, input.size()));
     switch (convertText(input, textStart, decoder, encoder, buffers, output, options)) {
     case StreamStatus::Completed:
+        input.checkUnchanged();
         output.commit();
         return resultOf(Outcome::Converted);
     case StreamStatus::Cancelled:

@@ -9,8 +9,8 @@ FileError::FileError(Outcome outcome, const std::string &message)
 {
 }
 
-FileError::FileError(Outcome outcome, int errorNumber)
-    : FileError(outcome, describeError(errorNumber))
+FileError::FileError(Outcome outcome, const std::string &operation, int errorNumber)
+    : FileError(outcome, operation + ": " + describeError(errorNumber))
 {
 }
 

@@ -13,8 +13,9 @@ class FileError : public std::runtime_error
 {
 public:
     FileError(Outcome outcome, const std::string &message);
-    // `errorNumber` is an errno value; its system description becomes the message.
-    FileError(Outcome outcome, int errorNumber);
+    // `operation` says what failed ("cannot read /a/b.txt"), `errorNumber` (an
+    // errno value) why; the message is both: "cannot read /a/b.txt: Is a directory".
+    FileError(Outcome outcome, const std::string &operation, int errorNumber);
 
     Outcome outcome() const { return m_outcome; }
 

@@ -1,7 +1,11 @@
 // A regular file opened for binary reading. Reads go through the descriptor
 // opened at the start, so the file can be replaced under its name (converting
 // a file onto itself) while it is being read.
+// What is read is what the file held when it was opened: reads stop at the
+// size it had then, and checkUnchanged() tells whether it was written since.
 #pragma once
+
+#include "file_system.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,10 +24,11 @@ public:
     InputFile &operator=(const InputFile &) = delete;
 
     // Size when opened.
-    std::uint64_t size() const { return m_size; }
+    std::uint64_t size() const { return m_opened.size; }
 
-    // Reads the next bytes, at most `capacity`; 0 at the end of the file.
-    // Throws FileError(CannotRead).
+    // Reads the next bytes, at most `capacity`; 0 at the size the file had
+    // when opened. Throws FileError(CannotRead), also when the file ends
+    // before that size.
     std::size_t read(char *buffer, std::size_t capacity);
 
     // Fills `buffer` from the start of the file, as far as the file goes,
@@ -34,9 +39,16 @@ public:
     // Where the next read starts.
     std::uint64_t position() const { return m_position; }
 
+    // Throws FileError(CannotRead) unless the file still has the size and the
+    // modification time it had when opened.
+    void checkUnchanged() const;
+
 private:
+    [[noreturn]] void throwReadError(int errorNumber) const;
+
+    std::filesystem::path m_path;
     int m_fd = -1;
-    std::uint64_t m_size = 0;
+    files::FileStamp m_opened;
     std::uint64_t m_position = 0;
 };
 

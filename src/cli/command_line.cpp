@@ -1,0 +1,219 @@
+#include "command_line.h"
+
+#include "velloran/engine.h"
+
+#include <getopt.h>
+
+#include <charconv>
+#include <climits>
+#include <iterator>
+
+namespace {
+
+constexpr OptionInfo kOptions[] = {
+    {OptionId::From, "from", 'f', "FROM",
+     "Source encoding: GB18030, GBK, GB2312, Big5, UTF-8, UTF-16, UTF-32, UTF-7 or any "
+     "other name ICU knows; \"detect\" detects each file's encoding and leaves out the "
+     "files it cannot decide."},
+    {OptionId::To, "to", 't', "TO", "Target encoding, any name ICU knows."},
+    {OptionId::Output, "output", 'o', "DIR",
+     "Write the outputs into DIR, created when missing. Either this or --in-place is "
+     "required."},
+    {OptionId::InPlace, "in-place", 0, nullptr, "Replace each file by its conversion."},
+    {OptionId::Recursive, "recursive", 'r', nullptr,
+     "Search directories down the whole tree; the same as --depth -1."},
+    {OptionId::Depth, "depth", 0, "N",
+     "Search N levels of subdirectories below each directory given; -1 is the whole tree. "
+     "The default, 0, is the directory alone."},
+    {OptionId::Suffix, "suffix", 's', "SUFFIX",
+     "Take the files of a directory whose name ends in \".SUFFIX\", case included; may be "
+     "given several times. The default is txt. An empty SUFFIX takes names without one. "
+     "Files given directly are taken whatever their suffix."},
+    {OptionId::KeepTree, "keep-tree", 0, nullptr,
+     "With -o, keep each file's path relative to the directory it was found under, "
+     "creating the subdirectories. Without it every output goes straight into DIR."},
+    {OptionId::Jobs, "jobs", 'j', "N",
+     "Convert N files at once. The default, 0, is one per CPU this process may use."},
+    {OptionId::DryRun, "dry-run", 0, nullptr,
+     "Plan the run and report what it would do (repeated files, shared outputs) "
+     "without reading or writing any file."},
+    {OptionId::Json, "json", 0, nullptr,
+     "Write a report in JSON on standard output instead of the summary."},
+    {OptionId::Quiet, "quiet", 'q', nullptr, "Show no progress bar."},
+    {OptionId::Help, "help", 'h', nullptr, "Show this help and exit."},
+    {OptionId::Version, "version", 'V', nullptr, "Show the version and exit."},
+    {OptionId::Manual, "man", 0, nullptr, nullptr},
+};
+
+// getopt_long reports a long option without a short form by this value plus
+// its row in the table.
+constexpr int kLongOnly = 256;
+
+std::vector<option> getoptLongOptions()
+{
+    std::vector<option> options;
+    for (std::size_t row = 0; row < std::size(kOptions); ++row) {
+        const OptionInfo &info = kOptions[row];
+        const int value = info.shortName ? info.shortName : kLongOnly + int(row);
+        options.push_back({info.longName, info.argument ? required_argument : no_argument,
+                           nullptr, value});
+    }
+    options.push_back({nullptr, 0, nullptr, 0});
+    return options;
+}
+
+std::string getoptShortOptions()
+{
+    std::string text = ":"; // report a missing argument as ':'
+    for (const OptionInfo &info : kOptions) {
+        if (info.shortName) {
+            text += info.shortName;
+            if (info.argument)
+                text += ':';
+        }
+    }
+    return text;
+}
+
+const OptionInfo *optionFor(int value)
+{
+    if (value >= kLongOnly && value < kLongOnly + int(std::size(kOptions)))
+        return &kOptions[value - kLongOnly];
+    for (const OptionInfo &info : kOptions) {
+        if (info.shortName && info.shortName == value)
+            return &info;
+    }
+    return nullptr;
+}
+
+template<typename Number>
+Number parseNumber(const char *text, Number lowest, const char *option)
+{
+    const std::string_view view(text);
+    Number value{};
+    const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
+    if (view.empty() || error != std::errc() || end != view.data() + view.size() || value < lowest)
+        throw UsageError(std::string("invalid number for ") + option + ": '" + text + "'");
+    return value;
+}
+
+// The option getopt_long stopped at, as the user wrote it.
+std::string offendingOption(char **argv)
+{
+    if (optopt > 0 && optopt < kLongOnly)
+        return std::string("-") + char(optopt);
+    if (const OptionInfo *info = optionFor(optopt))
+        return std::string("--") + info->longName;
+    return argv[optind - 1];
+}
+
+void applyOption(CommandLine &line, OptionId id, const char *argument)
+{
+    switch (id) {
+    case OptionId::From:
+        line.from = argument;
+        break;
+    case OptionId::To:
+        line.to = argument;
+        break;
+    case OptionId::Output:
+        line.outputDirectory = argument;
+        if (line.outputDirectory.empty())
+            throw UsageError("-o needs a directory");
+        break;
+    case OptionId::InPlace:
+        line.inPlace = true;
+        break;
+    case OptionId::Recursive:
+        line.depth = -1;
+        break;
+    case OptionId::Depth:
+        line.depth = parseNumber<int>(argument, -1, "--depth");
+        break;
+    case OptionId::Suffix:
+        line.suffixes.emplace_back(argument);
+        break;
+    case OptionId::KeepTree:
+        line.keepTree = true;
+        break;
+    case OptionId::Jobs:
+        line.workers = parseNumber<unsigned>(argument, 0, "-j");
+        break;
+    case OptionId::DryRun:
+        line.dryRun = true;
+        break;
+    case OptionId::Json:
+        line.json = true;
+        break;
+    case OptionId::Quiet:
+        line.quiet = true;
+        break;
+    case OptionId::Help:
+        line.action = CommandLine::Action::Help;
+        break;
+    case OptionId::Version:
+        line.action = CommandLine::Action::Version;
+        break;
+    case OptionId::Manual:
+        line.action = CommandLine::Action::Manual;
+        break;
+    }
+}
+
+void checkEncodings(const CommandLine &line)
+{
+    if (line.from.empty() || line.to.empty())
+        throw UsageError("both -f FROM and -t TO are required");
+    if (line.from != velloran::kDetectEncoding && !velloran::isKnownEncoding(line.from))
+        throw UsageError("unknown encoding '" + line.from + "'");
+    if (!velloran::isKnownEncoding(line.to))
+        throw UsageError("unknown encoding '" + line.to + "'");
+}
+
+void checkOutput(const CommandLine &line)
+{
+    if (line.inPlace && !line.outputDirectory.empty())
+        throw UsageError("-o and --in-place exclude each other");
+    if (!line.inPlace && line.outputDirectory.empty())
+        throw UsageError("either -o DIR or --in-place is required");
+    if (line.inPlace && line.keepTree)
+        throw UsageError("--keep-tree needs -o DIR");
+    if (line.paths.empty())
+        throw UsageError("no PATH given");
+}
+
+} // namespace
+
+std::span<const OptionInfo> optionTable()
+{
+    return kOptions;
+}
+
+CommandLine parseCommandLine(int argc, char **argv)
+{
+    const std::vector<option> longOptions = getoptLongOptions();
+    const std::string shortOptions = getoptShortOptions();
+    CommandLine line;
+    opterr = 0; // the messages are ours
+    optind = 0; // start afresh, also when called twice
+    int value = 0;
+    while ((value = getopt_long(argc, argv, shortOptions.c_str(), longOptions.data(), nullptr)) !=
+           -1) {
+        if (value == ':')
+            throw UsageError("option '" + offendingOption(argv) + "' needs an argument");
+        const OptionInfo *info = optionFor(value);
+        if (value == '?' || !info)
+            throw UsageError("unknown option '" + offendingOption(argv) + "'");
+        applyOption(line, info->id, optarg);
+    }
+    if (line.action != CommandLine::Action::Convert)
+        return line;
+
+    for (int i = optind; i < argc; ++i)
+        line.paths.emplace_back(argv[i]);
+    if (line.suffixes.empty())
+        line.suffixes.emplace_back("txt");
+    checkEncodings(line);
+    checkOutput(line);
+    return line;
+}

@@ -1,0 +1,139 @@
+#include "json_report.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
+
+// The length of the valid UTF-8 sequence at the start of `bytes`, or 0.
+std::size_t utf8SequenceLength(std::string_view bytes)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    char32_t lowest = 0;
+    char32_t value = 0;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, lowest = 0x80, value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, lowest = 0x800, value = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, lowest = 0x10000, value = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (bytes.size() < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (byte(i) & 0x3F);
+    }
+    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+    return value < lowest || value > 0x10FFFF || surrogate ? 0 : length;
+}
+
+std::string hexBytes(std::string_view bytes)
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (const char c : bytes) {
+        hex += digits[static_cast<unsigned char>(c) >> 4];
+        hex += digits[static_cast<unsigned char>(c) & 0xF];
+    }
+    return hex;
+}
+
+std::string jsonNumberOrNull(std::uint64_t value, bool present)
+{
+    return present ? std::to_string(value) : "null";
+}
+
+std::string jsonStringOrNull(std::string_view text)
+{
+    return text.empty() ? "null" : jsonString(text);
+}
+
+// "name": the path as text, and "name_bytes": its bytes when they are not UTF-8.
+std::string jsonPath(const char *name, const std::filesystem::path &path)
+{
+    const std::string &bytes = path.native();
+    return std::string("\"") + name + "\": " + jsonString(bytes) + ", \"" + name +
+           "_bytes\": " + (isValidUtf8(bytes) ? "null" : "\"" + hexBytes(bytes) + "\"");
+}
+
+std::string jsonEntry(const RunReport &report, std::size_t index)
+{
+    const velloran::FileResult &result = report.results[index];
+    const velloran::PlannedEntry &entry = report.plan.entries[index];
+    const bool hasLine = result.outcome == velloran::Outcome::InvalidSource ||
+                         result.outcome == velloran::Outcome::Unrepresentable;
+    return "{" + jsonPath("input", entry.input) + ", " + jsonPath("output", entry.output) +
+           ", \"outcome\": \"" + outcomeName(result.outcome) + "\"" +
+           ", \"line\": " + jsonNumberOrNull(result.line, hasLine && result.line > 0) +
+           ", \"character\": " +
+           (result.character ? "\"" + codePointName(result.character) + "\"" : "null") +
+           ", \"encoding\": " + jsonStringOrNull(result.encoding) +
+           ", \"likely\": " + jsonStringOrNull(result.likely) +
+           ", \"reason\": " + jsonStringOrNull(result.reason) +
+           ", \"same_as\": " + jsonNumberOrNull(result.sameAs, result.sameAs != velloran::kNoEntry) +
+           ", \"message\": " + jsonStringOrNull(result.message) + "}";
+}
+
+} // namespace
+
+bool isValidUtf8(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const std::size_t length = utf8SequenceLength(bytes);
+        if (length == 0)
+            return false;
+        bytes.remove_prefix(length);
+    }
+    return true;
+}
+
+std::string jsonString(std::string_view bytes)
+{
+    std::string out = "\"";
+    while (!bytes.empty()) {
+        const std::size_t length = utf8SequenceLength(bytes);
+        const unsigned char c = static_cast<unsigned char>(bytes.front());
+        if (length == 0) {
+            out += kReplacement;
+            bytes.remove_prefix(1);
+            continue;
+        }
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(c));
+            out += escaped;
+        } else {
+            out += bytes.substr(0, length);
+        }
+        bytes.remove_prefix(length);
+    }
+    return out + "\"";
+}
+
+std::string jsonReport(const RunReport &report)
+{
+    const RunCounts counts = countResults(report.results);
+    std::string text = "{\n  \"from\": " + jsonString(report.from) +
+                       ",\n  \"to\": " + jsonString(report.to) +
+                       ",\n  \"dry_run\": " + (report.dryRun ? "true" : "false") +
+                       ",\n  \"counts\": {\"entries\": " + std::to_string(counts.entries) +
+                       ", \"converted\": " + std::to_string(counts.converted) +
+                       ", \"failed\": " + std::to_string(counts.failed()) +
+                       ", \"cancelled\": " + std::to_string(counts.cancelled) +
+                       "},\n  \"files\": [";
+    for (std::size_t i = 0; i < report.results.size() && i < report.plan.entries.size(); ++i)
+        text += std::string(i ? "," : "") + "\n    " + jsonEntry(report, i);
+    return text + (report.results.empty() ? "]\n}\n" : "\n  ]\n}\n");
+}

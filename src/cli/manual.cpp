@@ -1,0 +1,181 @@
+#include "manual.h"
+
+#include "command_line.h"
+
+#include <sstream>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view kName = "velloran-cli";
+
+// The synopsis in two lines, broken where a reader expects it.
+constexpr std::string_view kSynopsis[] = {
+    "-f FROM -t TO [-o DIR | --in-place] [-r | --depth N] [-s SUFFIX]...",
+    "[--keep-tree] [-j N] [--dry-run] [--json] [-q] PATH...",
+};
+
+constexpr std::string_view kDescription[] = {
+    "Converts the character encoding of text files, strictly and safely. A file that holds "
+    "bytes which are not valid in FROM, or a character that TO cannot represent, is not "
+    "converted, and the summary names its line. Every output is written to a temporary file "
+    "and renamed into place when complete, so a failed or cancelled file leaves no partial "
+    "output and an existing file is replaced whole or not at all.",
+    "Each PATH is a file or a directory. Directories are searched as the window searches a "
+    "dropped directory: to the depth asked, for the suffixes asked, leaving out hidden files "
+    "and directories, never following a link back into the walk.",
+    "The whole run is planned before any file is touched: a file listed twice is converted "
+    "once; when two files would be written to the same place, only the first is; a file "
+    "that is already UTF-8 is not converted from a legacy Chinese encoding. "
+    "Interrupting the command (SIGINT or SIGTERM) abandons the file in progress cleanly and "
+    "reports the others as cancelled.",
+    "A summary goes to standard error, with a progress bar while the run lasts when standard "
+    "error is a terminal.",
+};
+
+constexpr std::string_view kJson[] = {
+    "With --json, standard output holds one object: \"from\", \"to\", \"dry_run\", "
+    "\"counts\" (\"entries\", \"converted\", \"failed\", \"cancelled\") and \"files\", "
+    "one object per entry in the order given: \"input\", \"output\", \"outcome\" "
+    "(converted, cannot_read, cannot_write, invalid_source, unrepresentable, cancelled, "
+    "shared_output, already_utf8, undecided), \"line\" (of the first error, or null), "
+    "\"character\" (\"U+XXXX\" that TO cannot represent, or null), \"encoding\" (the "
+    "encoding the file was read in, detected or named by its byte-order mark, or null), "
+    "\"likely\" (another encoding the file seems to be in, or null), \"reason\" (why "
+    "detection was undecided, or null), \"same_as\" (the index of the entry this one "
+    "repeats or collides with, or null) and \"message\" (the system's error, or null).",
+    "File names are bytes: a name that is not valid UTF-8 appears in \"input\" and "
+    "\"output\" with each invalid byte as U+FFFD, and its exact bytes in hexadecimal in "
+    "\"input_bytes\" and \"output_bytes\", which are null otherwise.",
+};
+
+constexpr std::pair<std::string_view, std::string_view> kExitStatus[] = {
+    {"0", "Every file was converted."},
+    {"1", "Some files were not converted; the summary says which and why."},
+    {"2", "A usage error or an unknown encoding; nothing was touched."},
+    {"130", "Cancelled by SIGINT or SIGTERM."},
+};
+
+std::string optionLabel(const OptionInfo &info)
+{
+    std::string label;
+    if (info.shortName)
+        label += std::string("-") + info.shortName + ", ";
+    label += "--" + std::string(info.longName);
+    if (info.argument)
+        label += "=" + std::string(info.argument);
+    return label;
+}
+
+// Appends `text` wrapped at `width` columns, each line indented by `indent`
+// spaces except the first, which continues what is already on the line.
+void appendWrapped(std::string &out, std::string_view text, std::size_t indent,
+                   std::size_t column, std::size_t width = 79)
+{
+    std::istringstream words{std::string(text)};
+    std::string word;
+    bool first = true;
+    while (words >> word) {
+        if (!first && column + 1 + word.size() > width) {
+            out += '\n' + std::string(indent, ' ');
+            column = indent;
+        } else if (!first) {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += word.size();
+        first = false;
+    }
+    out += '\n';
+}
+
+// roff text: backslashes and hyphens escaped, no line taken for a request.
+std::string roff(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\')
+            out += "\\e";
+        else if (c == '-')
+            out += "\\-";
+        else
+            out += c;
+    }
+    if (!out.empty() && (out.front() == '.' || out.front() == '\''))
+        out.insert(0, "\\&");
+    return out;
+}
+
+} // namespace
+
+std::string versionText()
+{
+    return std::string(kName) + " " + VELLORAN_VERSION + "\n";
+}
+
+std::string helpText()
+{
+    const std::string usage = "Usage: " + std::string(kName) + " ";
+    std::string text = usage + std::string(kSynopsis[0]) + "\n" +
+                       std::string(usage.size(), ' ') + std::string(kSynopsis[1]) + "\n";
+    for (std::string_view paragraph : kDescription) {
+        text += '\n';
+        appendWrapped(text, paragraph, 0, 0);
+    }
+    text += "\nOptions:\n";
+    constexpr std::size_t helpColumn = 24;
+    for (const OptionInfo &info : optionTable()) {
+        if (!info.help)
+            continue;
+        std::string label = "  " + optionLabel(info);
+        label += label.size() + 2 <= helpColumn ? std::string(helpColumn - label.size(), ' ')
+                                                : "\n" + std::string(helpColumn, ' ');
+        text += label;
+        appendWrapped(text, info.help, helpColumn, helpColumn);
+    }
+    text += "\nExit status:\n";
+    for (const auto &[status, meaning] : kExitStatus)
+        text += "  " + std::string(status) + std::string(6 - status.size(), ' ') +
+                std::string(meaning) + '\n';
+    text += "\nThe manual page " + std::string(kName) + "(1) describes the JSON report.\n";
+    return text;
+}
+
+std::string manualPage()
+{
+    std::ostringstream page;
+    page << ".TH VELLORAN\\-CLI 1 \"\" \"" << roff(versionText().substr(0, versionText().size() - 1))
+         << "\" \"User Commands\"\n"
+         << ".SH NAME\n"
+         << roff(kName) << " \\- convert the character encoding of text files\n"
+         << ".SH SYNOPSIS\n"
+         << ".B " << roff(kName) << "\n"
+         << roff(kSynopsis[0]) << "\n"
+         << roff(kSynopsis[1]) << "\n"
+         << ".SH DESCRIPTION\n";
+    for (std::string_view paragraph : kDescription)
+        page << ".PP\n" << roff(paragraph) << "\n";
+    page << ".SH OPTIONS\n";
+    for (const OptionInfo &info : optionTable()) {
+        if (info.help)
+            page << ".TP\n.B " << roff(optionLabel(info)) << "\n" << roff(info.help) << "\n";
+    }
+    page << ".SH JSON REPORT\n";
+    for (std::string_view paragraph : kJson)
+        page << ".PP\n" << roff(paragraph) << "\n";
+    page << ".SH EXIT STATUS\n";
+    for (const auto &[status, meaning] : kExitStatus)
+        page << ".TP\n.B " << status << "\n" << roff(meaning) << "\n";
+    page << ".SH EXAMPLES\n"
+         << ".PP\nConvert a tree of GBK subtitles to UTF-8 in place:\n"
+         << ".PP\n.RS\n" << roff("velloran-cli -f GBK -t UTF-8 -r -s srt --in-place subtitles")
+         << "\n.RE\n"
+         << ".PP\nMirror a tree of files of unknown Chinese encodings, converted to UTF-8, "
+            "into another directory, and see first what would happen:\n"
+         << ".PP\n.RS\n"
+         << roff("velloran-cli -f detect -t UTF-8 -r --keep-tree -o converted --dry-run docs")
+         << "\n.RE\n";
+    return page.str();
+}

@@ -1,0 +1,41 @@
+// The operations on open files whose system calls differ between platforms.
+// One implementation per platform, chosen by CMake: file_system_posix.cpp and
+// file_system_windows.cpp. Like the POSIX calls, each returns -1 and sets
+// errno when it fails.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+
+namespace velloran::files {
+
+enum class FileKind
+{
+    Regular,
+    Directory,
+    Other
+};
+
+// What tells one state of a file from a later one.
+struct FileStamp
+{
+    FileKind kind = FileKind::Other;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // nanoseconds since the epoch, as precise as the system keeps it
+
+    bool operator==(const FileStamp &) const = default;
+};
+
+// Read-only, binary, not inherited by child processes; never waits for a
+// writer when the path is a FIFO.
+int openForReading(const std::filesystem::path &path);
+int stampOf(int fd, FileStamp &stamp);
+long long readSome(int fd, char *buffer, std::size_t capacity);
+// Reads at `offset`, leaving the position of the next readSome() alone.
+long long readAt(int fd, char *buffer, std::size_t capacity, std::uint64_t offset);
+long long seekTo(int fd, std::uint64_t offset);
+long long writeSome(int fd, const char *bytes, std::size_t count);
+int closeFile(int fd);
+
+} // namespace velloran::files

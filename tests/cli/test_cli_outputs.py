@@ -1,0 +1,199 @@
+#!/usr/bin/env python3
+"""velloran-cli, the real binary, in temporary trees: exit statuses and usage
+errors, where outputs go (into a directory, as a tree, in place), the JSON
+report field by field, and file names that are not UTF-8.
+
+Usage: test_cli_outputs.py VELLORAN_CLI WINDOW_RUN
+"""
+import os
+import subprocess
+import unittest
+
+from cli_fixture import (FILE_KEYS, GBK, INVALID_GBK, PROGRAMS, TEXT, UTF8, CommandTest,
+                         files_under, main, read, snapshot, write)
+
+
+class Outputs(CommandTest):
+    # -- exit statuses -----------------------------------------------------------------
+
+    def test_exit_status(self):
+        write(self.path("好/甲.txt"), GBK)
+        write(self.path("坏/乙.txt"), INVALID_GBK)
+        run = ["-f", "GBK", "-t", "UTF-8", "-o", self.out]
+        cases = [
+            (run + [self.path("好")], 0),
+            (run + [self.path("好"), self.path("坏")], 1),
+            (run + [self.path("不存在.txt")], 1),
+        ]
+        for args, status in cases:
+            with self.subTest(args=args):
+                self.assertEqual(self.cli(*args).returncode, status)
+
+    def test_usage_errors_touch_nothing(self):
+        write(self.path("甲.txt"), GBK)
+        before = snapshot(self.scratch.name)
+        cases = [
+            ["-f", "NO-SUCH-ENCODING", "-t", "UTF-8", "-o", self.out, self.root],
+            ["-f", "GBK", "-t", "NO-SUCH-ENCODING", "--in-place", self.root],
+            ["-f", "GBK", "-o", self.out, self.root],
+            ["-f", "GBK", "-t", "UTF-8", self.root],
+            ["-f", "GBK", "-t", "UTF-8", "-o", self.out, "--in-place", self.root],
+            ["-f", "GBK", "-t", "UTF-8", "-o", self.out],
+            ["-f", "GBK", "-t", "UTF-8", "-o", self.out, "--depth", "深", self.root],
+            ["-f", "GBK", "-t", "UTF-8", "-o", self.out, "--no-such-option", self.root],
+        ]
+        for args in cases:
+            with self.subTest(args=args):
+                result = self.cli(*args)
+                self.assertEqual(result.returncode, 2)
+                self.assertIn(b"velloran-cli: ", result.stderr)
+                self.assertEqual(result.stdout, b"")
+                self.assertEqual(snapshot(self.scratch.name), before)
+
+    def test_help_version_and_manual(self):
+        help_text = self.cli("--help")
+        self.assertEqual(help_text.returncode, 0)
+        self.assertTrue(help_text.stdout.startswith(b"Usage: velloran-cli -f FROM -t TO"))
+        version = self.cli("--version")
+        self.assertEqual(version.returncode, 0)
+        self.assertRegex(version.stdout, rb"^velloran-cli \d+\.\d+")
+        manual = self.cli("--man")
+        self.assertTrue(manual.stdout.startswith(b".TH VELLORAN\\-CLI 1"))
+
+    def test_a_report_that_cannot_be_written_is_a_failure(self):
+        write(self.path("甲.txt"), GBK)
+        with open("/dev/full", "wb") as full:
+            result = subprocess.run([PROGRAMS["cli"], "-f", "GBK", "-t", "UTF-8", "--json",
+                                     "--in-place", self.root], stdout=full,
+                                    stderr=subprocess.PIPE, timeout=300)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(b"cannot write the report", result.stderr)
+
+    # -- where outputs go --------------------------------------------------------------
+
+    def test_in_place(self):
+        for depth, converted in (("-1", {"甲.txt", "子/乙.txt", "子/深/丙.txt"}),
+                                 ("1", {"甲.txt", "子/乙.txt"})):
+            with self.subTest(depth=depth):
+                for name in ("甲.txt", "子/乙.txt", "子/深/丙.txt"):
+                    write(self.path(name), GBK)
+                write(self.path("子/说明.md"), GBK)
+                result = self.cli("-f", "GBK", "-t", "UTF-8", "--in-place", "--depth", depth,
+                                  self.root)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                expected = {name: UTF8 if name in converted else GBK
+                            for name in ("甲.txt", "子/乙.txt", "子/深/丙.txt", "子/说明.md")}
+                self.assertEqual({os.fsdecode(k): v for k, v in files_under(self.root).items()},
+                                 expected)
+
+    def test_keep_tree_mirrors_the_directory(self):
+        write(self.path("readme.txt"), "上层".encode("gbk"))
+        write(self.path("附录/readme.txt"), "附录".encode("gbk"))
+        write(os.path.join(self.scratch.name, "单独.log"), GBK)
+        status, report = self.cli_json("-f", "GBK", "-t", "UTF-8", "-r", "--keep-tree", "-o",
+                                       self.out, self.root,
+                                       os.path.join(self.scratch.name, "单独.log"))
+        self.assertEqual(status, 0)
+        self.assertEqual(self.outcomes(report), ["converted"] * 3)
+        self.assertEqual({os.fsdecode(k): v for k, v in files_under(self.out).items()},
+                         {"readme.txt": "上层".encode(), "附录/readme.txt": "附录".encode(),
+                          "单独.log": UTF8})
+
+    def test_without_keep_tree_a_shared_output_is_refused(self):
+        write(self.path("readme.txt"), "上层".encode("gbk"))
+        write(self.path("附录/readme.txt"), "附录".encode("gbk"))
+        status, report = self.cli_json("-f", "GBK", "-t", "UTF-8", "-r", "-o", self.out,
+                                       self.root)
+        self.assertEqual(status, 1)
+        self.assertEqual(self.outcomes(report), ["converted", "shared_output"])
+        self.assertEqual(report["files"][1]["same_as"], 0)
+        self.assertEqual(files_under(self.out), {b"readme.txt": "上层".encode()})
+
+    # -- the JSON report ---------------------------------------------------------------
+
+    def test_json_report_field_by_field(self):
+        good = self.path("好.txt")
+        invalid = self.path("坏.txt")
+        unrepresentable = self.path("表情.txt")
+        missing = self.path("缺.txt")
+        gbk_name = os.path.join(os.fsencode(self.root), b"\xd6\xd0\xce\xc4.txt")
+        write(good, "中文\n".encode())
+        write(invalid, b"one\ntwo\nthree \xff\n")
+        write(unrepresentable, "第一行\n笑\U0001F600\n".encode())
+        write(gbk_name, "中文\n".encode())
+        again = os.path.join(self.root, ".", "好.txt")
+        status, report = self.cli_json("-f", "UTF-8", "-t", "GBK", "-o", self.out, good,
+                                       invalid, unrepresentable, missing, os.fsdecode(gbk_name),
+                                       again)
+        self.assertEqual(status, 1)
+        self.assertEqual(set(report), {"from", "to", "dry_run", "counts", "files"})
+        self.assertEqual((report["from"], report["to"], report["dry_run"]), ("UTF-8", "GBK", False))
+        self.assertEqual(report["counts"],
+                         {"entries": 6, "converted": 3, "failed": 3, "cancelled": 0})
+        for entry in report["files"]:
+            self.assertEqual(set(entry), FILE_KEYS)
+        files = report["files"]
+
+        def expect(index, **fields):
+            for key, value in fields.items():
+                with self.subTest(entry=index, field=key):
+                    self.assertEqual(files[index][key], value)
+
+        plain = dict(input_bytes=None, output_bytes=None, likely=None, reason=None)
+        expect(0, input=good, output=os.path.join(self.out, "好.txt"), outcome="converted",
+               line=None, character=None, encoding="UTF-8", same_as=None, message=None, **plain)
+        expect(1, input=invalid, output=os.path.join(self.out, "坏.txt"),
+               outcome="invalid_source", line=3, character=None, encoding="UTF-8",
+               same_as=None, message=None, input_bytes=None, output_bytes=None, reason=None)
+        expect(2, input=unrepresentable, outcome="unrepresentable", line=2,
+               character="U+1F600", encoding="UTF-8", same_as=None, message=None, **plain)
+        expect(3, input=missing, outcome="cannot_read", line=None, character=None,
+               encoding=None, same_as=None, **plain)
+        self.assertIsInstance(files[3]["message"], str)
+        self.assertNotEqual(files[3]["message"], "")
+        replaced = os.fsencode(self.root).decode() + "/\ufffd\ufffd\ufffd\ufffd.txt"
+        expect(4, input=replaced, input_bytes=gbk_name.hex(),
+               output=os.fsencode(self.out).decode() + "/\ufffd\ufffd\ufffd\ufffd.txt",
+               output_bytes=os.path.join(os.fsencode(self.out), b"\xd6\xd0\xce\xc4.txt").hex(),
+               outcome="converted", line=None, character=None, encoding="UTF-8", likely=None,
+               reason=None, same_as=None, message=None)
+        expect(5, input=again, outcome="converted", same_as=0)
+        self.assertEqual(read(os.path.join(self.out, "好.txt")), "中文\n".encode("gbk"))
+        self.assertEqual(read(os.path.join(os.fsencode(self.out), b"\xd6\xd0\xce\xc4.txt")),
+                         "中文\n".encode("gbk"))
+        self.assertEqual(sorted(os.listdir(os.fsencode(self.out))),
+                         sorted([b"\xd6\xd0\xce\xc4.txt", "好.txt".encode()]))
+
+    def test_json_names_the_encoding_each_file_was_read_in(self):
+        write(self.path("无标记.txt"), UTF8)
+        write(self.path("有标记.txt"), b"\xff\xfe" + TEXT.encode("utf-16-le"))
+        status, report = self.cli_json("-f", "UTF-8", "-t", "GB18030", "-o", self.out,
+                                       self.path("无标记.txt"), self.path("有标记.txt"),
+                                       self.path("缺.txt"))
+        self.assertEqual(status, 1)
+        self.assertEqual([entry["encoding"] for entry in report["files"]],
+                         ["UTF-8", "UTF-16LE", None])
+
+    # -- file names that are not UTF-8 -------------------------------------------------
+
+    def test_a_directory_of_gbk_named_files(self):
+        root = os.fsencode(self.root)
+        names = [b"\xd6\xd0\xce\xc4.txt", b"\xb2\xe2\xca\xd4.txt",
+                 os.path.join(b"\xc4\xbf\xc2\xbc", b"\xce\xc4.txt")]
+        for name in names:
+            write(os.path.join(root, name), GBK)
+        status, report = self.cli_json("-f", "GBK", "-t", "UTF-8", "-r", "--keep-tree", "-o",
+                                       self.out, self.root)
+        self.assertEqual(status, 0)
+        self.assertEqual(files_under(self.out), {name: UTF8 for name in names})
+        self.assertEqual(sorted(bytes.fromhex(entry["input_bytes"]) for entry in report["files"]),
+                         sorted(os.path.join(root, name) for name in names))
+        for entry in report["files"]:
+            self.assertIn("\ufffd", entry["input"])
+            self.assertEqual(os.path.relpath(bytes.fromhex(entry["output_bytes"]),
+                                             os.fsencode(self.out)),
+                             os.path.relpath(bytes.fromhex(entry["input_bytes"]), root))
+
+
+if __name__ == "__main__":
+    main()
