@@ -324,11 +324,14 @@ std::string otherChineseFamily(const DetectionSample &sample, std::string_view c
     const std::string_view chosen = chineseFamilyOf(chosenSource);
     if (chosen.empty())
         return {};
-    // The shape of the bytes rules most files out before ICU's costly look.
+    // The shape of the bytes ICU would see rules most files out before its
+    // costly look (and a shape of more would cost a run of many small files
+    // about as much as their decoding).
     const std::string_view other = chosen == kBig5 ? kGb18030 : kBig5;
-    if (shapeContradicts(other, shapeOf(sample.bytes)))
+    const std::string_view look = startOf(sample.bytes, kLongLook);
+    if (shapeContradicts(other, shapeOf(look)))
         return {};
-    const IcuOpinion opinion = askIcu(startOf(sample.bytes, kLongLook));
+    const IcuOpinion opinion = askIcu(look);
     if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident)
         return {};
     return decodesWhole(other) ? std::string(other) : std::string();
