@@ -81,10 +81,18 @@ class Runs(CommandTest):
                                   f"cancelled:\n{big}\n{small}\n", text)
 
     def wait_for_temporary_file(self, process):
+        # The temporary output may have no name (an unnamed file in the output
+        # directory), so look for it among the process's open files.
         deadline = time.monotonic() + 60
+        fds = f"/proc/{process.pid}/fd"
         while time.monotonic() < deadline and process.poll() is None:
-            if len(os.listdir(self.out)) > 1:
-                return True
+            for fd in os.listdir(fds) if os.path.isdir(fds) else []:
+                try:
+                    target = os.readlink(os.path.join(fds, fd))
+                except OSError:
+                    continue
+                if target.startswith(self.out + os.sep):
+                    return True
             time.sleep(0.001)
         return False
 

@@ -159,6 +159,37 @@ INSTANTIATE_TEST_SUITE_P(
                  {writes("甲/文件.txt"), writes("乙/文件.txt"), writes("甲/缺.txt")}}),
     byLabel);
 
+// Planning keeps only the most recently used folders open: a file listed
+// again after many other folders, spelled otherwise, is still the same file,
+// and so is its output.
+TEST(PlanManyFolders, RepeatsAndSharedOutputsAcrossMoreFoldersThanStayOpen)
+{
+    ScratchDirectory scratch;
+    constexpr std::size_t kFolders = 150;
+    std::vector<RunInput> inputs;
+    for (std::size_t i = 0; i < kFolders; ++i) {
+        const fs::path folder = scratch.path() / ("目录" + std::to_string(i));
+        makeTree(folder, {"文件.txt"});
+        inputs.push_back({folder / "文件.txt"});
+    }
+    for (std::size_t i = 0; i < kFolders; ++i)
+        inputs.push_back({scratch.path() / ("目录" + std::to_string(i)) / "." / "文件.txt"});
+    const RunOptions options = runOptions("GB18030", "UTF-8", scratch.path() / "新");
+
+    const RunPlan plan = planRun(inputs, options);
+
+    ASSERT_EQ(plan.entries.size(), 2 * kFolders);
+    EXPECT_EQ(plan.entries[0].action, Action::Convert);
+    for (std::size_t i = 1; i < kFolders; ++i) {
+        EXPECT_EQ(plan.entries[i].action, Action::SharedOutput) << i;
+        EXPECT_EQ(plan.entries[i].sameAs, 0u) << i;
+    }
+    for (std::size_t i = kFolders; i < 2 * kFolders; ++i) {
+        EXPECT_EQ(plan.entries[i].action, Action::Repeat) << i;
+        EXPECT_EQ(plan.entries[i].sameAs, i - kFolders) << i;
+    }
+}
+
 TEST(PlanNames, UnknownEncodingThrowsButDetectIsKnown)
 {
     RunOptions options = runOptions("Klingon", "UTF-8", "出");

@@ -5,12 +5,16 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 #include <QtTest>
 
 #include <functional>
@@ -126,6 +130,36 @@ inline Step noteAndCancel(QString &openedIn, const QString &leaveIn = {})
             dialog->setDirectory(leaveIn);
         dialog->reject();
     };
+}
+
+// Sends a drag-enter with `mime` to `target`, arriving accepted or not; whether
+// it leaves accepted with its proposed action untouched.
+inline bool enterDrag(QWidget *target, const QMimeData &mime, bool arrivesAccepted)
+{
+    QDragEnterEvent enter(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
+                          Qt::NoModifier);
+    enter.setAccepted(arrivesAccepted);
+    QApplication::sendEvent(target, &enter);
+    return enter.isAccepted() && enter.dropAction() == Qt::CopyAction;
+}
+
+// Drags `urls` onto `target` and drops them there, as a file manager does,
+// answering the prompts with `steps`. Qt delivers a drop only to the widget
+// that took the drag's enter event, so every drop starts with one. Returns how
+// many prompts appeared, -1 if the drag was refused, or -2 if the drop event's
+// acceptance (arriving as `dropAccepted`) was changed.
+inline int drop(QWidget *target, const QList<QUrl> &urls, const std::vector<Step> &steps,
+                bool dropAccepted = false)
+{
+    QMimeData mime;
+    mime.setUrls(urls);
+    if (!enterDrag(target, mime, false))
+        return -1;
+    QDropEvent dropped(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
+                       Qt::NoModifier);
+    dropped.setAccepted(dropAccepted);
+    const int prompts = drive([&] { QApplication::sendEvent(target, &dropped); }, steps);
+    return dropped.isAccepted() == dropAccepted ? prompts : -2;
 }
 
 } // namespace modal

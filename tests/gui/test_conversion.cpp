@@ -3,6 +3,7 @@
 #include "convert/conversionrun.h"
 #include "filetree.h"
 #include "modaldriver.h"
+#include "reportbox.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -20,40 +21,6 @@
 #include <QtTest>
 
 namespace {
-
-// 中文 and a line feed, in GB18030, UTF-8 and Big5.
-const QByteArray kGbText("\xD6\xD0\xCE\xC4\n");
-const QByteArray kUtf8Text("\xE4\xB8\xAD\xE6\x96\x87\n");
-const QByteArray kBig5Text("\xA4\xA4\xA4\xE5\n");
-
-struct Report
-{
-    QString title, text, details;
-    QStringList buttons; // "Yes:" marks the Yes button
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Reads the message box on screen; the driver closes it.
-Report readBox(QWidget *w)
-{
-    auto *box = qobject_cast<QMessageBox *>(w);
-    if (!box)
-        return {};
-    Report report{box->windowTitle(), box->text(), box->detailedText(), {}, box->icon()};
-    // Qt adds its own "Show Details..." button when there are details.
-    for (QAbstractButton *button : box->buttons()) {
-        if (box->buttonRole(button) != QMessageBox::ActionRole)
-            report.buttons << (box->standardButton(button) == QMessageBox::Yes ? "Yes:" : "") +
-                                  button->text();
-    }
-    return report;
-}
-
-QByteArray read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 // Counts the paints of a dialog and its children.
 struct PaintCounter : QObject
@@ -111,12 +78,7 @@ class TestConversion : public QObject
     }
 
     // Converts, and reads the one report.
-    Report convert()
-    {
-        Report report;
-        modal::click(window.get(), "pushButton_4", {[&](QWidget *w) { report = readBox(w); }});
-        return report;
-    }
+    Report convert() { return convertAndRead(window.get()); }
 
 private slots:
     void init()
@@ -195,7 +157,7 @@ private slots:
         for (int i = 0; i < kinds.size(); ++i) {
             const QString output = out->filePath(QFileInfo(paths[i]).fileName());
             if (kinds[i] == "ok" || kinds[i] == "empty")
-                QCOMPARE(read(output), kinds[i] == "ok" ? converted : QByteArray());
+                QCOMPARE(readFile(output), kinds[i] == "ok" ? converted : QByteArray());
             else if (kinds[i] != "blocked")
                 QVERIFY2(!QFile::exists(output), qPrintable(output));
         }
@@ -306,7 +268,7 @@ private slots:
         const QStringList written = QDir(out->path()).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(written.size(), succeeded);
         for (const QString &name : written)
-            QCOMPARE(read(out->filePath(name)).size(), big.size() / 5 * 7);
+            QCOMPARE(readFile(out->filePath(name)).size(), big.size() / 5 * 7);
 
         // The details name each entry that was not converted, in list order.
         QString notConverted;

@@ -5,8 +5,6 @@
 #include "filetree.h"
 #include "modaldriver.h"
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QListWidget>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -20,17 +18,6 @@ namespace {
 const QString kCancelSuffix = "<cancel>";
 constexpr int kCancelDepth = -100;
 constexpr int kNoDepthPrompt = -101;
-
-// Sends a drag-enter with `mime` to `target`, arriving accepted or not; whether
-// it leaves accepted with its proposed action untouched.
-bool enterDrag(QWidget *target, const QMimeData &mime, bool arrivesAccepted)
-{
-    QDragEnterEvent enter(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
-                          Qt::NoModifier);
-    enter.setAccepted(arrivesAccepted);
-    QApplication::sendEvent(target, &enter);
-    return enter.isAccepted() && enter.dropAction() == Qt::CopyAction;
-}
 
 modal::Step suffixPrompt(const QString &suffix)
 {
@@ -93,10 +80,7 @@ class TestDragDrop : public QObject
     }
 
     // Drags `names` (see at()) onto `target` (the window unless given) and
-    // drops them there, answering the prompts with `steps`. Qt delivers a drop
-    // only to the widget that took the drag's enter event, so every drop starts
-    // with one. Returns how many prompts appeared, -1 if the drag was refused,
-    // or -2 if the drop event's acceptance was changed.
+    // drops them there: see modal::drop().
     int dragAndDrop(const QStringList &names, const std::vector<modal::Step> &steps,
                     QWidget *target = nullptr, bool dropAccepted = false)
     {
@@ -106,16 +90,7 @@ class TestDragDrop : public QObject
     int dropUrls(const QList<QUrl> &dragged, const std::vector<modal::Step> &steps,
                  QWidget *target = nullptr, bool dropAccepted = false)
     {
-        target = target ? target : window.get();
-        QMimeData mime;
-        mime.setUrls(dragged);
-        if (!enterDrag(target, mime, false))
-            return -1;
-        QDropEvent dropped(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
-                           Qt::NoModifier);
-        dropped.setAccepted(dropAccepted);
-        const int prompts = modal::drive([&] { QApplication::sendEvent(target, &dropped); }, steps);
-        return dropped.isAccepted() == dropAccepted ? prompts : -2;
+        return modal::drop(target ? target : window.get(), dragged, steps, dropAccepted);
     }
 
 private slots:
@@ -178,7 +153,7 @@ private slots:
             mime.setText(base + "/文件/a.txt");
         else
             mime.setUrls(urls(dragged));
-        QCOMPARE(enterDrag(window.get(), mime, arrivesAccepted), leavesAccepted);
+        QCOMPARE(modal::enterDrag(window.get(), mime, arrivesAccepted), leavesAccepted);
     }
 
     void drop_data()

@@ -12,6 +12,8 @@
 #include "directory_platform.h"
 
 #include <algorithm>
+#include <deque>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 
@@ -28,12 +30,36 @@ bool isSeparator(fs::path::value_type c)
     return c == '/' || c == fs::path::preferred_separator;
 }
 
+// Where the last name of `text` starts.
+std::size_t nameStartOf(NativeView text)
+{
+    std::size_t start = text.size();
+    while (start > 0 && !isSeparator(text[start - 1]))
+        --start;
+    return start;
+}
+
+bool isDots(NativeView name)
+{
+    return (name.size() == 1 && name[0] == '.') ||
+           (name.size() == 2 && name[0] == '.' && name[1] == '.');
+}
+
+// What `directory / name` starts with, for any relative `name` without a
+// root: the directory, and a separator where operator/ would put one.
+NativeString joinPrefixOf(const fs::path &directory)
+{
+    NativeString prefix = (directory / "x").native();
+    prefix.pop_back();
+    return prefix;
+}
+
 // Where a file is: its identity, or, when it does not exist, a key made of
 // its directory's identity (or canonical path) and its name.
 struct Place
 {
     std::optional<FileIdentity> identity;
-    std::string location;
+    std::string_view location; // held by the planner until its next look-up
 };
 
 struct IdentityHash
@@ -42,6 +68,29 @@ struct IdentityHash
     {
         return std::hash<std::uint64_t>()(identity.file * 31 + identity.device);
     }
+};
+
+// The locations of a whole run kept in a few large blocks rather than in one
+// allocation each.
+class LocationStore
+{
+public:
+    std::string_view keep(std::string_view location)
+    {
+        if (location.size() > kBlockSize - m_used) {
+            m_blocks.push_back(std::make_unique<char[]>(std::max(kBlockSize, location.size())));
+            m_used = 0;
+        }
+        char *kept = m_blocks.back().get() + m_used;
+        std::copy(location.begin(), location.end(), kept);
+        m_used += location.size();
+        return {kept, location.size()};
+    }
+
+private:
+    static constexpr std::size_t kBlockSize = 1 << 20;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::size_t m_used = kBlockSize;
 };
 
 // Entries filed by the place they read or write; the first one stays.
@@ -58,8 +107,12 @@ public:
     // returns the entry filed there.
     std::size_t file(const Place &place, std::size_t entry)
     {
-        return place.identity ? m_identities.try_emplace(*place.identity, entry).first->second
-                              : m_locations.try_emplace(place.location, entry).first->second;
+        if (place.identity)
+            return m_identities.try_emplace(*place.identity, entry).first->second;
+        if (const auto earlier = find(place))
+            return *earlier;
+        m_locations.emplace(m_store.keep(place.location), entry);
+        return entry;
     }
 
     std::optional<std::size_t> find(const Place &place) const
@@ -74,7 +127,8 @@ public:
 
 private:
     std::unordered_map<FileIdentity, std::size_t, IdentityHash> m_identities;
-    std::unordered_map<std::string, std::size_t> m_locations;
+    std::unordered_map<std::string_view, std::size_t> m_locations;
+    LocationStore m_store;
 };
 
 std::optional<std::size_t> earlierOf(std::optional<std::size_t> a, std::optional<std::size_t> b)
@@ -82,11 +136,16 @@ std::optional<std::size_t> earlierOf(std::optional<std::size_t> a, std::optional
     return a && b ? std::min(a, b) : a ? a : b;
 }
 
-std::string bytesOf(NativeView text)
+std::string_view bytesOf(NativeView text)
 {
-    return std::string(reinterpret_cast<const char *>(text.data()),
-                       text.size() * sizeof(fs::path::value_type));
+    return {reinterpret_cast<const char *>(text.data()), text.size() * sizeof(text[0])};
 }
+
+struct NativeHash
+{
+    using is_transparent = void;
+    std::size_t operator()(NativeView text) const { return std::hash<NativeView>()(text); }
+};
 
 class Planner
 {
@@ -95,6 +154,11 @@ public:
         : m_options(options), m_workingDirectory(fs::current_path()), m_inputs(entries),
           m_outputs(entries)
     {
+        if (options.outputRule != OutputRule::InPlace) {
+            m_intoPrefix = outputPathFor(options.outputDirectory, "x").native();
+            m_intoPrefix.pop_back();
+            m_treePrefix = joinPrefixOf(options.outputDirectory);
+        }
     }
 
     RunPlan plan(const std::vector<RunInput> &inputs)
@@ -107,19 +171,36 @@ public:
     }
 
 private:
+    struct Directory
+    {
+        std::string key; // ends in a NUL, which no name holds, so a name can follow
+        bool exists = false;
+        std::unique_ptr<OpenDirectory> open; // while among the recently used
+    };
+    using DirectoryEntry = std::pair<const NativeString, Directory>;
+
+    // One side of the look-ups, reads or writes: each keeps the directory it
+    // used last (most entries follow one another in a few directories) and
+    // the buffer its locations are made in.
+    struct Side
+    {
+        DirectoryEntry *lastDirectory = nullptr;
+        std::string location;
+    };
+
     PlannedEntry planEntry(std::size_t i, const RunInput &input)
     {
         PlannedEntry entry;
         entry.input = input.path;
         entry.output = outputOf(input);
-        const Place in = placeOf(entry.input);
+        const Place in = placeOf(entry.input, m_reads);
         if (const std::size_t first = m_inputs.file(in, i); first != i) {
             entry.action = PlannedEntry::Action::Repeat;
             entry.sameAs = first;
             return entry;
         }
         const bool inPlace = m_options.outputRule == OutputRule::InPlace;
-        const Place out = inPlace ? in : placeOf(entry.output);
+        const Place out = inPlace ? in : placeOf(entry.output, m_writes);
         // In the way: an earlier entry writes this input or this output, or
         // reads this output (its input would be gone before it is read).
         std::optional<std::size_t> reader = m_inputs.find(out);
@@ -136,17 +217,38 @@ private:
         return entry;
     }
 
+    // Made as one string: joining paths would parse and allocate each part.
     fs::path outputOf(const RunInput &input) const
     {
         switch (m_options.outputRule) {
         case OutputRule::IntoDirectory:
             break;
         case OutputRule::KeepTree:
+            if (const auto below = plainlyBelow(input.path.native(), input.base.native()))
+                return joined(m_treePrefix, *below);
             return m_options.outputDirectory / pathInTree(input);
         case OutputRule::InPlace:
             return input.path;
         }
-        return outputPathFor(m_options.outputDirectory, input.path);
+        return joined(m_intoPrefix, nameOf(input.path));
+    }
+
+    static fs::path joined(const NativeString &prefix, NativeView rest)
+    {
+        NativeString path;
+        path.reserve(prefix.size() + rest.size());
+        path.append(prefix).append(rest);
+        return fs::path(std::move(path));
+    }
+
+    // What path.filename() is, without making a path of it.
+    static NativeView nameOf(const fs::path &path)
+    {
+        const NativeView text = path.native();
+        std::size_t start = nameStartOf(text);
+        if (start == 0 && path.has_root_name()) // "C:name" where drives exist
+            start = path.root_name().native().size();
+        return text.substr(start);
     }
 
     // The input's path below its base; only its name when it has no base or
@@ -155,8 +257,6 @@ private:
     {
         if (input.base.empty())
             return input.path.filename();
-        if (auto below = plainlyBelow(input.path.native(), input.base.native()))
-            return std::move(*below);
         const fs::path relative = normal(input.path).lexically_relative(normal(input.base));
         if (relative.empty() || relative == "." || *relative.begin() == "..")
             return input.path.filename();
@@ -164,22 +264,26 @@ private:
     }
 
     // The common case without path arithmetic: `path` is `base`, a separator
-    // and names that are neither "." nor "..".
-    static std::optional<fs::path> plainlyBelow(const NativeString &path, NativeString base)
+    // and names that are neither empty, "." nor "..".
+    static std::optional<NativeView> plainlyBelow(NativeView path, NativeView base)
     {
         while (!base.empty() && isSeparator(base.back()))
-            base.pop_back();
+            base.remove_suffix(1);
         if (base.empty() || path.size() <= base.size() + 1 || !path.starts_with(base) ||
             !isSeparator(path[base.size()]))
             return std::nullopt;
-        fs::path relative(path.substr(base.size() + 1));
-        if (relative.has_root_path())
-            return std::nullopt;
-        for (const fs::path &name : relative) {
-            if (name == "." || name == ".." || name.empty())
+        const NativeView relative = path.substr(base.size() + 1);
+        for (NativeView rest = relative;;) {
+            std::size_t end = 0;
+            while (end < rest.size() && !isSeparator(rest[end]) && rest[end] != ':')
+                ++end;
+            // ':' may start a drive where drives exist: left to the path arithmetic.
+            if (end == 0 || isDots(rest.substr(0, end)) || (end < rest.size() && rest[end] == ':'))
                 return std::nullopt;
+            if (end == rest.size())
+                return relative;
+            rest.remove_prefix(end + 1);
         }
-        return relative;
     }
 
     fs::path normal(const fs::path &path) const
@@ -187,66 +291,82 @@ private:
         return (path.is_absolute() ? path : m_workingDirectory / path).lexically_normal();
     }
 
-    Place placeOf(const fs::path &path)
+    Place placeOf(const fs::path &path, Side &side)
     {
-        const NativeString &text = path.native();
-        auto nameStart = text.size();
-        while (nameStart > 0 && !isSeparator(text[nameStart - 1]))
-            --nameStart;
-        const NativeView view(text);
-        const Directory &directory = directoryOf(view.substr(0, nameStart));
+        const NativeView text = path.native();
+        const std::size_t nameStart = nameStartOf(text);
+        DirectoryEntry &directory = directoryOf(text.substr(0, nameStart), side);
         Place place;
         // Nothing exists in a directory that does not (a new output folder).
-        if (directory.exists)
-            place.identity = identityOf(path);
+        if (directory.second.exists && !text.empty())
+            place.identity = openDirectory(directory).identityOf(path.c_str() + nameStart);
         if (!place.identity) {
-            const NativeView name = view.substr(nameStart);
-            place.location.reserve(directory.key.size() + name.size() * sizeof(name[0]));
-            place.location.append(directory.key);
-            place.location.append(reinterpret_cast<const char *>(name.data()),
-                                  name.size() * sizeof(name[0]));
+            side.location.assign(directory.second.key);
+            side.location.append(bytesOf(text.substr(nameStart)));
+            place.location = side.location;
         }
         return place;
     }
 
-    struct Directory
+    DirectoryEntry &directoryOf(NativeView text, Side &side)
     {
-        std::string key; // ends in a NUL, which no name holds, so a name can follow
-        bool exists = false;
-    };
-
-    // Looked up once per directory: most entries share a few, and follow
-    // one another.
-    const Directory &directoryOf(NativeView text)
-    {
-        if (m_lastDirectory && m_lastDirectory->first == text)
-            return m_lastDirectory->second;
-        const auto [it, isNew] = m_directories.try_emplace(NativeString(text));
-        if (isNew) {
-            const fs::path directory = text.empty() ? fs::path(".") : fs::path(it->first);
-            std::string &key = it->second.key;
-            if (const auto identity = identityOf(directory)) {
-                it->second.exists = true;
-                key.push_back('i');
-                key.append(std::to_string(identity->device)).push_back(':');
-                key.append(std::to_string(identity->file));
+        if (side.lastDirectory && side.lastDirectory->first == text)
+            return *side.lastDirectory;
+        auto it = m_directories.find(text);
+        if (it == m_directories.end()) {
+            it = m_directories.emplace(NativeString(text), Directory()).first;
+            Directory &directory = it->second;
+            const auto identity = openDirectory(*it).identity();
+            directory.exists = identity.has_value();
+            if (identity) {
+                directory.key.push_back('i');
+                directory.key.append(std::to_string(identity->device)).push_back(':');
+                directory.key.append(std::to_string(identity->file));
             } else {
                 std::error_code error;
-                key.push_back('p');
-                key.append(bytesOf(fs::weakly_canonical(normal(directory), error).native()));
+                directory.key.push_back('p');
+                directory.key.append(
+                    bytesOf(fs::weakly_canonical(normal(pathOf(it->first)), error).native()));
             }
-            key.push_back('\0');
+            directory.key.push_back('\0');
         }
-        m_lastDirectory = &*it;
-        return it->second;
+        side.lastDirectory = &*it;
+        return *it;
     }
+
+    static fs::path pathOf(NativeView directory)
+    {
+        return directory.empty() ? fs::path(".") : fs::path(directory);
+    }
+
+    // Held open while among the most recently opened, so that a list of
+    // thousands of folders does not run out of handles.
+    const OpenDirectory &openDirectory(DirectoryEntry &entry)
+    {
+        Directory &directory = entry.second;
+        if (!directory.open) {
+            if (m_opened.size() == kMaxOpen) {
+                m_opened.front()->open.reset();
+                m_opened.pop_front();
+            }
+            directory.open = std::make_unique<OpenDirectory>(pathOf(entry.first));
+            m_opened.push_back(&directory);
+        }
+        return *directory.open;
+    }
+
+    static constexpr std::size_t kMaxOpen = 64;
 
     const RunOptions &m_options;
     const fs::path m_workingDirectory;
-    PlaceIndex m_inputs;  // where entries read: the first entry reading there
-    PlaceIndex m_outputs; // where entries write: the entry writing there
-    std::unordered_map<NativeString, Directory> m_directories;
-    const std::pair<const NativeString, Directory> *m_lastDirectory = nullptr;
+    NativeString m_intoPrefix; // outputs of IntoDirectory: this, then the input's name
+    NativeString m_treePrefix; // outputs of KeepTree: this, then the path below the base
+    PlaceIndex m_inputs;       // where entries read: the first entry reading there
+    PlaceIndex m_outputs;      // where entries write: the entry writing there
+    Side m_reads;
+    Side m_writes;
+    std::unordered_map<NativeString, Directory, NativeHash, std::equal_to<>> m_directories;
+    std::deque<Directory *> m_opened; // oldest first
 };
 
 } // namespace

@@ -97,18 +97,6 @@ struct Listing
     std::vector<Entry> directories;
 };
 
-// Regular files and directories only (what a link leads to counts); pipes,
-// sockets, devices and broken links are left out.
-std::vector<Entry> *listFor(const fs::directory_entry &entry, Listing &listing)
-{
-    std::error_code error;
-    if (entry.is_regular_file(error))
-        return &listing.files;
-    if (entry.is_directory(error))
-        return &listing.directories;
-    return nullptr;
-}
-
 // std::sort from the order the system lists, as before: names that differ
 // only in case keep the order they always had.
 void sortByName(std::vector<Entry> &entries)
@@ -117,19 +105,17 @@ void sortByName(std::vector<Entry> &entries)
               [](const Entry &a, const Entry &b) { return a.key < b.key; });
 }
 
-Listing listDirectory(const fs::path &directory)
+// Regular files and directories only (what a link leads to counts); pipes,
+// sockets, devices and broken links are left out.
+Listing listingOf(const fs::path &directory)
 {
     Listing listing;
-    std::error_code error;
-    for (fs::directory_iterator it(directory, error), end; !error && it != end;
-         it.increment(error)) {
-        if (isHidden(*it))
-            continue;
-        if (std::vector<Entry> *list = listFor(*it, listing)) {
-            NativeString name = it->path().filename().native();
-            list->push_back({sortKeyOf(name), std::move(name)});
-        }
-    }
+    listDirectory(directory, [&listing](NativeString &&name, EntryKind kind) {
+        if (kind == EntryKind::Other)
+            return;
+        auto &list = kind == EntryKind::File ? listing.files : listing.directories;
+        list.push_back({sortKeyOf(name), std::move(name)});
+    });
     sortByName(listing.files);
     sortByName(listing.directories);
     return listing;
@@ -162,7 +148,7 @@ public:
 private:
     void search(const fs::path &directory, int depth)
     {
-        const Listing listing = listDirectory(directory);
+        const Listing listing = listingOf(directory);
         for (const Entry &file : listing.files) {
             if (matches(file.name))
                 m_found.push_back(joined(directory, file.name));
