@@ -100,9 +100,11 @@ struct IcuOpinion
 // ICU's detector costs about a microsecond a byte, many times a conversion,
 // so it is shown the start of the sample: a quick look first, and a longer
 // one only when that does not decide (its answers for GB18030 and Big5 are
-// as good after a kilobyte as after more). The cut comes after a byte below
-// 0x40, which no two-byte character of either family contains.
-constexpr std::size_t kQuickLook = 256;
+// as good after a kilobyte as after more). Its confidence in either family
+// rises above 10 only after ten two-byte characters, so the quick look is as
+// long as it takes to hold kQuickCharacters of them. Looks end after a byte
+// below 0x40, which no two-byte character of either family contains.
+constexpr std::size_t kQuickCharacters = 32;
 constexpr std::size_t kLongLook = 1024;
 
 std::string_view startOf(std::string_view bytes, std::size_t size)
@@ -113,6 +115,21 @@ std::string_view startOf(std::string_view bytes, std::size_t size)
     while (end > size / 2 && static_cast<unsigned char>(bytes[end - 1]) >= 0x40)
         --end;
     return bytes.substr(0, end);
+}
+
+std::string_view quickLook(std::string_view bytes)
+{
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < bytes.size() && characters < kQuickCharacters;) {
+        const bool lead = static_cast<unsigned char>(bytes[end]) >= 0x81;
+        end += lead ? 2 : 1;
+        characters += lead ? 1 : 0;
+    }
+    while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x40)
+        ++end;
+    if (end >= kLongLook)
+        return startOf(bytes, kLongLook);
+    return bytes.substr(0, std::min(end + 1, bytes.size()));
 }
 
 IcuOpinion askIcu(std::string_view bytes)
@@ -240,7 +257,7 @@ Detection detectChinese(std::string_view bytes, const WholeFileCheck &decodesWho
 {
     const TwoByteShape shape = shapeOf(bytes);
     CachedCheck decodes(decodesWhole);
-    const std::string_view quick = startOf(bytes, kQuickLook);
+    const std::string_view quick = quickLook(bytes);
     if (quick.size() < bytes.size()) {
         Detection detection = chooseChineseFamily(quick, shape, decodes);
         if (!detection.encoding.empty())
@@ -307,11 +324,14 @@ std::string otherChineseFamily(const DetectionSample &sample, std::string_view c
     const std::string_view chosen = chineseFamilyOf(chosenSource);
     if (chosen.empty())
         return {};
-    // The shape of the bytes rules most files out before ICU's costly look.
+    // The shape of the bytes ICU would see rules most files out before its
+    // costly look (and a shape of more would cost a run of many small files
+    // about as much as their decoding).
     const std::string_view other = chosen == kBig5 ? kGb18030 : kBig5;
-    if (shapeContradicts(other, shapeOf(sample.bytes)))
+    const std::string_view look = startOf(sample.bytes, kLongLook);
+    if (shapeContradicts(other, shapeOf(look)))
         return {};
-    const IcuOpinion opinion = askIcu(startOf(sample.bytes, kLongLook));
+    const IcuOpinion opinion = askIcu(look);
     if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident)
         return {};
     return decodesWhole(other) ? std::string(other) : std::string();
