@@ -7,16 +7,18 @@
 namespace velloran::test {
 namespace {
 
+using Text = std::function<std::string()>;
+
 struct SourceCase
 {
     std::string label;
     std::string source;
-    std::string mark; // a byte-order mark in front of the text
-    std::function<std::string()> text;
+    Text text;
     Outcome outcome;
     std::string encoding; // FileResult::encoding
     std::string likely = {};
     std::string reason = {};
+    std::string mark = {}; // a byte-order mark in front of the text
 };
 
 std::ostream &operator<<(std::ostream &os, const SourceCase &c)
@@ -46,200 +48,102 @@ TEST_P(SourceTest, ConvertsFromTheRightSourceOrRefuses)
     EXPECT_FALSE(hasTemporaryFile(scratch.path()));
 }
 
-std::function<std::string()> start(const std::string &text, const std::string &encoding,
-                                   std::size_t length)
+Text start(const std::string &text, const std::string &encoding, std::size_t length)
 {
     return [=] { return encodedStart(text, encoding, length); };
 }
 
-std::function<std::string()> whole(const std::string &text, const std::string &encoding)
+Text whole(const std::string &text, const std::string &encoding)
 {
     return [=] { return encoded(text, encoding); };
 }
 
+SourceCase converted(const std::string &label, const std::string &source, const Text &text,
+                     const std::string &encoding, const std::string &likely = {})
+{
+    return {label, source, text, Outcome::Converted, encoding, likely};
+}
+
+SourceCase failed(const std::string &label, const std::string &source, const Text &text,
+                  Outcome outcome, const std::string &encoding, const std::string &likely = {},
+                  const std::string &reason = {})
+{
+    return {label, source, text, outcome, encoding, likely, reason};
+}
+
 const std::string detect(kDetectEncoding);
 
+// The plain detected cases are in DetectRun below: a run converts each file
+// through the same call.
 INSTANTIATE_TEST_SUITE_P(
     Detect, SourceTest,
     testing::Values(
-        SourceCase{"gb18030",
-                   detect,
-                   {},
-                   start(simplified(), "GB18030", 2000),
-                   Outcome::Converted,
-                   "GB18030"},
-        SourceCase{"gbk_past_the_sample",
-                   detect,
-                   {},
-                   start(simplified(), "GBK", 200000),
-                   Outcome::Converted,
-                   "GB18030"},
-        SourceCase{
-            "big5", detect, {}, start(traditional(), "Big5", 2000), Outcome::Converted, "Big5"},
-        SourceCase{"big5_past_the_sample",
-                   detect,
-                   {},
-                   start(traditional(), "Big5", 200000),
-                   Outcome::Converted,
-                   "Big5"},
-        SourceCase{"utf8", detect, {}, whole(simplified(), "UTF-8"), Outcome::Converted, "UTF-8"},
-        SourceCase{"utf16le",
-                   detect,
-                   {},
-                   start(traditional(), "UTF-16LE", 2000),
-                   Outcome::Converted,
-                   "UTF-16LE"},
-        SourceCase{"utf8_mark", detect, kUtf8Mark, whole(simplified(), "UTF-8"), Outcome::Converted,
-                   "UTF-8"},
-        SourceCase{"utf16le_mark", detect, kUtf16LeMark, whole(simplified(), "UTF-16LE"),
-                   Outcome::Converted, "UTF-16LE"},
-        SourceCase{"ascii", detect, {}, whole(english(), "UTF-8"), Outcome::Converted, "UTF-8"},
-        SourceCase{"two_characters",
-                   detect,
-                   {},
-                   [] { return twoCharacters(simplified(), "GBK"); },
-                   Outcome::Undecided,
-                   {},
-                   {},
-                   "too short"},
+        converted("big5_past_the_sample", detect, start(traditional(), "Big5", 200000), "Big5"),
+        SourceCase{"utf16le_mark", detect, whole(simplified(), "UTF-16LE"), Outcome::Converted,
+                   "UTF-16LE", {}, {}, kUtf16LeMark},
         // Past the sample, the conversion itself finds the bad byte; detection
         // is then asked again with the whole file checked.
-        SourceCase{"gb18030_broken_past_the_sample",
-                   detect,
-                   {},
-                   [] { return encodedStart(simplified(), "GB18030", 100000) + "\x81"; },
-                   Outcome::Undecided,
-                   {},
-                   {},
-                   "looks like GB18030 but does not decode as it"},
+        failed("gb18030_broken_past_the_sample", detect,
+               [] { return encodedStart(simplified(), "GB18030", 100000) + "\x81"; },
+               Outcome::Undecided, {}, {}, "looks like GB18030 but does not decode as it"),
         // English for longer than the sample reads as UTF-8; a GBK word
         // after it makes the conversion fail rather than guess.
-        SourceCase{"english_then_gbk_past_the_sample",
-                   detect,
-                   {},
-                   [] {
-                       const int times = static_cast<int>(70000 / english().size()) + 1;
-                       return repeated(english(), times) + twoCharacters(simplified(), "GBK");
-                   },
-                   Outcome::InvalidSource,
-                   "UTF-8"}),
+        failed("english_then_gbk_past_the_sample", detect,
+               [] {
+                   const int times = static_cast<int>(70000 / english().size()) + 1;
+                   return repeated(english(), times) + twoCharacters(simplified(), "GBK");
+               },
+               Outcome::InvalidSource, "UTF-8")),
     byLabel);
 
 INSTANTIATE_TEST_SUITE_P(
     AlreadyUtf8, SourceTest,
     testing::Values(
-        SourceCase{
-            "from_gbk", "GBK", {}, whole(simplified(), "UTF-8"), Outcome::AlreadyUtf8, "GBK"},
-        SourceCase{"from_gb2312",
-                   "GB2312",
-                   {},
-                   whole(simplified(), "UTF-8"),
-                   Outcome::AlreadyUtf8,
-                   "GB2312"},
-        SourceCase{
-            "from_big5", "Big5", {}, whole(traditional(), "UTF-8"), Outcome::AlreadyUtf8, "Big5"},
+        failed("from_gbk", "GBK", whole(simplified(), "UTF-8"), Outcome::AlreadyUtf8, "GBK"),
+        failed("from_gb2312", "GB2312", whole(simplified(), "UTF-8"), Outcome::AlreadyUtf8,
+               "GB2312"),
+        failed("from_big5", "Big5", whole(traditional(), "UTF-8"), Outcome::AlreadyUtf8, "Big5"),
         // Any alias ICU knows for them.
-        SourceCase{"from_gbk_lower_case",
-                   "gbk",
-                   {},
-                   whole(simplified(), "UTF-8"),
-                   Outcome::AlreadyUtf8,
-                   "gbk"},
-        SourceCase{"two_characters",
-                   "GB18030",
-                   {},
-                   [] { return firstWord(simplified()); },
-                   Outcome::AlreadyUtf8,
-                   "GB18030"},
-        SourceCase{"past_the_sample",
-                   "GB18030",
-                   {},
-                   start(simplified(), "UTF-8", 200000),
-                   Outcome::AlreadyUtf8,
-                   "GB18030"},
+        failed("from_gbk_lower_case", "gbk", whole(simplified(), "UTF-8"), Outcome::AlreadyUtf8,
+               "gbk"),
+        failed("two_characters", "GB18030", [] { return firstWord(simplified()); },
+               Outcome::AlreadyUtf8, "GB18030"),
+        failed("past_the_sample", "GB18030", start(simplified(), "UTF-8", 200000),
+               Outcome::AlreadyUtf8, "GB18030"),
         // Not UTF-8 after all, past the sample: converted from the choice.
-        SourceCase{"broken_past_the_sample",
-                   "GBK",
-                   {},
-                   [] { return encodedStart(simplified(), "UTF-8", 100000) + "\xFF"; },
-                   Outcome::InvalidSource,
-                   "GBK"},
+        failed("broken_past_the_sample", "GBK",
+               [] { return encodedStart(simplified(), "UTF-8", 100000) + "\xFF"; },
+               Outcome::InvalidSource, "GBK"),
         // A mark decides the encoding, so there is nothing to guard against.
-        SourceCase{"with_a_mark", "GBK", kUtf8Mark, whole(simplified(), "UTF-8"),
-                   Outcome::Converted, "UTF-8"},
-        SourceCase{"chosen_right",
-                   "UTF-8",
-                   {},
-                   whole(simplified(), "UTF-8"),
-                   Outcome::Converted,
-                   "UTF-8"}),
+        SourceCase{"with_a_mark", "GBK", whole(simplified(), "UTF-8"), Outcome::Converted,
+                   "UTF-8", {}, {}, kUtf8Mark},
+        converted("chosen_right", "UTF-8", whole(simplified(), "UTF-8"), "UTF-8")),
     byLabel);
 
 INSTANTIATE_TEST_SUITE_P(
     Mismatch, SourceTest,
     testing::Values(
-        SourceCase{"big5_from_gbk",
-                   "GBK",
-                   {},
-                   start(traditional(), "Big5", 2000),
-                   Outcome::Converted,
-                   "GBK",
-                   "Big5"},
-        SourceCase{"big5_from_gb18030",
-                   "GB18030",
-                   {},
-                   start(traditional(), "Big5", 2000),
-                   Outcome::Converted,
-                   "GB18030",
-                   "Big5"},
-        SourceCase{"big5_from_gbk_past_the_sample",
-                   "GBK",
-                   {},
-                   start(traditional(), "Big5", 200000),
-                   Outcome::Converted,
-                   "GBK",
-                   "Big5"},
-        SourceCase{
-            "gbk_from_gbk", "GBK", {}, start(simplified(), "GBK", 2000), Outcome::Converted, "GBK"},
-        SourceCase{"big5_from_big5",
-                   "Big5",
-                   {},
-                   start(traditional(), "Big5", 2000),
-                   Outcome::Converted,
-                   "Big5"},
-        SourceCase{
-            "ascii_from_gbk", "GBK", {}, whole(english(), "GBK"), Outcome::Converted, "GBK"}),
+        converted("big5_from_gbk", "GBK", start(traditional(), "Big5", 2000), "GBK", "Big5"),
+        converted("big5_from_gb18030", "GB18030", start(traditional(), "Big5", 2000), "GB18030",
+                  "Big5"),
+        converted("big5_from_gbk_past_the_sample", "GBK", start(traditional(), "Big5", 200000),
+                  "GBK", "Big5"),
+        converted("gbk_from_gbk", "GBK", start(simplified(), "GBK", 2000), "GBK"),
+        converted("big5_from_big5", "Big5", start(traditional(), "Big5", 2000), "Big5"),
+        converted("ascii_from_gbk", "GBK", whole(english(), "GBK"), "GBK")),
     byLabel);
 
-INSTANTIATE_TEST_SUITE_P(DecodeFailureHint, SourceTest,
-                         testing::Values(SourceCase{"gbk_from_utf8",
-                                                    "UTF-8",
-                                                    {},
-                                                    start(simplified(), "GBK", 2000),
-                                                    Outcome::InvalidSource,
-                                                    "UTF-8",
-                                                    "GB18030"},
-                                         SourceCase{"big5_from_utf8",
-                                                    "UTF-8",
-                                                    {},
-                                                    start(traditional(), "Big5", 2000),
-                                                    Outcome::InvalidSource,
-                                                    "UTF-8",
-                                                    "Big5"},
-                                         SourceCase{"utf8_from_utf32",
-                                                    "UTF-32",
-                                                    {},
-                                                    whole(simplified(), "UTF-8"),
-                                                    Outcome::InvalidSource,
-                                                    "UTF-32",
-                                                    "UTF-8"},
-                                         SourceCase{"not_text_from_utf8",
-                                                    "UTF-8",
-                                                    {},
-                                                    [] { return std::string(64, '\xFF'); },
-                                                    Outcome::InvalidSource,
-                                                    "UTF-8"}),
-                         byLabel);
+INSTANTIATE_TEST_SUITE_P(
+    DecodeFailureHint, SourceTest,
+    testing::Values(failed("gbk_from_utf8", "UTF-8", start(simplified(), "GBK", 2000),
+                           Outcome::InvalidSource, "UTF-8", "GB18030"),
+                    failed("big5_from_utf8", "UTF-8", start(traditional(), "Big5", 2000),
+                           Outcome::InvalidSource, "UTF-8", "Big5"),
+                    failed("utf8_from_utf32", "UTF-32", whole(simplified(), "UTF-8"),
+                           Outcome::InvalidSource, "UTF-32", "UTF-8"),
+                    failed("not_text_from_utf8", "UTF-8", [] { return std::string(64, '\xFF'); },
+                           Outcome::InvalidSource, "UTF-8")),
+    byLabel);
 
 // The mismatch guard lets the user undo a conversion from the wrong family:
 // strict conversions both ways give back the very bytes converted.
@@ -291,6 +195,13 @@ struct RunEntry
     std::string text; // what a converted file holds, as UTF-8
 };
 
+// A file converted from `encoding`, read as that encoding reads it.
+RunEntry convertedFile(const std::string &name, const std::string &bytes,
+                       const std::string &encoding, const std::string &likely = {})
+{
+    return {name, bytes, Outcome::Converted, encoding, likely, {}, decoded(bytes, encoding)};
+}
+
 // Runs `entries` from `source` to UTF-8 into `output` on two workers, from
 // files named by the entries in `folder`, and checks every result and output.
 void checkRun(const std::vector<RunEntry> &entries, const std::string &source,
@@ -326,27 +237,19 @@ void checkRun(const std::vector<RunEntry> &entries, const std::string &source,
 TEST(DetectRun, ConvertsAMixedFolderFileByFile)
 {
     ScratchDirectory scratch;
-    const std::string gb = encodedStart(simplified(), "GB18030", 2000);
-    const std::string big5 = encodedStart(traditional(), "Big5", 2000);
-    const std::string utf16 = encodedStart(simplified(), "UTF-16LE", 2000);
-    const std::string large = encodedStart(simplified(), "GBK", 200000);
     const std::string utf8 = encoded(traditional(), "UTF-8");
-    checkRun(
-        {{"国标.txt", gb, Outcome::Converted, "GB18030", {}, {}, decoded(gb, "GB18030")},
-         {"繁體.txt", big5, Outcome::Converted, "Big5", {}, {}, decoded(big5, "Big5")},
-         {"統一碼.txt", utf8, Outcome::Converted, "UTF-8", {}, {}, utf8},
-         {"小端.txt", utf16, Outcome::Converted, "UTF-16LE", {}, {}, decoded(utf16, "UTF-16LE")},
-         {"带标记.txt", kUtf8Mark + utf8, Outcome::Converted, "UTF-8", {}, {}, utf8},
-         {"两字.txt",
-          twoCharacters(simplified(), "GBK"),
-          Outcome::Undecided,
-          {},
-          {},
-          "too short",
-          {}},
-         {"大文件.txt", large, Outcome::Converted, "GB18030", {}, {}, decoded(large, "GBK")}},
-        detect, scratch.subdirectory("混合"), OutputRule::IntoDirectory,
-        scratch.subdirectory("输出"));
+    checkRun({convertedFile("国标.txt", encodedStart(simplified(), "GB18030", 2000), "GB18030"),
+              convertedFile("繁體.txt", encodedStart(traditional(), "Big5", 2000), "Big5"),
+              convertedFile("統一碼.txt", utf8, "UTF-8"),
+              convertedFile("英文.txt", english(), "UTF-8"),
+              convertedFile("小端.txt", encodedStart(simplified(), "UTF-16LE", 2000), "UTF-16LE"),
+              {"带标记.txt", kUtf8Mark + utf8, Outcome::Converted, "UTF-8", {}, {}, utf8},
+              {"两字.txt", twoCharacters(simplified(), "GBK"), Outcome::Undecided, {}, {},
+               "too short", {}},
+              // Larger than the sample: GBK text read as GB18030.
+              convertedFile("大文件.txt", encodedStart(simplified(), "GBK", 200000), "GB18030")},
+             detect, scratch.subdirectory("混合"), OutputRule::IntoDirectory,
+             scratch.subdirectory("输出"));
 }
 
 // In place from GBK: the UTF-8 file and the one that does not decode stay
@@ -354,14 +257,12 @@ TEST(DetectRun, ConvertsAMixedFolderFileByFile)
 TEST(GuardedRun, KeepsUtf8FilesAndNamesLookAlikes)
 {
     ScratchDirectory scratch;
-    const std::string gbk = encodedStart(simplified(), "GBK", 2000);
-    const std::string big5 = encodedStart(traditional(), "Big5", 2000);
-    const std::string utf16 = encodedStart(simplified(), "UTF-16LE", 2000);
     const fs::path folder = scratch.subdirectory("字幕");
-    checkRun({{"国标.txt", gbk, Outcome::Converted, "GBK", {}, {}, decoded(gbk, "GBK")},
+    checkRun({convertedFile("国标.txt", encodedStart(simplified(), "GBK", 2000), "GBK"),
               {"已是.txt", encoded(simplified(), "UTF-8"), Outcome::AlreadyUtf8, "GBK", {}, {}, {}},
-              {"繁體.txt", big5, Outcome::Converted, "GBK", "Big5", {}, decoded(big5, "GBK")},
-              {"小端.txt", utf16, Outcome::InvalidSource, "GBK", "UTF-16LE", {}, {}}},
+              convertedFile("繁體.txt", encodedStart(traditional(), "Big5", 2000), "GBK", "Big5"),
+              {"小端.txt", encodedStart(simplified(), "UTF-16LE", 2000), Outcome::InvalidSource,
+               "GBK", "UTF-16LE", {}, {}}},
              "GBK", folder, OutputRule::InPlace, folder);
 }
 
