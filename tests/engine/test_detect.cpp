@@ -73,79 +73,63 @@ INSTANTIATE_TEST_SUITE_P(
                     sized("utf16le", simplified(), "UTF-16LE", 200000, "UTF-16LE")),
     byLabel);
 
+using Bytes = std::function<std::string()>;
+
+DetectCase found(const std::string &label, const std::string &encoding, const Bytes &bytes)
+{
+    return {label, bytes, encoding, {}};
+}
+
+DetectCase undecided(const std::string &label, const std::string &reason, const Bytes &bytes)
+{
+    return {label, bytes, {}, reason};
+}
+
+// A byte-order mark in front of two characters.
+DetectCase marked(const std::string &mark, const std::string &encoding)
+{
+    std::string label = encoding + "_mark";
+    std::erase(label, '-');
+    return found(label, encoding, [=] { return mark + twoCharacters(simplified(), encoding); });
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Marks, DetectTest,
     testing::Values(
-        DetectCase{
-            "utf8_mark", [] { return kUtf8Mark + encoded(simplified(), "UTF-8"); }, "UTF-8", {}},
-        DetectCase{"utf8_mark_alone", [] { return kUtf8Mark; }, "UTF-8", {}},
-        DetectCase{"utf16le_mark",
-                   [] { return kUtf16LeMark + twoCharacters(simplified(), "UTF-16LE"); },
-                   "UTF-16LE",
-                   {}},
-        DetectCase{"utf16be_mark",
-                   [] { return kUtf16BeMark + twoCharacters(simplified(), "UTF-16BE"); },
-                   "UTF-16BE",
-                   {}},
-        DetectCase{"utf32le_mark",
-                   [] { return kUtf32LeMark + twoCharacters(simplified(), "UTF-32LE"); },
-                   "UTF-32LE",
-                   {}},
-        DetectCase{"utf32be_mark",
-                   [] { return kUtf32BeMark + twoCharacters(simplified(), "UTF-32BE"); },
-                   "UTF-32BE",
-                   {}},
+        found("UTF8_mark_long", "UTF-8", [] { return kUtf8Mark + encoded(simplified(), "UTF-8"); }),
+        found("UTF8_mark_alone", "UTF-8", [] { return kUtf8Mark; }),
+        marked(kUtf16LeMark, "UTF-16LE"), marked(kUtf16BeMark, "UTF-16BE"),
+        marked(kUtf32LeMark, "UTF-32LE"), marked(kUtf32BeMark, "UTF-32BE"),
         // The UTF-EBCDIC signature is not a mark: here it is a GBK character and
         // "fs", in front of GB text.
-        DetectCase{"not_a_mark",
-                   [] { return "\xDD\x73\x66\x73" + encodedStart(simplified(), "GBK", 2000); },
-                   "GB18030",
-                   {}}),
+        found("not_a_mark", "GB18030",
+              [] { return "\xDD\x73\x66\x73" + encodedStart(simplified(), "GBK", 2000); })),
     byLabel);
 
 INSTANTIATE_TEST_SUITE_P(
     HardCases, DetectTest,
     testing::Values(
-        DetectCase{"empty", [] { return std::string(); }, "UTF-8", {}},
-        DetectCase{"ascii", [] { return english(); }, "UTF-8", {}},
-        DetectCase{"two_characters_gbk",
-                   [] { return twoCharacters(simplified(), "GBK"); },
-                   {},
-                   "too short"},
-        DetectCase{"two_characters_big5",
-                   [] { return twoCharacters(traditional(), "Big5"); },
-                   {},
-                   "too short"},
-        DetectCase{"two_characters_utf8",
-                   [] { return twoCharacters(simplified(), "UTF-8"); },
-                   "UTF-8",
-                   {}},
+        found("empty", "UTF-8", [] { return std::string(); }),
+        found("ascii", "UTF-8", [] { return english(); }),
+        undecided("two_characters_gbk", "too short",
+                  [] { return twoCharacters(simplified(), "GBK"); }),
+        undecided("two_characters_big5", "too short",
+                  [] { return twoCharacters(traditional(), "Big5"); }),
+        found("two_characters_utf8", "UTF-8", [] { return twoCharacters(simplified(), "UTF-8"); }),
         // As likely two GBK characters: no NUL byte tells them apart.
-        DetectCase{"two_characters_utf16le",
-                   [] { return twoCharacters(simplified(), "UTF-16LE"); },
-                   {},
-                   "too short"},
-        DetectCase{"english_one_word_gbk",
-                   [] { return englishWithOneChineseWord("GBK"); },
-                   {},
-                   "too short"},
-        DetectCase{"english_one_word_utf8",
-                   [] { return englishWithOneChineseWord("UTF-8"); },
-                   "UTF-8",
-                   {}},
-        DetectCase{"english_one_word_utf16le",
-                   [] { return englishWithOneChineseWord("UTF-16LE"); },
-                   "UTF-16LE",
-                   {}},
-        DetectCase{
-            "english_utf16le", [] { return encoded(english(), "UTF-16LE"); }, "UTF-16LE", {}},
+        undecided("two_characters_utf16le", "too short",
+                  [] { return twoCharacters(simplified(), "UTF-16LE"); }),
+        undecided("english_one_word_gbk", "too short",
+                  [] { return englishWithOneChineseWord("GBK"); }),
+        found("english_one_word_utf8", "UTF-8", [] { return englishWithOneChineseWord("UTF-8"); }),
+        found("english_one_word_utf16le", "UTF-16LE",
+              [] { return englishWithOneChineseWord("UTF-16LE"); }),
+        found("english_utf16le", "UTF-16LE", [] { return encoded(english(), "UTF-16LE"); }),
         // Mostly GB text whose end is not valid GB18030, past the sample.
-        DetectCase{"gb18030_broken_late",
-                   [] { return encodedStart(simplified(), "GB18030", 100000) + "\x81"; },
-                   {},
-                   "looks like GB18030 but does not decode as it"},
-        DetectCase{"three_bytes", [] { return std::string("\x80\x80\x80"); }, {}, "too short"},
-        DetectCase{"not_text", [] { return std::string(64, '\xFF'); }, {}, "no encoding fits"}),
+        undecided("gb18030_broken_late", "looks like GB18030 but does not decode as it",
+                  [] { return encodedStart(simplified(), "GB18030", 100000) + "\x81"; }),
+        undecided("three_bytes", "too short", [] { return std::string("\x80\x80\x80"); }),
+        undecided("not_text", "no encoding fits", [] { return std::string(64, '\xFF'); })),
     byLabel);
 
 TEST(DetectEncoding, UnreadableFilesAreUndecided)
@@ -182,9 +166,7 @@ std::ostream &operator<<(std::ostream &os, const Utf8Case &c)
     return os << c.label;
 }
 
-class WideUtf8Test : public testing::TestWithParam<Utf8Case>
-{
-};
+using WideUtf8Test = testing::TestWithParam<Utf8Case>;
 
 TEST_P(WideUtf8Test, NeedsValidUtf8WithACharacterFromU0800)
 {

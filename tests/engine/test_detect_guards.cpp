@@ -48,14 +48,27 @@ TEST_P(SourceTest, ConvertsFromTheRightSourceOrRefuses)
     EXPECT_FALSE(hasTemporaryFile(scratch.path()));
 }
 
-Text start(const std::string &text, const std::string &encoding, std::size_t length)
+Text start(const std::string &text, const std::string &encoding, std::size_t length,
+           const std::string &tail = {})
 {
-    return [=] { return encodedStart(text, encoding, length); };
+    return [=] { return encodedStart(text, encoding, length) + tail; };
 }
 
 Text whole(const std::string &text, const std::string &encoding)
 {
     return [=] { return encoded(text, encoding); };
+}
+
+Text literal(const std::string &bytes)
+{
+    return [=] { return bytes; };
+}
+
+// English for longer than detection samples, then one GBK word.
+std::string englishThenGbkWord()
+{
+    const int times = static_cast<int>(70000 / english().size()) + 1;
+    return repeated(english(), times) + twoCharacters(simplified(), "GBK");
 }
 
 SourceCase converted(const std::string &label, const std::string &source, const Text &text,
@@ -71,6 +84,12 @@ SourceCase failed(const std::string &label, const std::string &source, const Tex
     return {label, source, text, outcome, encoding, likely, reason};
 }
 
+SourceCase withMark(SourceCase c, const std::string &mark)
+{
+    c.mark = mark;
+    return c;
+}
+
 const std::string detect(kDetectEncoding);
 
 // The plain detected cases are in DetectRun below: a run converts each file
@@ -79,20 +98,16 @@ INSTANTIATE_TEST_SUITE_P(
     Detect, SourceTest,
     testing::Values(
         converted("big5_past_the_sample", detect, start(traditional(), "Big5", 200000), "Big5"),
-        SourceCase{"utf16le_mark", detect, whole(simplified(), "UTF-16LE"), Outcome::Converted,
-                   "UTF-16LE", {}, {}, kUtf16LeMark},
+        withMark(converted("utf16le_mark", detect, whole(simplified(), "UTF-16LE"), "UTF-16LE"),
+                 kUtf16LeMark),
         // Past the sample, the conversion itself finds the bad byte; detection
         // is then asked again with the whole file checked.
         failed("gb18030_broken_past_the_sample", detect,
-               [] { return encodedStart(simplified(), "GB18030", 100000) + "\x81"; },
-               Outcome::Undecided, {}, {}, "looks like GB18030 but does not decode as it"),
-        // English for longer than the sample reads as UTF-8; a GBK word
-        // after it makes the conversion fail rather than guess.
-        failed("english_then_gbk_past_the_sample", detect,
-               [] {
-                   const int times = static_cast<int>(70000 / english().size()) + 1;
-                   return repeated(english(), times) + twoCharacters(simplified(), "GBK");
-               },
+               start(simplified(), "GB18030", 100000, "\x81"), Outcome::Undecided, {}, {},
+               "looks like GB18030 but does not decode as it"),
+        // English read as UTF-8; the GBK word after it makes the conversion
+        // fail rather than guess.
+        failed("english_then_gbk_past_the_sample", detect, englishThenGbkWord,
                Outcome::InvalidSource, "UTF-8")),
     byLabel);
 
@@ -106,31 +121,29 @@ INSTANTIATE_TEST_SUITE_P(
         // Any alias ICU knows for them.
         failed("from_gbk_lower_case", "gbk", whole(simplified(), "UTF-8"), Outcome::AlreadyUtf8,
                "gbk"),
-        failed("two_characters", "GB18030", [] { return firstWord(simplified()); },
+        failed("two_characters", "GB18030", whole(firstWord(simplified()), "UTF-8"),
                Outcome::AlreadyUtf8, "GB18030"),
         failed("past_the_sample", "GB18030", start(simplified(), "UTF-8", 200000),
                Outcome::AlreadyUtf8, "GB18030"),
         // Not UTF-8 after all, past the sample: converted from the choice.
-        failed("broken_past_the_sample", "GBK",
-               [] { return encodedStart(simplified(), "UTF-8", 100000) + "\xFF"; },
+        failed("broken_past_the_sample", "GBK", start(simplified(), "UTF-8", 100000, "\xFF"),
                Outcome::InvalidSource, "GBK"),
         // A mark decides the encoding, so there is nothing to guard against.
-        SourceCase{"with_a_mark", "GBK", whole(simplified(), "UTF-8"), Outcome::Converted,
-                   "UTF-8", {}, {}, kUtf8Mark},
+        withMark(converted("with_a_mark", "GBK", whole(simplified(), "UTF-8"), "UTF-8"), kUtf8Mark),
         converted("chosen_right", "UTF-8", whole(simplified(), "UTF-8"), "UTF-8")),
     byLabel);
 
 INSTANTIATE_TEST_SUITE_P(
     Mismatch, SourceTest,
-    testing::Values(
-        converted("big5_from_gbk", "GBK", start(traditional(), "Big5", 2000), "GBK", "Big5"),
-        converted("big5_from_gb18030", "GB18030", start(traditional(), "Big5", 2000), "GB18030",
-                  "Big5"),
-        converted("big5_from_gbk_past_the_sample", "GBK", start(traditional(), "Big5", 200000),
-                  "GBK", "Big5"),
-        converted("gbk_from_gbk", "GBK", start(simplified(), "GBK", 2000), "GBK"),
-        converted("big5_from_big5", "Big5", start(traditional(), "Big5", 2000), "Big5"),
-        converted("ascii_from_gbk", "GBK", whole(english(), "GBK"), "GBK")),
+    testing::Values(converted("big5_from_gbk", "GBK", start(traditional(), "Big5", 2000), "GBK",
+                              "Big5"),
+                    converted("big5_from_gb18030", "GB18030", start(traditional(), "Big5", 2000),
+                              "GB18030", "Big5"),
+                    converted("big5_from_gbk_past_the_sample", "GBK",
+                              start(traditional(), "Big5", 200000), "GBK", "Big5"),
+                    converted("gbk_from_gbk", "GBK", start(simplified(), "GBK", 2000), "GBK"),
+                    converted("big5_from_big5", "Big5", start(traditional(), "Big5", 2000), "Big5"),
+                    converted("ascii_from_gbk", "GBK", whole(english(), "GBK"), "GBK")),
     byLabel);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -141,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
                            Outcome::InvalidSource, "UTF-8", "Big5"),
                     failed("utf8_from_utf32", "UTF-32", whole(simplified(), "UTF-8"),
                            Outcome::InvalidSource, "UTF-32", "UTF-8"),
-                    failed("not_text_from_utf8", "UTF-8", [] { return std::string(64, '\xFF'); },
+                    failed("not_text_from_utf8", "UTF-8", literal(std::string(64, '\xFF')),
                            Outcome::InvalidSource, "UTF-8")),
     byLabel);
 
@@ -244,8 +257,13 @@ TEST(DetectRun, ConvertsAMixedFolderFileByFile)
               convertedFile("英文.txt", english(), "UTF-8"),
               convertedFile("小端.txt", encodedStart(simplified(), "UTF-16LE", 2000), "UTF-16LE"),
               {"带标记.txt", kUtf8Mark + utf8, Outcome::Converted, "UTF-8", {}, {}, utf8},
-              {"两字.txt", twoCharacters(simplified(), "GBK"), Outcome::Undecided, {}, {},
-               "too short", {}},
+              {"两字.txt",
+               twoCharacters(simplified(), "GBK"),
+               Outcome::Undecided,
+               {},
+               {},
+               "too short",
+               {}},
               // Larger than the sample: GBK text read as GB18030.
               convertedFile("大文件.txt", encodedStart(simplified(), "GBK", 200000), "GB18030")},
              detect, scratch.subdirectory("混合"), OutputRule::IntoDirectory,
@@ -261,8 +279,13 @@ TEST(GuardedRun, KeepsUtf8FilesAndNamesLookAlikes)
     checkRun({convertedFile("国标.txt", encodedStart(simplified(), "GBK", 2000), "GBK"),
               {"已是.txt", encoded(simplified(), "UTF-8"), Outcome::AlreadyUtf8, "GBK", {}, {}, {}},
               convertedFile("繁體.txt", encodedStart(traditional(), "Big5", 2000), "GBK", "Big5"),
-              {"小端.txt", encodedStart(simplified(), "UTF-16LE", 2000), Outcome::InvalidSource,
-               "GBK", "UTF-16LE", {}, {}}},
+              {"小端.txt",
+               encodedStart(simplified(), "UTF-16LE", 2000),
+               Outcome::InvalidSource,
+               "GBK",
+               "UTF-16LE",
+               {},
+               {}}},
              "GBK", folder, OutputRule::InPlace, folder);
 }
 
