@@ -37,9 +37,7 @@ struct ScanCase
     std::vector<std::string> expected;
 };
 
-class Scan : public ScratchTest<ScanCase>
-{
-};
+using Scan = ScratchTest<ScanCase>;
 
 TEST_P(Scan, FindsTheMatchingFilesInOrder)
 {
@@ -182,25 +180,18 @@ struct SuffixCase
     bool matches;
 };
 
-class Suffix : public testing::TestWithParam<SuffixCase>
-{
-};
+using Suffix = testing::TestWithParam<SuffixCase>;
 
 TEST_P(Suffix, IsWhatFollowsTheLastDotOfTheName)
 {
     EXPECT_EQ(hasSuffix(GetParam().file, GetParam().suffix), GetParam().matches);
 }
 
+// How a name's suffix is found is pinned by the scan table above, which uses
+// the same rule; here only what the path and the name's bytes add.
 INSTANTIATE_TEST_SUITE_P(
     Table, Suffix,
     testing::Values(SuffixCase{"plain", "目录/a.txt", "txt", true},
-                    SuffixCase{"caseMatters", "X.TXT", "txt", false},
-                    SuffixCase{"lastDotOnly", "a.tar.gz", "gz", true},
-                    SuffixCase{"notTwo", "a.tar.gz", "tar.gz", false},
-                    SuffixCase{"noDotGiven", "a.txt", ".txt", false},
-                    SuffixCase{"noSuffix", "README", "", true},
-                    SuffixCase{"finalDot", "ends.", "", true},
-                    SuffixCase{"hasOneSoNotEmpty", "a.txt", "", false},
                     SuffixCase{"dotInTheDirectoryOnly", "a.d/README", "d/README", false},
                     SuffixCase{"dotInTheDirectoryNoSuffix", "a.d/README", "", true},
                     SuffixCase{"notUtf8Name", kGbkName, "txt", true},
