@@ -122,7 +122,7 @@ TEST(Pieces, ReportTheFirstErrorInFileOrderWithItsLine)
 }
 
 // U+0A05 U+1100 in UTF-16LE is 05 0A 00 11: a line feed's bytes at an odd
-// offset, where cutting would split both characters.
+// offset, where cutting would split both characters (lastBoundary's alignment).
 TEST(Pieces, InUtf16AreCutOnlyAtWholeLineFeeds)
 {
     ScratchDirectory scratch;
@@ -179,17 +179,6 @@ TEST(Pieces, AreCutOnlyWhereALineFeedCannotBePartOfACharacter)
     EXPECT_FALSE(boundary("UTF-8", "UTF-7")); // a stateful target
     EXPECT_FALSE(boundary("ISO-2022-JP", "UTF-8"));
     EXPECT_FALSE(boundary("UTF-16BE", "UTF-8") && boundary("UTF-16BE", "UTF-8")->unit != 2);
-}
-
-TEST(Pieces, LastBoundaryIsAlignedToTheCodeUnit)
-{
-    const PieceBoundary utf16{std::string("\n\0", 2), 2};
-    // "\n\0" at an odd offset is the end of one unit and the start of another.
-    const std::string text("\x00\n\x00\x41", 4);
-    EXPECT_EQ(lastBoundary(text.data(), text.data() + text.size(), utf16), nullptr);
-    const std::string aligned("A\0\n\0B\0", 6);
-    EXPECT_EQ(lastBoundary(aligned.data(), aligned.data() + aligned.size(), utf16),
-              aligned.data() + 4);
 }
 
 // Progress comes once per piece, but once per chunk (here the whole file)
