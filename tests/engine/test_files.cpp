@@ -131,8 +131,8 @@ struct FaultCase
 {
     std::string label;
     Outcome outcome;
-    std::string input;  // relative to the scratch directory
-    std::string output; // likewise
+    std::string input;   // relative to the scratch directory
+    std::string output;  // likewise
     std::string message; // how the message starts; "{}" stands for the scratch directory
     std::function<void(const fs::path &directory)> setUp = {};
     bool deniedToRoot = false;
@@ -163,52 +163,39 @@ TEST_P(Fault, ChangesNothing)
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, Fault,
-    testing::Values(
-        FaultCase{"missing_output_directory", Outcome::CannotWrite, "输入.txt", "不存在/out.txt",
-                  "cannot create the temporary file in {}/不存在: "},
-        FaultCase{"output_directory_is_a_file", Outcome::CannotWrite, "输入.txt", "文件/out.txt",
-                  "cannot create the temporary file in {}/文件: ",
-                  [](const fs::path &d) { writeBytes(d / "文件", "x"); }},
-        FaultCase{"read_only_output_directory", Outcome::CannotWrite, "输入.txt", "目录/out.txt",
-                  "cannot create the temporary file in {}/目录: ",
-                  [](const fs::path &d) {
-                      fs::permissions(d / "目录", fs::perms::owner_read | fs::perms::owner_exec);
-                  },
-                  true},
-        FaultCase{"output_onto_a_directory", Outcome::CannotWrite, "输入.txt", "目录",
-                  "cannot rename {}/.velloran-"},
-        FaultCase{"missing_input", Outcome::CannotRead, "没有.txt", "out.txt",
-                  "cannot open {}/没有.txt: "},
-        FaultCase{"directory_input", Outcome::CannotRead, "目录", "out.txt",
-                  "cannot read {}/目录: "},
-        // Refused without waiting for a writer.
-        FaultCase{"fifo_input", Outcome::CannotRead, "管道", "out.txt",
-                  "cannot read {}/管道: not a regular file",
-                  [](const fs::path &d) { ASSERT_EQ(::mkfifo((d / "管道").c_str(), 0600), 0); }},
-        FaultCase{"invalid_input_keeps_the_old_output", Outcome::InvalidSource, "坏.txt", "旧.txt", "",
-                  [](const fs::path &d) {
-                      writeBytes(d / "坏.txt", "good\nbad \xFF\n");
-                      writeBytes(d / "旧.txt", "previous contents");
-                  }}),
+    testing::Values(FaultCase{"missing_output_directory", Outcome::CannotWrite, "输入.txt",
+                              "不存在/out.txt", "cannot create the temporary file in {}/不存在: "},
+                    FaultCase{"output_directory_is_a_file", Outcome::CannotWrite, "输入.txt",
+                              "文件/out.txt", "cannot create the temporary file in {}/文件: ",
+                              [](const fs::path &d) { writeBytes(d / "文件", "x"); }},
+                    FaultCase{"read_only_output_directory", Outcome::CannotWrite, "输入.txt",
+                              "目录/out.txt", "cannot create the temporary file in {}/目录: ",
+                              [](const fs::path &d) {
+                                  fs::permissions(d / "目录",
+                                                  fs::perms::owner_read | fs::perms::owner_exec);
+                              },
+                              true},
+                    FaultCase{"output_onto_a_directory", Outcome::CannotWrite, "输入.txt", "目录",
+                              "cannot rename {}/.velloran-"},
+                    FaultCase{"missing_input", Outcome::CannotRead, "没有.txt", "out.txt",
+                              "cannot open {}/没有.txt: "},
+                    FaultCase{"directory_input", Outcome::CannotRead, "目录", "out.txt",
+                              "cannot read {}/目录: "},
+                    // Refused without waiting for a writer.
+                    FaultCase{"fifo_input", Outcome::CannotRead, "管道", "out.txt",
+                              "cannot read {}/管道: not a regular file",
+                              [](const fs::path &d) {
+                                  ASSERT_EQ(::mkfifo((d / "管道").c_str(), 0600), 0);
+                              }},
+                    FaultCase{"invalid_input_keeps_the_old_output", Outcome::InvalidSource,
+                              "坏.txt", "旧.txt", "",
+                              [](const fs::path &d) {
+                                  writeBytes(d / "坏.txt", "good\nbad \xFF\n");
+                                  writeBytes(d / "旧.txt", "previous contents");
+                              }}),
     byLabel);
 
-class ReplacedFile : public Files, public testing::WithParamInterface<mode_t>
-{
-};
-
-// Execute, setgid and private modes included: a converted script stays one.
-TEST_P(ReplacedFile, KeepsItsPermissions)
-{
-    const fs::path output = scratch.path() / "旧.txt";
-    writeBytes(output, "old");
-    fs::permissions(output, fs::perms(GetParam()));
-    ASSERT_EQ(convertTo(makeInput(), output).outcome, Outcome::Converted);
-    EXPECT_EQ(modeOf(output), GetParam());
-    EXPECT_NE(readBytes(output), "old");
-}
-
-INSTANTIATE_TEST_SUITE_P(Modes, ReplacedFile, testing::Values<mode_t>(0604, 0755, 02755, 0600));
-
+// A replaced file's mode is checked in test_file_safety.cpp (WhileWritten).
 class NewFile : public Files, public testing::WithParamInterface<mode_t>
 {
 };
@@ -250,23 +237,15 @@ TEST_F(Files, WriteErrorMidFileLeavesNothingBehind)
 
 // ---------------------------------------------------------------------------
 
-class EncodingName : public testing::TestWithParam<std::tuple<std::string, bool>>
+TEST(EncodingName, IsKnownOrNot)
 {
-};
-
-TEST_P(EncodingName, IsKnownOrNot)
-{
-    EXPECT_EQ(isKnownEncoding(std::get<0>(GetParam())), std::get<1>(GetParam()));
+    for (const char *known :
+         {"GB18030", "GBK", "GB2312", "Big5", "UTF-8", "UTF-16", "UTF-32", "UTF-7"})
+        EXPECT_TRUE(isKnownEncoding(known)) << known;
+    for (const std::string &unknown :
+         {std::string(), std::string("no-such-encoding"), std::string("UTF-8\0junk", 10)})
+        EXPECT_FALSE(isKnownEncoding(unknown)) << unknown;
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, EncodingName,
-                         testing::Values(std::tuple("GB18030", true), std::tuple("GBK", true),
-                                         std::tuple("GB2312", true), std::tuple("Big5", true),
-                                         std::tuple("UTF-8", true), std::tuple("UTF-16", true),
-                                         std::tuple("UTF-32", true), std::tuple("UTF-7", true),
-                                         std::tuple("", false),
-                                         std::tuple("no-such-encoding", false),
-                                         std::tuple(std::string("UTF-8\0junk", 10), false)));
 
 class UnknownName : public Files, public testing::WithParamInterface<bool>
 {
