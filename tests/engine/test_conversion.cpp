@@ -108,6 +108,14 @@ ConversionCase marked(const std::string &label, const std::string &mark, const s
     return {label, {mark, text + "." + codec}, source, "UTF-8", {"", text + ".utf-8"}};
 }
 
+// Literal bytes in and out.
+ConversionCase literal(const std::string &label, const std::string &input,
+                       const std::string &source, const std::string &target,
+                       const std::string &expected)
+{
+    return {label, {input}, source, target, {expected}};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     InputMarks, Converts,
     testing::Values(
@@ -120,28 +128,19 @@ INSTANTIATE_TEST_SUITE_P(
         marked("utf32le_over_utf32", kUtf32LeMark, "common", "utf-32-le", "UTF-32"),
         marked("utf16_without_mark_is_le", "", "wide", "utf-16-le", "UTF-16"),
         marked("utf32_without_mark_is_le", "", "wide", "utf-32-le", "UTF-32"),
-        ConversionCase{"only_the_first_mark_is_stripped",
-                       {kUtf8Mark + kUtf8Mark + "a"},
-                       "UTF-8",
-                       "UTF-8",
-                       {kUtf8Mark + "a"}},
-        ConversionCase{"only_a_mark_gives_an_empty_file", {kUtf16BeMark}, "UTF-16", "UTF-16", {}},
-        ConversionCase{"utf7_signature_is_ordinary_text", {"+/v8-"}, "GBK", "UTF-8", {"+/v8-"}},
+        literal("only_the_first_mark_is_stripped", kUtf8Mark + kUtf8Mark + "a", "UTF-8", "UTF-8",
+                kUtf8Mark + "a"),
+        literal("only_a_mark_gives_an_empty_file", kUtf16BeMark, "UTF-16", "UTF-16", ""),
+        literal("utf7_signature_is_ordinary_text", "+/v8-", "GBK", "UTF-8", "+/v8-"),
         // ICU takes DD 73 66 73 for a UTF-EBCDIC signature, an encoding it cannot open.
-        ConversionCase{"utf_ebcdic_signature_is_gbk_text",
-                       {"\xDD\x73\x66\x73\n"},
-                       "GBK",
-                       "UTF-8",
-                       {"\xE8\xBC\x98"
-                        "fs\n"}},
-        ConversionCase{"utf_ebcdic_signature_is_big5_text",
-                       {"\xDD\x73\x66\x73"},
-                       "Big5",
-                       "GB18030",
-                       {"\xE1\x50\x66\x73"}},
-        ConversionCase{"no_mark_for_utf8", {kUtf8Mark + "abc"}, "UTF-8", "UTF-8", {"abc"}},
-        ConversionCase{"no_mark_for_gb18030", {kUtf8Mark + "abc"}, "UTF-8", "GB18030", {"abc"}},
-        ConversionCase{"no_mark_for_utf7", {kUtf8Mark + "abc"}, "UTF-8", "UTF-7", {"abc"}}),
+        literal("utf_ebcdic_signature_is_gbk_text", "\xDD\x73\x66\x73\n", "GBK", "UTF-8",
+                "\xE8\xBC\x98"
+                "fs\n"),
+        literal("utf_ebcdic_signature_is_big5_text", "\xDD\x73\x66\x73", "Big5", "GB18030",
+                "\xE1\x50\x66\x73"),
+        literal("no_mark_for_utf8", kUtf8Mark + "abc", "UTF-8", "UTF-8", "abc"),
+        literal("no_mark_for_gb18030", kUtf8Mark + "abc", "UTF-8", "GB18030", "abc"),
+        literal("no_mark_for_utf7", kUtf8Mark + "abc", "UTF-8", "UTF-7", "abc")),
     byLabel);
 
 // Default-ignorable characters (soft hyphen, zero-width space, U+FEFF inside
@@ -157,30 +156,25 @@ const std::string kIgnorablesUtf16Le("\x2D\x4E\xAD\x00\x87\x65\x0B\x20\x57\x5B\x
                                      "\x01\xDC\x0F\xFE\x60\x20\x0A\x00",
                                      22);
 
+// Every ignorable code point is also compared with ICU, and read back, in
+// test_fast_paths.cpp; here the whole path through files, UTF-16 included.
 INSTANTIATE_TEST_SUITE_P(
     Ignorables, Converts,
     testing::Values(
-        ConversionCase{
-            "kept_in_gb18030", {kIgnorablesUtf8}, "UTF-8", "GB18030", {kIgnorablesGb18030}},
-        ConversionCase{
-            "read_from_gb18030", {kIgnorablesGb18030}, "GB18030", "UTF-8", {kIgnorablesUtf8}},
-        ConversionCase{"kept_in_utf16",
-                       {kIgnorablesGb18030},
-                       "GB18030",
-                       "UTF-16",
-                       {kUtf16LeMark + kIgnorablesUtf16Le}},
-        ConversionCase{
-            "read_from_utf16", {kIgnorablesUtf16Le}, "UTF-16", "UTF-8", {kIgnorablesUtf8}},
-        ConversionCase{"kept_in_utf8", {kIgnorablesUtf8}, "UTF-8", "UTF-8", {kIgnorablesUtf8}}),
+        literal("kept_in_gb18030", kIgnorablesUtf8, "UTF-8", "GB18030", kIgnorablesGb18030),
+        literal("read_from_gb18030", kIgnorablesGb18030, "GB18030", "UTF-8", kIgnorablesUtf8),
+        literal("kept_in_utf16", kIgnorablesGb18030, "GB18030", "UTF-16",
+                kUtf16LeMark + kIgnorablesUtf16Le),
+        literal("read_from_utf16", kIgnorablesUtf16Le, "UTF-16", "UTF-8", kIgnorablesUtf8),
+        literal("kept_in_utf8", kIgnorablesUtf8, "UTF-8", "UTF-8", kIgnorablesUtf8)),
     byLabel);
 
 const std::string kLineEnds = "one\r\ntwo\rthree\n\r\n\n\r";
 
 INSTANTIATE_TEST_SUITE_P(
     LineEnds, Converts,
-    testing::Values(ConversionCase{"kept_in_gbk", {kLineEnds}, "UTF-8", "GBK", {kLineEnds}},
-                    ConversionCase{
-                        "kept_in_utf16", {kLineEnds}, "GB18030", "UTF-16", {asUtf16Le(kLineEnds)}}),
+    testing::Values(literal("kept_in_gbk", kLineEnds, "UTF-8", "GBK", kLineEnds),
+                    literal("kept_in_utf16", kLineEnds, "GB18030", "UTF-16", asUtf16Le(kLineEnds))),
     byLabel);
 
 std::vector<ConversionCase> emptyInputs()
