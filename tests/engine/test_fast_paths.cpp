@@ -77,17 +77,13 @@ private:
     ConversionBuffers m_buffers{64 * 1024};
 };
 
-const std::vector<std::string> kTableEncodings = {"GB18030", "GBK", "GB2312", "Big5"};
-
 std::string unitBytes(std::uint32_t unit)
 {
     return std::string{static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
 }
 
 // The table encodings and UTF-8.
-class FastPath : public testing::TestWithParam<std::string>
-{
-};
+using FastPath = testing::TestWithParam<std::string>;
 
 TEST_P(FastPath, DecodingEveryOneAndTwoByteInputMatchesIcu)
 {
@@ -219,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(Encodings, FastPath,
 TEST(FastPaths, AreChosenForTheTableAndUtf8Encodings)
 {
     // Without tables the comparisons above would compare ICU with itself.
-    for (const std::string &encoding : kTableEncodings) {
+    for (const char *encoding : {"GB18030", "GBK", "GB2312", "Big5"}) {
         Converter converter(encoding);
         EXPECT_NE(decodeTableFor(converter), nullptr) << encoding;
         EXPECT_NE(encodeTableFor(converter), nullptr) << encoding;

@@ -27,11 +27,6 @@ struct stat statusOf(const fs::path &path)
     return status;
 }
 
-unsigned modeOf(const fs::path &path)
-{
-    return statusOf(path).st_mode & 07777;
-}
-
 std::optional<std::string> attribute(const fs::path &path, const char *name)
 {
     std::string value(4096, '\0');

@@ -14,11 +14,6 @@
 namespace velloran::test {
 namespace {
 
-unsigned modeOf(const fs::path &path)
-{
-    return static_cast<unsigned>(fs::status(path).permissions());
-}
-
 // ---------------------------------------------------------------------------
 
 struct PathCase

@@ -71,28 +71,6 @@ INSTANTIATE_TEST_SUITE_P(Outputs, OutputFlush,
 
 // ---------------------------------------------------------------------------
 
-// A directory under /dev/shm, a file system of its own, removed at the end.
-class SharedMemoryDirectory
-{
-public:
-    SharedMemoryDirectory()
-    {
-        std::string pattern = "/dev/shm/velloran-测试-XXXXXX";
-        if (::mkdtemp(pattern.data()) != nullptr)
-            m_path = pattern;
-    }
-    ~SharedMemoryDirectory()
-    {
-        std::error_code ignored;
-        if (!m_path.empty())
-            fs::remove_all(m_path, ignored);
-    }
-    const fs::path &path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
-
 using ElsewhereTmpdir = ScratchTest<bool>;
 
 // Output on another file system than the input, with $TMPDIR missing or on
@@ -100,9 +78,9 @@ using ElsewhereTmpdir = ScratchTest<bool>;
 TEST_P(ElsewhereTmpdir, OutputOnAnotherFileSystemIsWritten)
 {
     const bool tmpdirExists = GetParam();
-    const SharedMemoryDirectory other;
-    if (other.path().empty())
+    if (!fs::is_directory("/dev/shm"))
         GTEST_SKIP() << "no /dev/shm here";
+    const ScratchDirectory other("/dev/shm"); // a file system of its own
     const fs::path input = scratch.path() / "输入.txt";
     writeBytes(input, "中文\n");
     const fs::path tmpdir = tmpdirExists ? scratch.subdirectory("临时") : scratch.path() / "没有";

@@ -10,9 +10,9 @@
 
 namespace velloran::test {
 
-ScratchDirectory::ScratchDirectory()
+ScratchDirectory::ScratchDirectory(const fs::path &parent)
 {
-    std::string pattern = (fs::temp_directory_path() / "velloran-测试-XXXXXX").string();
+    std::string pattern = (parent / "velloran-测试-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("cannot create a scratch directory");
     m_root = pattern;
@@ -43,6 +43,11 @@ std::string readBytes(const fs::path &path)
     if (!in)
         throw std::runtime_error("cannot read " + path.string());
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+unsigned modeOf(const fs::path &path)
+{
+    return static_cast<unsigned>(fs::status(path).permissions());
 }
 
 void writeBytes(const fs::path &path, const std::string &bytes)

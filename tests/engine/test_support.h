@@ -16,12 +16,12 @@ namespace velloran::test {
 
 namespace fs = std::filesystem;
 
-// A fresh directory, removed with everything in it at destruction. Its own
-// name and `path()` (a subdirectory) contain non-ASCII characters and a space.
+// A fresh directory in `parent`, removed with everything in it at destruction.
+// Its own name and `path()` (a subdirectory) contain non-ASCII characters and a space.
 class ScratchDirectory
 {
 public:
-    ScratchDirectory();
+    explicit ScratchDirectory(const fs::path &parent = fs::temp_directory_path());
     ~ScratchDirectory();
     ScratchDirectory(const ScratchDirectory &) = delete;
     ScratchDirectory &operator=(const ScratchDirectory &) = delete;
@@ -36,6 +36,8 @@ private:
 };
 
 std::string readBytes(const fs::path &path);
+// The permission bits of `path`, setuid, setgid and sticky included.
+unsigned modeOf(const fs::path &path);
 void writeBytes(const fs::path &path, const std::string &bytes);
 
 // The names in `directory`, sorted.
