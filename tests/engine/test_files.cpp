@@ -264,6 +264,7 @@ TEST_P(UnknownName, ThrowsBeforeTouchingAnyFile)
     RunOptions options = runOptions(source, target, scratch.path());
     bool started = false;
     options.onFileStarted = [&](std::size_t) { started = true; };
+    EXPECT_THROW(planRun(runInputs({input}), options), UnknownEncoding);
     EXPECT_THROW(convertRun(runInputs({input}), options), UnknownEncoding);
     EXPECT_FALSE(started);
     EXPECT_EQ(readBytes(output), "old");

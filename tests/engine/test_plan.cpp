@@ -190,13 +190,5 @@ TEST(PlanManyFolders, RepeatsAndSharedOutputsAcrossMoreFoldersThanStayOpen)
     }
 }
 
-TEST(PlanNames, UnknownEncodingThrowsButDetectIsKnown)
-{
-    RunOptions options = runOptions("Klingon", "UTF-8", "出");
-    EXPECT_THROW(planRun({{"甲/文件.txt", {}}}, options), UnknownEncoding);
-    options.sourceEncoding = std::string(kDetectEncoding);
-    EXPECT_NO_THROW(planRun({{"甲/文件.txt", {}}}, options));
-}
-
 } // namespace
 } // namespace velloran::test
