@@ -133,16 +133,14 @@ INSTANTIATE_TEST_SUITE_P(
         converted("chosen_right", "UTF-8", whole(simplified(), "UTF-8"), "UTF-8")),
     byLabel);
 
+// GBK text and Big5 text from GBK are in GuardedRun below; the guard's
+// answer for each pair of families is pinned in test_detect.cpp.
 INSTANTIATE_TEST_SUITE_P(
     Mismatch, SourceTest,
-    testing::Values(converted("big5_from_gbk", "GBK", start(traditional(), "Big5", 2000), "GBK",
-                              "Big5"),
-                    converted("big5_from_gb18030", "GB18030", start(traditional(), "Big5", 2000),
+    testing::Values(converted("big5_from_gb18030", "GB18030", start(traditional(), "Big5", 2000),
                               "GB18030", "Big5"),
                     converted("big5_from_gbk_past_the_sample", "GBK",
                               start(traditional(), "Big5", 200000), "GBK", "Big5"),
-                    converted("gbk_from_gbk", "GBK", start(simplified(), "GBK", 2000), "GBK"),
-                    converted("big5_from_big5", "Big5", start(traditional(), "Big5", 2000), "Big5"),
                     converted("ascii_from_gbk", "GBK", whole(english(), "GBK"), "GBK")),
     byLabel);
 
