@@ -11,8 +11,11 @@
 //    renamed onto its final name only when complete; when it replaces an
 //    existing file, only once flushed to disk. A
 //    failed, cancelled or interrupted file leaves no partial output; an existing
-//    file is replaced whole or not at all, and keeps its permissions. This also
-//    makes converting a file onto itself safe.
+//    file is replaced whole or not at all, and keeps its mode, owner and group
+//    (where permitted; setuid and setgid only with them) and extended
+//    attributes, ACLs included. The temporary file is private to its owner
+//    until it has the old file's mode. This also makes converting a file onto
+//    itself safe.
 //  - Streaming: files are converted in chunks, so memory does not grow with
 //    file size.
 //  - Byte-order marks: an input that starts with a UTF-8, UTF-16 LE/BE or
@@ -66,7 +69,7 @@ enum class Outcome {
     Cancelled,       // not converted because the run was cancelled
     // Refused by a run's plan or its guards; nothing is written for these:
     SharedOutput,    // an earlier entry writes the same output path, or this entry's
-                     // input is an earlier entry's output (FileResult::sameAs names it)
+                     // output is another listed entry's file (FileResult::sameAs names it)
     AlreadyUtf8,     // a legacy source (GB18030, GBK, GB2312, Big5) was chosen, but the
                      // file is valid UTF-8 with characters at U+0800 and above
     Undecided,       // the source was "detect" and no encoding could be decided
