@@ -37,13 +37,15 @@ protected:
         return path;
     }
 
-    // Good, invalid, unrepresentable, too short to detect and missing files;
-    // then one whose output is the first one's (unless in place), and the
-    // first one again.
+    // A good file and one of short lines (the pieces' case), an invalid one,
+    // UTF-8 with a character GBK lacks (already UTF-8 for a chosen GB18030),
+    // one too short to detect, GB18030 with a character GBK lacks, a missing
+    // one; then one whose output is the first one's (unless in place), and
+    // the first one again.
     std::vector<RunInput> inputs()
     {
         const fs::path good = file("好.txt", encodedStart(simplified(), "GBK", 3000));
-        std::vector<RunInput> list = {
+        return {
             {good, in},
             {file("短行.txt", repeated(kGbkWord + "\n", 300)), in},
             {file("坏.txt", "line\nline\n\x81\x30"), in},
@@ -54,7 +56,6 @@ protected:
             {file("附录/好.txt", kGbkWord), {}},
             {good, in},
         };
-        return list;
     }
 
     const fs::path in = scratch.subdirectory("输入");
