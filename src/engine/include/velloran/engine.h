@@ -152,6 +152,12 @@ struct ConvertOptions {
     // Threads for one file: a file that Tuning allows to be cut into pieces is
     // converted on that many threads.
     unsigned workers = 1;
+    // Check only: the file is read, its source chosen and guarded, and it is
+    // converted strictly as always, but the converted bytes are dropped; the
+    // output path is not touched and no temporary file is made. The result is
+    // the one a real conversion would give, except that writing is not tried:
+    // it never comes back CannotWrite, and Converted means "would be".
+    bool discardOutput = false;
 };
 
 // The output path of `input` in `outputDirectory`: the directory and the input's
@@ -242,9 +248,19 @@ struct RunOptions {
     // Files converted at once; 0 means one per CPU the process may use.
     unsigned workers = 0;
     Tuning tuning;
-    // Plan only: every entry the plan would convert comes back Converted
-    // without any file being read or written (nor any directory created);
-    // the plan's refusals and repeats come back as in a real run.
+    // Everything but writing: every entry the plan would convert is read,
+    // detected, guarded and converted with ConvertOptions::discardOutput, so
+    // its result is the one a real run would give (Converted, InvalidSource
+    // with its line, Unrepresentable with its line and character, Undecided
+    // with its reason, AlreadyUtf8, CannotRead, the likely encoding...), and
+    // the plan's refusals and repeats come back as in a real run. Nothing is
+    // created, written or renamed: no temporary file, no output folder.
+    // What writing alone would tell is not known: no entry comes back
+    // CannotWrite, even when its output folder is missing or read-only, or the
+    // disk is full. (Asking the system whether a folder is writable would not
+    // say what a run does either: the command line makes a missing output
+    // folder only when it runs for real, and permissions, read-only mounts
+    // and free space can all change before it does.)
     bool dryRun = false;
     // When set, files in progress are abandoned and the rest are not started;
     // all of them come back as Cancelled.
@@ -294,7 +310,7 @@ RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options);
 // `sameAs` naming it, a refused entry SharedOutput with `sameAs` naming the
 // entry in its way, and an entry not converted because of a cancel Cancelled.
 // For KeepTree, missing folders of an output are made just before it is
-// written. Throws UnknownEncoding before touching any file.
+// written (not in a dry run). Throws UnknownEncoding before touching any file.
 std::vector<FileResult> executeRun(const RunPlan &plan, const RunOptions &options);
 
 // planRun then executeRun.
