@@ -61,10 +61,6 @@ private slots:
         QTest::newRow("lowest int: like 0") << min << "txt" << own;
         QTest::newRow("upper case is another suffix")
             << -1 << "TXT" << QStringList{"X.TXT", "B/deep/W.TXT"};
-        QTest::newRow("mixed case") << 0 << "Txt" << QStringList{"c.Txt"};
-        QTest::newRow("after the last dot") << 0 << "gz" << QStringList{"archive.tar.gz"};
-        QTest::newRow("not two suffixes") << 0 << "tar.gz" << QStringList{};
-        QTest::newRow("with its dot") << 0 << ".txt" << QStringList{};
         QTest::newRow("empty: no suffix or a final dot")
             << 0 << "" << QStringList{"ends.", "README"};
     }
