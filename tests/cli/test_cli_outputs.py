@@ -6,6 +6,7 @@ report field by field, and file names that are not UTF-8.
 Usage: test_cli_outputs.py VELLORAN_CLI WINDOW_RUN
 """
 import os
+import shutil
 import subprocess
 import unittest
 
@@ -83,28 +84,26 @@ class Outputs(CommandTest):
                 self.assertEqual({os.fsdecode(k): v for k, v in files_under(self.root).items()},
                                  expected)
 
-    def test_keep_tree_mirrors_the_directory(self):
+    def test_keep_tree_mirrors_the_directory_and_without_it_a_shared_output_is_refused(self):
         write(self.path("readme.txt"), "上层".encode("gbk"))
         write(self.path("附录/readme.txt"), "附录".encode("gbk"))
-        write(os.path.join(self.scratch.name, "单独.log"), GBK)
-        status, report = self.cli_json("-f", "GBK", "-t", "UTF-8", "-r", "--keep-tree", "-o",
-                                       self.out, self.root,
-                                       os.path.join(self.scratch.name, "单独.log"))
-        self.assertEqual(status, 0)
-        self.assertEqual(self.outcomes(report), ["converted"] * 3)
-        self.assertEqual({os.fsdecode(k): v for k, v in files_under(self.out).items()},
-                         {"readme.txt": "上层".encode(), "附录/readme.txt": "附录".encode(),
-                          "单独.log": UTF8})
-
-    def test_without_keep_tree_a_shared_output_is_refused(self):
-        write(self.path("readme.txt"), "上层".encode("gbk"))
-        write(self.path("附录/readme.txt"), "附录".encode("gbk"))
-        status, report = self.cli_json("-f", "GBK", "-t", "UTF-8", "-r", "-o", self.out,
-                                       self.root)
-        self.assertEqual(status, 1)
-        self.assertEqual(self.outcomes(report), ["converted", "shared_output"])
-        self.assertEqual(report["files"][1]["same_as"], 0)
-        self.assertEqual(files_under(self.out), {b"readme.txt": "上层".encode()})
+        single = os.path.join(self.scratch.name, "单独.log")
+        write(single, GBK)
+        mirrored = {"readme.txt": "上层".encode(), "附录/readme.txt": "附录".encode(),
+                    "单独.log": UTF8}
+        for keep_tree, status, outcomes in (
+                (["--keep-tree"], 0, ["converted"] * 3),
+                ([], 1, ["converted", "shared_output", "converted"])):
+            with self.subTest(keep_tree=keep_tree):
+                shutil.rmtree(self.out, ignore_errors=True)
+                result, report = self.cli_json("-f", "GBK", "-t", "UTF-8", "-r", *keep_tree,
+                                               "-o", self.out, self.root, single)
+                self.assertEqual((result, self.outcomes(report)), (status, outcomes))
+                self.assertEqual(report["files"][1]["same_as"], None if keep_tree else 0)
+                written = {os.fsdecode(k): v for k, v in files_under(self.out).items()}
+                if not keep_tree:
+                    del mirrored["附录/readme.txt"]
+                self.assertEqual(written, mirrored)
 
     # -- the JSON report ---------------------------------------------------------------
 

@@ -71,8 +71,6 @@ class TestConversion : public QObject
             return makeFile(name, kGbText + "ab\x81\x20\n");
         if (kind == "unrepresentable") // 这 (D5E2) has no Big5 code
             return makeFile(name, "a\r\nb\r\n\xD6\xD0\xD5\xE2\r\n");
-        if (kind == "invisible") // 中, a soft hyphen (no Big5 code), 文
-            return makeFile(name, "a\n\xD6\xD0\x81\x30\x85\x32\xCE\xC4\n");
         return makeFile(name, kGbText);
     }
 
@@ -123,8 +121,6 @@ private slots:
                 "{0}（第3行：“这”）\n");
         row("already UTF-8", {"utf8", "ok"}, "", "成功1个，失败1个",
             "\n以下文件看起来已经是UTF-8编码，未转换：\n{0}\n");
-        row("invisible character", {"invisible"}, "Big5", "成功0个，失败1个",
-            unrepresentable + "{0}（第2行：“U+00AD”）\n");
     }
 
     void reportSections()
