@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Batches, GB18030->UTF-8, side by side:
 #  - 10,000 files of about 4 KB: the engine's run on all cores
-#    (velloran-cli on their directory, scan included) against glibc iconv run once per file and one
-#    Python process converting them all with its codecs;
+#    (velloran-cli on their directory, scan included) against glibc iconv run once per file, one
+#    Python process converting them all with its codecs, and cp copying them unconverted (on a
+#    real disk, creating the files is most of the time: VELLORAN_BENCH_WORK=/var/tmp/x measures it);
 #  - 4 large files (the corpus's gb18030.txt cut at line ends): the engine's
 #    batch with one worker against two.
 # Build the release preset first. Usage: bench/batch.sh
@@ -27,6 +28,7 @@ iconv_per_file() {
     iconv -f GB18030 -t UTF-8 "$file" >"$1/${file##*/}" || return 1
   done <"$list"
 }
+cp_files() { cp "$small"/f*.txt "$1"/; }
 python_codecs() {
   "$PYTHON" - "$list" "$1" <<'EOF'
 import os, sys
@@ -41,14 +43,16 @@ EOF
 }
 
 echo "== $count files of about 4 KB ($(divide "$(bytes "$small"/f*.txt)" 1e6 1) MB), GB18030->UTF-8"
-echo "   medians of $REPS interleaved runs; targets: engine >= 30 x iconv per file, >= 2.5 x Python"
-interleave engine_batch iconv_per_file python_codecs
+echo "   in $WORK; medians of $REPS interleaved runs; targets: engine >= 30 x iconv per file,"
+echo "   >= 2.5 x Python, >= 1 x cp"
+interleave engine_batch iconv_per_file python_codecs cp_files
 printf '%-16s %10s %9s %16s  %s\n' contender files/s seconds "engine is x" target
-for name in engine_batch iconv_per_file python_codecs; do
+for name in engine_batch iconv_per_file python_codecs cp_files; do
   speedup=$(divide "${MEDIAN[$name]}" "${MEDIAN[engine_batch]}")
   case $name in
     iconv_per_file) target=$(verdict "$speedup" 30) ;;
     python_codecs) target=$(verdict "$speedup" 2.5) ;;
+    cp_files) target=$(verdict "$speedup" 1) ;;
     *) target= ;;
   esac
   printf '%-16s %10s %9s %16s  %s\n' "$name" "$(divide "$count" "${MEDIAN[$name]}" 0)" \

@@ -35,8 +35,10 @@ constexpr OptionInfo kOptions[] = {
     {OptionId::Jobs, "jobs", 'j', "N",
      "Convert N files at once. The default, 0, is one per CPU this process may use."},
     {OptionId::DryRun, "dry-run", 0, nullptr,
-     "Plan the run and report what it would do (repeated files, shared outputs) "
-     "without reading or writing any file."},
+     "Do everything but write: read, detect and convert each file, and report what a run "
+     "would do (repeated files, shared outputs, undecided files, errors with their line) "
+     "without creating, writing or renaming any file. Only a failure to write cannot be "
+     "foreseen."},
     {OptionId::Json, "json", 0, nullptr,
      "Write a report in JSON on standard output instead of the summary."},
     {OptionId::Quiet, "quiet", 'q', nullptr, "Show no progress bar."},

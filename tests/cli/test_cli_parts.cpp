@@ -25,7 +25,9 @@ CommandLine parse(std::vector<std::string> arguments)
 
 // ---------------------------------------------------------------------------
 
-class RefusedCommandLine : public testing::TestWithParam<std::vector<std::string>>
+using Args = std::vector<std::string>;
+
+class RefusedCommandLine : public testing::TestWithParam<Args>
 {
 };
 
@@ -34,33 +36,26 @@ TEST_P(RefusedCommandLine, IsAUsageError)
     EXPECT_THROW(parse(GetParam()), UsageError);
 }
 
+// Each row breaks one rule of an otherwise sound command line.
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusedCommandLine,
-    testing::Values(std::vector<std::string>{},
-                    std::vector<std::string>{"-f", "GBK", "-o", "out", "文件.txt"},
-                    std::vector<std::string>{"-t", "UTF-8", "-o", "out", "文件.txt"},
-                    std::vector<std::string>{"-f", "NO-SUCH", "-t", "UTF-8", "-o", "o", "a"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "NO-SUCH", "-o", "o", "a"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "detect", "-o", "o", "a"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "UTF-8", "a"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "UTF-8", "-o", "o", "--in-place",
-                                             "a"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "UTF-8", "--in-place",
-                                             "--keep-tree", "a"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "UTF-8", "--in-place"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "UTF-8", "--in-place", "--depth",
-                                             "deep", "a"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "UTF-8", "--in-place", "--depth",
-                                             "-2", "a"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "UTF-8", "--in-place", "--depth",
-                                             "3x", "a"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "UTF-8", "--in-place", "-j", "-1",
-                                             "a"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "UTF-8", "--in-place", "--frob",
-                                             "a"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "UTF-8", "--in-place", "-x", "a"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "UTF-8", "a", "-o"},
-                    std::vector<std::string>{"-f", "GBK", "-t", "UTF-8", "-o", "", "a"}));
+    testing::Values(Args{}, Args{"-f", "GBK", "-o", "out", "文件.txt"},
+                    Args{"-t", "UTF-8", "-o", "out", "文件.txt"},
+                    Args{"-f", "NO-SUCH", "-t", "UTF-8", "-o", "o", "a"},
+                    Args{"-f", "GBK", "-t", "NO-SUCH", "-o", "o", "a"},
+                    Args{"-f", "GBK", "-t", "detect", "-o", "o", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "-o", "o", "--in-place", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "--in-place", "--keep-tree", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "--in-place"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "--in-place", "--depth", "deep", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "--in-place", "--depth", "-2", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "--in-place", "--depth", "3x", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "--in-place", "-j", "-1", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "--in-place", "--frob", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "--in-place", "-x", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "a", "-o"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "-o", "", "a"}));
 
 TEST(CommandLine, DefaultsAreTheWindowsPrompts)
 {
@@ -133,16 +128,16 @@ RunReport everyKindOfEntry()
 {
     using velloran::Outcome;
     RunReport report;
-    const char *names[] = {"取消.txt", "繁体.txt", "已是.txt", "同名/a.txt", "a.txt",  "坏.txt",
+    const char *names[] = {"取消.txt", "繁体.txt", "已是.txt", "同名/a.txt", "a.txt",     "坏.txt",
                            "表情.txt", "缺.txt",   "只读.txt", "短.txt",     "繁体2.txt", "好.txt"};
     for (const char *name : names)
         report.plan.entries.push_back({{}, name, std::string("out/") + name, velloran::kNoEntry});
-    report.results = {result(Outcome::Cancelled),  result(Outcome::Converted),
-                      result(Outcome::AlreadyUtf8), result(Outcome::Converted),
-                      result(Outcome::SharedOutput), result(Outcome::InvalidSource),
+    report.results = {result(Outcome::Cancelled),       result(Outcome::Converted),
+                      result(Outcome::AlreadyUtf8),     result(Outcome::Converted),
+                      result(Outcome::SharedOutput),    result(Outcome::InvalidSource),
                       result(Outcome::Unrepresentable), result(Outcome::CannotRead),
-                      result(Outcome::CannotWrite), result(Outcome::Undecided),
-                      result(Outcome::Converted),   result(Outcome::Converted)};
+                      result(Outcome::CannotWrite),     result(Outcome::Undecided),
+                      result(Outcome::Converted),       result(Outcome::Converted)};
     report.results[1].likely = "Big5";
     report.results[10].likely = "Big5";
     report.results[4].sameAs = 3;
@@ -201,10 +196,7 @@ TEST(ExitStatus, FollowsTheWorstOutcome)
 
 // ---------------------------------------------------------------------------
 
-struct Utf8Case {
-    std::string bytes;
-    bool valid;
-};
+using Utf8Case = std::pair<std::string, bool>; // bytes, whether valid
 
 class Utf8Check : public testing::TestWithParam<Utf8Case>
 {
@@ -212,7 +204,7 @@ class Utf8Check : public testing::TestWithParam<Utf8Case>
 
 TEST_P(Utf8Check, AcceptsExactlyWellFormedUtf8)
 {
-    EXPECT_EQ(isValidUtf8(GetParam().bytes), GetParam().valid);
+    EXPECT_EQ(isValidUtf8(GetParam().first), GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Utf8Check,
@@ -227,10 +219,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Utf8Check,
                                          Utf8Case{"\xE4\xB8", false},             // truncated
                                          Utf8Case{"\x80", false}, Utf8Case{"\xFF", false}));
 
-struct JsonCase {
-    std::string bytes;
-    std::string json;
-};
+using JsonCase = std::pair<std::string, std::string>; // bytes, JSON string
 
 class JsonText : public testing::TestWithParam<JsonCase>
 {
@@ -238,7 +227,7 @@ class JsonText : public testing::TestWithParam<JsonCase>
 
 TEST_P(JsonText, EscapesAndReplacesInvalidBytes)
 {
-    EXPECT_EQ(jsonString(GetParam().bytes), GetParam().json);
+    EXPECT_EQ(jsonString(GetParam().first), GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -249,10 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
                     JsonCase{"\xD6\xD0\xCE\xC4.txt", "\"\uFFFD\uFFFD\uFFFD\uFFFD.txt\""},
                     JsonCase{"a\xE4\xB8", "\"a\uFFFD\uFFFD\""}));
 
-struct CharacterCase {
-    char32_t character;
-    std::string shown;
-};
+using CharacterCase = std::pair<char32_t, std::string>; // character, as shown
 
 class CharacterShown : public testing::TestWithParam<CharacterCase>
 {
@@ -260,7 +246,7 @@ class CharacterShown : public testing::TestWithParam<CharacterCase>
 
 TEST_P(CharacterShown, AsItselfOrAsItsCode)
 {
-    EXPECT_EQ(visibleCharacter(GetParam().character), GetParam().shown);
+    EXPECT_EQ(visibleCharacter(GetParam().first), GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CharacterShown,

@@ -12,7 +12,6 @@ import shutil
 import signal
 import subprocess
 import time
-import unittest
 
 from cli_fixture import (ENV, GBK, INVALID_GBK, PROGRAMS, UTF8, CommandTest, files_under, main,
                          read, snapshot, write)
@@ -47,6 +46,7 @@ class Runs(CommandTest):
                 _, real = self.cli_json(*args)
                 self.assertFalse(real["dry_run"])
                 self.assertEqual(planned(dry), planned(real))
+                self.assertEqual(self.outcomes(dry), self.outcomes(real))
                 self.assertEqual("shared_output" in self.outcomes(dry), mode == ["-o", self.out])
 
     # -- cancellation ------------------------------------------------------------------
@@ -172,8 +172,6 @@ class Runs(CommandTest):
         self.assertIn("The encoding of these files could not be detected, so they were not "
                       f"converted:\n{self.path('短.txt')} ({files[2]['reason']})\n", summary)
 
-    # The engine's dry run only plans: it reads no file, so it cannot detect.
-    @unittest.expectedFailure
     def test_a_dry_run_names_the_files_detection_cannot_decide(self):
         write(self.path("短.txt"), "中".encode("gbk"))
         status, report = self.cli_json("-f", "detect", "-t", "UTF-8", "--dry-run", "-o",

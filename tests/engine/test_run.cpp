@@ -265,20 +265,6 @@ TEST_F(Run, NotUtf8NamesAreConvertedUnderTheirOwnBytes)
     EXPECT_EQ(readBytes(out / name), kUtf8Text);
 }
 
-TEST_F(Run, DryRunWritesNothing)
-{
-    const std::vector<fs::path> inputs = {input("甲/一.txt", "1"), input("乙/一.txt", "2"),
-                                          input("二.txt", "\x81")};
-    RunOptions o = options(2, out / "新");
-    o.outputRule = OutputRule::KeepTree;
-    o.dryRun = true;
-    const auto before = snapshot(scratch.path());
-    const auto results = convertRun(runInputs(inputs), o);
-    EXPECT_EQ(outcomes(results), (std::vector<Outcome>{Outcome::Converted, Outcome::SharedOutput,
-                                                       Outcome::Converted}));
-    EXPECT_EQ(snapshot(scratch.path()), before);
-}
-
 TEST_F(Run, CancelMidFileAbandonsItAndNamesTheRest)
 {
     const fs::path first = input("第一.txt", std::string(100, 'a'));

@@ -49,12 +49,22 @@ inline QStringList paths(const QString &dir, const QStringList &names)
 }
 
 // Names that are not UTF-8, such as GBK names made on Windows, cannot pass
-// through a QString: these take and give the file system's bytes.
+// through a QString: these take and give the file system's bytes. makeRaw()
+// also makes the directories above the file.
 inline bool makeRaw(const QByteArray &path, const QByteArray &content = "text\n")
 {
-    std::ofstream file(std::filesystem::path(path.toStdString()), std::ios::binary);
+    const std::filesystem::path name(path.toStdString());
+    std::error_code ignored;
+    std::filesystem::create_directories(name.parent_path(), ignored);
+    std::ofstream file(name, std::ios::binary);
     file.write(content.constData(), content.size());
     return bool(file.flush());
+}
+
+// Makes the file `path` holding `content`, and the directories above it.
+inline bool makeFile(const QString &path, const QByteArray &content)
+{
+    return makeRaw(QFile::encodeName(path), content);
 }
 
 inline QByteArray readRaw(const QByteArray &path)

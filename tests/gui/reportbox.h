@@ -7,6 +7,9 @@
 #include <QByteArray>
 #include <QFile>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -45,10 +48,45 @@ inline QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-// Clicks the window's convert button, and reads the one report of the run.
-inline Report convertAndRead(QWidget *window)
+// Clicks the window's convert button, handles the dialogs before the report
+// with `steps` (the progress dialog), and reads the report that ends the run.
+inline Report convertAndRead(QWidget *window, std::vector<modal::Step> steps = {})
 {
     Report report;
-    modal::click(window, "pushButton_4", {[&](QWidget *w) { report = readBox(w); }});
+    const std::size_t boxes = steps.size() + 1;
+    steps.push_back([&](QWidget *w) { report = readBox(w); });
+    if (modal::click(window, "pushButton_4", steps) != int(boxes))
+        report.title = "<not the dialogs expected>";
     return report;
+}
+
+// A step for the progress dialog: let the run go on for a while (the dialog is
+// served only if events are processed during the run), then press its cancel
+// button. `shown` and `cancelling` look at the dialog first and then.
+using ProgressLook = std::function<void(QProgressDialog *)>;
+inline modal::Step cancelLater(const ProgressLook &shown = {}, const ProgressLook &cancelling = {})
+{
+    return [=](QWidget *w) {
+        auto *dialog = qobject_cast<QProgressDialog *>(w);
+        QVERIFY(dialog);
+        if (shown)
+            shown(dialog);
+        modal::keepOpen(dialog);
+        QTimer::singleShot(300, dialog, [dialog, cancelling] {
+            if (cancelling)
+                cancelling(dialog);
+            dialog->findChild<QPushButton *>()->click();
+        });
+    };
+}
+
+// The counts of a cancelled run without failures, {succeeded, cancelled}, or
+// {-1, -1} if the report's text is not of that form.
+inline std::pair<int, int> cancelledCounts(const Report &report)
+{
+    const QRegularExpressionMatch counts =
+        QRegularExpression("^成功(\\d+)个，失败0个，取消(\\d+)个$").match(report.text);
+    if (!counts.hasMatch())
+        return {-1, -1};
+    return {counts.captured(1).toInt(), counts.captured(2).toInt()};
 }

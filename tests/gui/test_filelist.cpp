@@ -78,7 +78,6 @@ private slots:
         QTest::newRow("menu") << "menu" << 1;
         QTest::newRow("Delete key") << "key" << 1;
         QTest::newRow("button, no current entry") << "button" << -1;
-        QTest::newRow("menu, no current entry") << "menu" << -1;
     }
 
     void deleteRemovesCurrentEntry()

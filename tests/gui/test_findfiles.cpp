@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <limits>
 #include <memory>
 
 // The .txt files of the whole tree as QDir lists directories, with no guard
@@ -43,28 +42,21 @@ private slots:
 
     void cleanup() { QDir::setCurrent(workingDir); }
 
+    // What depths and suffixes mean is the engine's (its tests hold every edge);
+    // these rows check that the window's values reach it as they are.
     void depthsAndSuffixes_data()
     {
         QTest::addColumn<int>("depth");
         QTest::addColumn<QString>("suffix");
         QTest::addColumn<QStringList>("names");
 
-        const int max = std::numeric_limits<int>::max(), min = std::numeric_limits<int>::min();
         const QStringList own{"a.txt", "b.txt", "中文.txt", "空 格.txt"};
         const QStringList all = own + QStringList{"A/x.txt", "B/y.txt", "B/deep/z.txt"};
         QTest::newRow("-1: the whole tree, hidden left out") << -1 << "txt" << all;
         QTest::newRow("0: the directory alone") << 0 << "txt" << own;
         QTest::newRow("1: one level") << 1 << "txt" << all.mid(0, 6);
-        QTest::newRow("2: two levels") << 2 << "txt" << all;
-        QTest::newRow("largest depth") << max << "txt" << all;
-        QTest::newRow("-2: like 0") << -2 << "txt" << own;
-        QTest::newRow("lowest int: like 0") << min << "txt" << own;
         QTest::newRow("upper case is another suffix")
             << -1 << "TXT" << QStringList{"X.TXT", "B/deep/W.TXT"};
-        QTest::newRow("mixed case") << 0 << "Txt" << QStringList{"c.Txt"};
-        QTest::newRow("after the last dot") << 0 << "gz" << QStringList{"archive.tar.gz"};
-        QTest::newRow("not two suffixes") << 0 << "tar.gz" << QStringList{};
-        QTest::newRow("with its dot") << 0 << ".txt" << QStringList{};
         QTest::newRow("empty: no suffix or a final dot")
             << 0 << "" << QStringList{"ends.", "README"};
     }
@@ -143,36 +135,16 @@ private slots:
         QCOMPARE(findfiles(QDir(root), -1, "txt"), expected);
     }
 
-    void linksBackIntoTheWalkAreNotFollowed()
+    // The engine's own tests cover links back into the walk; this is the
+    // window's view of the simplest loop.
+    void loopOfTwoLinksEndsWhereItComesBack()
     {
-        const QString tree = base + "/树";
-        QVERIFY(filetree::make(
-            base, {"outside/c.txt", "树/a.txt", "树/sub/b.txt", "树/y/d.txt", "树/x/"}));
-        QVERIFY(filetree::link(tree, "sub/back", tree)); // a cycle
-        QVERIFY(filetree::link(tree, "self", tree));     // a cycle of one
-        QVERIFY(filetree::link(tree, "out", base + "/outside"));
-        QVERIFY(filetree::link(tree, "x/toY", tree + "/y")); // not on the walk there
-        QVERIFY(filetree::link(tree, "up", base));           // above the search; holds it
-        QCOMPARE(findfiles(QDir(tree), -1, "txt"),
-                 filetree::paths(tree, {"a.txt", "out/c.txt", "sub/b.txt", "up/outside/c.txt",
-                                        "x/toY/d.txt", "y/d.txt"}));
-
-        // A loop of two links ends where it comes back.
         const QString loop = base + "/环";
         QVERIFY(filetree::make(loop, {"p/1.txt", "r/2.txt"}));
         QVERIFY(filetree::link(loop, "p/q", loop + "/r"));
         QVERIFY(filetree::link(loop, "r/s", loop + "/p"));
         QCOMPARE(findfiles(QDir(loop), -1, "txt"),
                  filetree::paths(loop, {"p/1.txt", "p/q/2.txt", "r/2.txt", "r/s/1.txt"}));
-    }
-
-    void nothingFound()
-    {
-        const QString root = base + "/空";
-        QVERIFY(filetree::make(root, {"a.log", "sub/b.log", "empty/"}));
-        QCOMPARE(findfiles(QDir(root), -1, "txt"), QStringList{});
-        QCOMPARE(findfiles(QDir(root + "/missing"), -1, "log"), QStringList{});
-        QCOMPARE(findfiles(QDir(root + "/a.log"), -1, "log"), QStringList{});
     }
 };
 

@@ -59,7 +59,6 @@ private slots:
         for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
             slotNames << meta->method(i).name();
         QCOMPARE(slotNames, (QStringList{"selectpath", "addpath", "add", "deleteitem", "start"}));
-        QCOMPARE(QString(meta->className()), QString("mainwindow"));
 
         // Three rows: list and buttons; output directory; encodings.
         QCOMPARE(

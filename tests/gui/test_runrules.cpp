@@ -3,6 +3,7 @@
 // are refused after the first, and a cancelled run names what it left.
 #include "app/mainwindow.h"
 #include "convert/conversionrun.h"
+#include "filetree.h"
 #include "modaldriver.h"
 #include "reportbox.h"
 
@@ -10,9 +11,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -41,9 +39,7 @@ class TestRunRules : public QObject
     // Creates the file `name` below the temporary directory, and its folders.
     bool make(const QString &name, const QByteArray &bytes) const
     {
-        QFile file(at(name));
-        return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) &&
-               file.write(bytes) == bytes.size();
+        return filetree::makeFile(at(name), bytes);
     }
 
     // Drops the folder `name` onto the window, searched for `suffix` to any
@@ -172,22 +168,10 @@ private slots:
         QVERIFY(QDir().mkpath(at("输出")));
         QVERIFY(chooseRun("GB18030", at("输出")));
 
-        const modal::Step cancelLater = [](QWidget *w) {
-            auto *dialog = qobject_cast<QProgressDialog *>(w);
-            QVERIFY(dialog);
-            modal::keepOpen(dialog);
-            QTimer::singleShot(300, dialog,
-                               [dialog] { dialog->findChild<QPushButton *>()->click(); });
-        };
-        Report report;
-        const modal::Step box = [&](QWidget *w) { report = readBox(w); };
-        QCOMPARE(modal::click(window.get(), "pushButton_4", {cancelLater, box}), 2);
-
-        const QRegularExpressionMatch counts =
-            QRegularExpression("^成功(\\d+)个，失败0个，取消(\\d+)个$").match(report.text);
-        QVERIFY2(counts.hasMatch(), qPrintable(report.text));
-        QVERIFY(counts.captured(2).toInt() > 0);
-        QVERIFY(counts.captured(1).toInt() >= 2);
+        const Report report = convertAndRead(window.get(), {cancelLater()});
+        const auto [succeeded, cancelled] = cancelledCounts(report);
+        QVERIFY2(cancelled > 0, qPrintable(report.text));
+        QVERIFY(succeeded >= 2);
 
         // What was written is complete; each entry is either written or named.
         QString notConverted;
@@ -202,7 +186,7 @@ private slots:
             const qsizetype lines = readFile(entry).size() / kGbText.size();
             QCOMPARE(readFile(output), kUtf8Text.repeated(lines));
         }
-        QCOMPARE(counts.captured(1).toInt(), converted);
+        QCOMPARE(succeeded, converted);
         QCOMPARE(report.details, kCancelledHeading + notConverted);
         QCOMPARE(QDir(at("输出")).entryList(QDir::Files | QDir::Hidden).size(), converted / 2);
     }

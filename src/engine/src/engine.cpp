@@ -92,7 +92,7 @@ FileResult convertOpened(InputFile &input, const std::filesystem::path &outputPa
     if (textStart != 0)
         input.seek(textStart);
 
-    RestartableOutput output(outputPath);
+    RestartableOutput output(outputPath, options.discardOutput);
     ConversionBuffers buffers(inputBufferSize(options.tuning.chunkSize, input.size()));
     switch (convertText(input, textStart, decoder, encoder, buffers, output, options)) {
     case StreamStatus::Completed:

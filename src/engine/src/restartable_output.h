@@ -1,6 +1,8 @@
 // The temporary output of one file, which a conversion that has to start over
 // throws away and begins anew: what was written before restart() never
-// reaches the final name.
+// reaches the final name. A discarding output (a conversion that only
+// checks, see ConvertOptions::discardOutput) creates no file at all and
+// drops every byte.
 #pragma once
 
 #include "atomic_output_file.h"
@@ -13,25 +15,37 @@ namespace velloran {
 class RestartableOutput : public ByteSink
 {
 public:
-    explicit RestartableOutput(std::filesystem::path finalPath) : m_finalPath(std::move(finalPath))
+    RestartableOutput(std::filesystem::path finalPath, bool discard)
+        : m_finalPath(std::move(finalPath)), m_discard(discard)
     {
-        m_file.emplace(m_finalPath);
+        open();
     }
 
-    void write(const char *bytes, std::size_t count) override { m_file->write(bytes, count); }
+    void write(const char *bytes, std::size_t count) override
+    {
+        if (m_file)
+            m_file->write(bytes, count);
+    }
 
     // Removes the temporary file and creates an empty one.
     void restart()
     {
         m_file.reset();
-        m_file.emplace(m_finalPath);
+        open();
     }
 
-    // See AtomicOutputFile::commit().
-    bool commit() { return m_file->commit(); }
+    // See AtomicOutputFile::commit(); false when discarding.
+    bool commit() { return m_file && m_file->commit(); }
 
 private:
+    void open()
+    {
+        if (!m_discard)
+            m_file.emplace(m_finalPath);
+    }
+
     std::filesystem::path m_finalPath;
+    bool m_discard;
     std::optional<AtomicOutputFile> m_file;
 };
 

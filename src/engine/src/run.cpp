@@ -92,10 +92,8 @@ private:
             return resultOf(Outcome::Cancelled);
         if (m_options.onFileStarted)
             m_options.onFileStarted(index);
-        if (m_options.dryRun)
-            return resultOf(Outcome::Converted);
         const PlannedEntry &entry = m_plan.entries[index];
-        if (m_options.outputRule == OutputRule::KeepTree) {
+        if (m_options.outputRule == OutputRule::KeepTree && !m_options.dryRun) {
             if (auto failed = makeOutputFolder(entry.output))
                 return *failed;
         }
@@ -130,6 +128,7 @@ private:
         options.workers = std::max<unsigned>(
             1, static_cast<unsigned>(m_workers / std::max<std::size_t>(m_toConvert.size(), 1)));
         options.cancel = m_options.cancel;
+        options.discardOutput = m_options.dryRun;
         if (m_options.onBytes) {
             options.onBytes = [this, index](std::uint64_t done, std::uint64_t total) {
                 m_options.onBytes(index, done, total);

@@ -11,8 +11,11 @@
 //    renamed onto its final name only when complete; when it replaces an
 //    existing file, only once flushed to disk. A
 //    failed, cancelled or interrupted file leaves no partial output; an existing
-//    file is replaced whole or not at all, and keeps its permissions. This also
-//    makes converting a file onto itself safe.
+//    file is replaced whole or not at all, and keeps its mode, owner and group
+//    (where permitted; setuid and setgid only with them) and extended
+//    attributes, ACLs included. The temporary file is private to its owner
+//    until it has the old file's mode. This also makes converting a file onto
+//    itself safe.
 //  - Streaming: files are converted in chunks, so memory does not grow with
 //    file size.
 //  - Byte-order marks: an input that starts with a UTF-8, UTF-16 LE/BE or
@@ -66,7 +69,7 @@ enum class Outcome {
     Cancelled,       // not converted because the run was cancelled
     // Refused by a run's plan or its guards; nothing is written for these:
     SharedOutput,    // an earlier entry writes the same output path, or this entry's
-                     // input is an earlier entry's output (FileResult::sameAs names it)
+                     // output is another listed entry's file (FileResult::sameAs names it)
     AlreadyUtf8,     // a legacy source (GB18030, GBK, GB2312, Big5) was chosen, but the
                      // file is valid UTF-8 with characters at U+0800 and above
     Undecided,       // the source was "detect" and no encoding could be decided
@@ -149,6 +152,12 @@ struct ConvertOptions {
     // Threads for one file: a file that Tuning allows to be cut into pieces is
     // converted on that many threads.
     unsigned workers = 1;
+    // Check only: the file is read, its source chosen and guarded, and it is
+    // converted strictly as always, but the converted bytes are dropped; the
+    // output path is not touched and no temporary file is made. The result is
+    // the one a real conversion would give, except that writing is not tried:
+    // it never comes back CannotWrite, and Converted means "would be".
+    bool discardOutput = false;
 };
 
 // The output path of `input` in `outputDirectory`: the directory and the input's
@@ -239,9 +248,19 @@ struct RunOptions {
     // Files converted at once; 0 means one per CPU the process may use.
     unsigned workers = 0;
     Tuning tuning;
-    // Plan only: every entry the plan would convert comes back Converted
-    // without any file being read or written (nor any directory created);
-    // the plan's refusals and repeats come back as in a real run.
+    // Everything but writing: every entry the plan would convert is read,
+    // detected, guarded and converted with ConvertOptions::discardOutput, so
+    // its result is the one a real run would give (Converted, InvalidSource
+    // with its line, Unrepresentable with its line and character, Undecided
+    // with its reason, AlreadyUtf8, CannotRead, the likely encoding...), and
+    // the plan's refusals and repeats come back as in a real run. Nothing is
+    // created, written or renamed: no temporary file, no output folder.
+    // What writing alone would tell is not known: no entry comes back
+    // CannotWrite, even when its output folder is missing or read-only, or the
+    // disk is full. (Asking the system whether a folder is writable would not
+    // say what a run does either: the command line makes a missing output
+    // folder only when it runs for real, and permissions, read-only mounts
+    // and free space can all change before it does.)
     bool dryRun = false;
     // When set, files in progress are abandoned and the rest are not started;
     // all of them come back as Cancelled.
@@ -291,7 +310,7 @@ RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options);
 // `sameAs` naming it, a refused entry SharedOutput with `sameAs` naming the
 // entry in its way, and an entry not converted because of a cancel Cancelled.
 // For KeepTree, missing folders of an output are made just before it is
-// written. Throws UnknownEncoding before touching any file.
+// written (not in a dry run). Throws UnknownEncoding before touching any file.
 std::vector<FileResult> executeRun(const RunPlan &plan, const RunOptions &options);
 
 // planRun then executeRun.
