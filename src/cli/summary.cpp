@@ -1,7 +1,5 @@
 #include "summary.h"
 
-#include <unicode/uchar.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -136,8 +134,9 @@ void appendSection(std::string &text, const std::string &heading,
 
 std::string visibleCharacter(char32_t character)
 {
-    const auto c = UChar32(character);
-    if (u_isgraph(c) && u_charType(c) != U_PRIVATE_USE_CHAR)
+    // The window's rule; the command spells out a plain space as well, which
+    // is easily misread between quotation marks in a terminal.
+    if (character != U' ' && !velloran::isInvisibleCharacter(character))
         return "\"" + utf8(character) + "\"";
     return codePointName(character);
 }

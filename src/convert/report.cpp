@@ -3,8 +3,6 @@
 #include "ui/translation.h"
 #include "velloran/engine.h"
 
-#include <unicode/uchar.h>
-
 #include <algorithm>
 
 namespace {
@@ -149,30 +147,7 @@ QString reportDetails(const RunReport &report)
 
 QString visibleCharacter(char32_t character)
 {
-    const auto c = UChar32(character);
-    bool invisible = u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
-    switch (u_charType(c)) {
-    case U_CONTROL_CHAR:
-    case U_FORMAT_CHAR:
-    case U_SURROGATE:
-    case U_PRIVATE_USE_CHAR:
-    case U_UNASSIGNED:
-    case U_LINE_SEPARATOR:
-    case U_PARAGRAPH_SEPARATOR:
-    case U_NON_SPACING_MARK:
-    case U_ENCLOSING_MARK:
-    case U_COMBINING_SPACING_MARK:
-        invisible = true;
-        break;
-    case U_SPACE_SEPARATOR:
-        invisible = c != U' ';
-        break;
-    default:
-        break;
-    }
-    if (character > 0x10FFFF)
-        invisible = true;
-    if (!invisible)
+    if (!velloran::isInvisibleCharacter(character))
         return QString::fromUcs4(&character, 1);
     return QStringLiteral("U+%1").arg(uint(character), 4, 16, QLatin1Char('0')).toUpper();
 }

@@ -46,17 +46,12 @@ bool isPlausibleUnit(unsigned char low, unsigned char high)
 
 std::optional<std::string> encodingOfMark(std::string_view head)
 {
-    // Any converter will do as the chosen one: only the mark's is wanted. A
-    // signature of an encoding ICU cannot open (UTF-EBCDIC) is no mark either.
-    try {
-        Decoder decoder = openDecoder(Converter("UTF-8"), head.substr(0, kLongestByteOrderMark));
-        if (decoder.markLength == 0)
-            return std::nullopt;
-        UErrorCode error = U_ZERO_ERROR;
-        return std::string(ucnv_getName(decoder.converter.get(), &error));
-    } catch (const UnknownEncoding &) {
+    // Any converter will do as the chosen one: only the mark's is wanted.
+    Decoder decoder = openDecoder(Converter("UTF-8"), head.substr(0, kLongestByteOrderMark));
+    if (decoder.markLength == 0)
         return std::nullopt;
-    }
+    UErrorCode error = U_ZERO_ERROR;
+    return std::string(ucnv_getName(decoder.converter.get(), &error));
 }
 
 bool isUtf8WithWideCharacters(const DetectionSample &sample)

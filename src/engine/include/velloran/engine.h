@@ -316,6 +316,13 @@ std::vector<FileResult> executeRun(const RunPlan &plan, const RunOptions &option
 // planRun then executeRun.
 std::vector<FileResult> convertRun(const std::vector<RunInput> &inputs, const RunOptions &options);
 
+// Whether a report must spell `character` as its code point ("U+200B")
+// rather than show it: format and control characters, other default-ignorable
+// code points, spaces other than U+0020, separators, combining marks alone,
+// private-use, unassigned and out-of-range code points. The window and the
+// command line both follow it.
+bool isInvisibleCharacter(char32_t character);
+
 // The number of CPUs this process may use: its affinity mask and any cgroup
 // CPU quota, at least 1.
 unsigned usableCpuCount();
