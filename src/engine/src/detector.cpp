@@ -44,13 +44,11 @@ Detection undecided(std::string reason)
 // ICU's canonical name for an encoding name, to compare names by.
 std::string canonicalName(std::string_view name)
 {
-    try {
-        Converter converter(name);
-        UErrorCode error = U_ZERO_ERROR;
-        return ucnv_getName(converter.get(), &error);
-    } catch (const UnknownEncoding &) {
+    const std::optional<Converter> converter = Converter::tryOpen(name);
+    if (!converter)
         return {};
-    }
+    UErrorCode error = U_ZERO_ERROR;
+    return ucnv_getName(converter->get(), &error);
 }
 
 // The Chinese family of an encoding name as ICU's detector spells it.
