@@ -1,5 +1,5 @@
-// The fast decoders and encoders (lookup tables derived from ICU, UTF-8
-// through ICU's string functions) against ICU's converters alone: for every
+// The fast paths (lookup tables derived from ICU, UTF-8 through ICU's string
+// functions, the direct path between them) against ICU's converters alone: for every
 // one- and two-byte input, every UTF-16 unit, and random mixtures of valid
 // and invalid input split into chunks of every small size, both must succeed
 // with the same bytes or both fail. And whole files through the engine
@@ -54,13 +54,16 @@ public:
         Converter &target = fast ? m_fastTarget : m_icuTarget;
         source.reset();
         target.reset();
-        Transcoder transcoder(fast ? makeTextDecoder(source) : makeIcuDecoder(source),
-                              fast ? makeTextEncoder(target) : makeIcuEncoder(target), m_buffers);
+        std::optional<Transcoder> transcoder;
+        if (fast)
+            transcoder.emplace(source, target, m_buffers);
+        else
+            transcoder.emplace(makeIcuDecoder(source), makeIcuEncoder(target), m_buffers);
         StringSink sink;
         const std::size_t step = chunk == 0 ? std::max<std::size_t>(input.size(), 1) : chunk;
         for (std::size_t at = 0;; at += step) {
             const std::size_t count = at < input.size() ? std::min(step, input.size() - at) : 0;
-            if (!transcoder.convert(input.data() + at, input.data() + at + count, count == 0, sink))
+            if (!transcoder->convert(input.data() + at, input.data() + at + count, count == 0, sink))
                 return std::nullopt;
             if (count == 0)
                 return sink.text;
@@ -116,6 +119,30 @@ TEST_P(FastPath, EncodingEveryUtf16UnitMatchesIcu)
     Direction direction("UTF-16LE", GetParam());
     for (std::uint32_t unit = 0; unit < 0x10000; ++unit)
         ASSERT_NO_FATAL_FAILURE(direction.expectSame(unitBytes(unit)));
+}
+
+// Every sequence of up to three units around the surrogate ranges, in both
+// byte orders, split at every byte.
+TEST(FastPaths, Utf16UnitSequencesMatchIcu)
+{
+    const std::uint32_t units[] = {0x0041, 0x00FF, 0x4E2D, 0xD7FF, 0xD800, 0xDBFF,
+                                   0xDC00, 0xDFFF, 0xE000, 0xFEFF, 0xFFFE};
+    for (const char *source : {"UTF-16LE", "UTF-16BE"}) {
+        const bool bigEndian = std::string(source) == "UTF-16BE";
+        for (const char *target : {"UTF-8", "GB18030", "UTF-16BE"}) {
+            Direction direction(source, target);
+            for (std::uint32_t a : units)
+                for (std::uint32_t b : units)
+                    for (std::uint32_t c : units) {
+                        std::string bytes = unitBytes(a) + unitBytes(b) + unitBytes(c);
+                        if (bigEndian)
+                            for (std::size_t i = 0; i < bytes.size(); i += 2)
+                                std::swap(bytes[i], bytes[i + 1]);
+                        for (std::size_t chunk = 0; chunk <= 3; ++chunk)
+                            ASSERT_NO_FATAL_FAILURE(direction.expectSame(bytes, chunk));
+                    }
+        }
+    }
 }
 
 // Default-ignorable characters, which ICU's own stop callback lets vanish
@@ -210,9 +237,12 @@ TEST_P(FastPath, IgnorableCharactersMatchIcuAndAreNeverDropped)
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, FastPath,
-                         testing::Values("GB18030", "GBK", "GB2312", "Big5", "UTF-8"),
+                         testing::Values("GB18030", "GBK", "GB2312", "Big5", "UTF-8",
+                                         "UTF-16LE", "UTF-16BE"),
                          [](const auto &info) {
-                             return info.param == "UTF-8" ? "UTF8" : info.param;
+                             std::string name = info.param;
+                             std::erase(name, '-');
+                             return name;
                          });
 
 TEST(FastPaths, AreChosenForTheTableAndUtf8Encodings)
@@ -225,6 +255,20 @@ TEST(FastPaths, AreChosenForTheTableAndUtf8Encodings)
     }
     Converter utf7("UTF-7");
     EXPECT_EQ(decodeTableFor(utf7), nullptr);
+}
+
+TEST(FastPaths, GoDirectlyBetweenEncodingsTheyKnowAndOnlyThen)
+{
+    const auto direct = [](const char *source, const char *target) {
+        return makeDirectPath(Converter(source), Converter(target)) != nullptr;
+    };
+    for (const char *source : {"GB18030", "GBK", "Big5", "UTF-8", "UTF-16LE", "UTF-16BE"})
+        for (const char *target : {"GB18030", "GB2312", "UTF-8", "UTF-16LE"})
+            EXPECT_TRUE(direct(source, target)) << source << " " << target;
+    // Stateful, or a mark of its own.
+    EXPECT_FALSE(direct("UTF-7", "UTF-8"));
+    EXPECT_FALSE(direct("UTF-8", "UTF-16LE,version=1"));
+    EXPECT_FALSE(direct("UTF-32LE", "UTF-8"));
 }
 
 } // namespace

@@ -15,6 +15,9 @@
 
 namespace velloran {
 
+// Characters are read from unsigned bytes.
+using Byte = unsigned char;
+
 struct DecodeTable
 {
     static constexpr UChar kAbsent = 0xFFFF;
@@ -22,6 +25,33 @@ struct DecodeTable
     std::array<UChar, 256> single{};
     // Two bytes, the first not a character on its own: index lead * 256 + trail.
     std::vector<UChar> pair;
+
+    // Raw pointers, which a loop can keep in registers while it writes bytes.
+    struct Reader
+    {
+        const UChar *single;
+        const UChar *pair;
+
+        // The character at `in` if the table has it; `in` moves past it. The
+        // branch on its length lets the processor run ahead, where a lookup
+        // free of branches would wait for each character before the next.
+        bool read(const Byte *&in, const Byte *end, UChar &unit) const
+        {
+            UChar found = single[*in];
+            if (found == kAbsent) {
+                if (end - in < 2)
+                    return false;
+                found = pair[in[0] * 256 + in[1]];
+                if (found == kAbsent)
+                    return false;
+                ++in;
+            }
+            ++in;
+            unit = found;
+            return true;
+        }
+    };
+    Reader reader() const { return {single.data(), pair.data()}; }
 };
 
 struct EncodeTable
@@ -29,6 +59,24 @@ struct EncodeTable
     // A BMP unit that is a whole character, encoded in one or two bytes:
     // length << 16 | bytes (the first byte high); 0 when ICU must encode it.
     std::vector<std::uint32_t> bytes;
+
+    struct Writer
+    {
+        const std::uint32_t *bytes;
+
+        // The character's bytes at `out` if the table has it; `out` moves past them.
+        bool write(UChar unit, char *&out) const
+        {
+            const std::uint32_t entry = bytes[unit];
+            if (entry == 0)
+                return false;
+            if (entry >> 16 == 2)
+                *out++ = static_cast<char>(entry >> 8);
+            *out++ = static_cast<char>(entry);
+            return true;
+        }
+    };
+    Writer writer() const { return {bytes.data()}; }
 };
 
 // Null for converters the tables cannot describe: those that are not plain

@@ -42,6 +42,12 @@ public:
         return step;
     }
 
+    bool idle() const override
+    {
+        UErrorCode error = U_ZERO_ERROR;
+        return ucnv_toUCountPending(m_converter.get(), &error) == 0 && !m_pairing.leadLeftOpen();
+    }
+
 private:
     Converter &m_converter;
     const bool m_checkPairs;
@@ -61,6 +67,12 @@ public:
         ucnv_fromUnicode(m_converter.get(), &target, targetEnd, &source, end, nullptr, last,
                          &error);
         return stepOf(error);
+    }
+
+    bool idle() const override
+    {
+        UErrorCode error = U_ZERO_ERROR;
+        return ucnv_fromUCountPending(m_converter.get(), &error) == 0;
     }
 
 private:

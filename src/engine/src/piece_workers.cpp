@@ -31,7 +31,7 @@ struct PieceWorkers::Tools
         try {
             decoder.converter.reset();
             encoder.converter.reset();
-            Transcoder transcoder(decoder, encoder, buffers);
+            Transcoder transcoder(decoder.converter, encoder.converter, buffers);
             // Most conversions stay within twice the input; growing past
             // that doubles once more at most.
             piece.output.reserve(2 * piece.inputSize);

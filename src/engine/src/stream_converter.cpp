@@ -28,7 +28,7 @@ StreamConverter::StreamConverter(Decoder &decoder, Encoder &encoder, ConversionB
 StreamStatus StreamConverter::run(InputFile &input, std::uint64_t offset, ByteSink &output,
                                   const ConvertOptions &options)
 {
-    Transcoder transcoder(m_decoder, m_encoder, m_buffers);
+    Transcoder transcoder(m_decoder.converter, m_encoder.converter, m_buffers);
     MarkedOutput sink(m_encoder.mark, output);
     for (;;) {
         if (isCancelled(options.cancel))

@@ -13,6 +13,8 @@ struct IcuHandOver
     bool owesOutput = false;
     bool busy = false; // ICU holds part of a character
 
+    bool idle() const { return !busy && !owesOutput; }
+
     Step settle(UErrorCode error)
     {
         owesOutput = error == U_BUFFER_OVERFLOW_ERROR;
@@ -70,32 +72,20 @@ public:
         return last ? flush(target, targetEnd) : Step::Done;
     }
 
+    bool idle() const override { return m_handOver.idle(); }
+
 private:
     // Decodes characters found in the table until one is not, the input ends
     // or `targetLimit` is reached.
     void lookUp(const char *&source, const char *end, UChar *&target,
                 const UChar *targetLimit) const
     {
-        const UChar *single = m_table->single.data();
-        const UChar *pair = m_table->pair.data();
-        auto *in = reinterpret_cast<const unsigned char *>(source);
-        const auto *inEnd = reinterpret_cast<const unsigned char *>(end);
+        const DecodeTable::Reader reader = m_table->reader();
+        auto *in = reinterpret_cast<const Byte *>(source);
+        const auto *inEnd = reinterpret_cast<const Byte *>(end);
         UChar *out = target;
-        while (in != inEnd && out < targetLimit) {
-            UChar unit = single[*in];
-            if (unit != DecodeTable::kAbsent) {
-                *out++ = unit;
-                ++in;
-                continue;
-            }
-            if (inEnd - in < 2)
-                break;
-            unit = pair[in[0] * 256 + in[1]];
-            if (unit == DecodeTable::kAbsent)
-                break;
-            *out++ = unit;
-            in += 2;
-        }
+        while (in != inEnd && out < targetLimit && reader.read(in, inEnd, *out))
+            ++out;
         source = reinterpret_cast<const char *>(in);
         target = out;
     }
@@ -144,24 +134,19 @@ public:
         return last ? throughIcu(source, end, target, targetEnd, true) : Step::Done;
     }
 
+    bool idle() const override { return m_handOver.idle(); }
+
 private:
     // Encodes units found in the table until one is not, the input ends or
     // `targetLimit` is reached.
     void lookUp(const UChar *&source, const UChar *end, char *&target,
                 const char *targetLimit) const
     {
-        const std::uint32_t *bytes = m_table->bytes.data();
+        const EncodeTable::Writer writer = m_table->writer();
         const UChar *in = source;
         char *out = target;
-        while (in != end && out < targetLimit) {
-            const std::uint32_t entry = bytes[*in];
-            if (entry == 0)
-                break;
-            if (entry >> 16 == 2)
-                *out++ = static_cast<char>(entry >> 8);
-            *out++ = static_cast<char>(entry);
+        while (in != end && out < targetLimit && writer.write(*in, out))
             ++in;
-        }
         source = in;
         target = out;
     }

@@ -28,6 +28,8 @@ public:
     virtual ~TextDecoder() = default;
     virtual Step decode(const char *&source, const char *end, UChar *&target, UChar *targetEnd,
                         bool last) = 0;
+    // Holds no part of a character: what comes next starts a new one.
+    virtual bool idle() const = 0;
 };
 
 class TextEncoder
@@ -36,6 +38,8 @@ public:
     virtual ~TextEncoder() = default;
     virtual Step encode(const UChar *&source, const UChar *end, char *&target, char *targetEnd,
                         bool last) = 0;
+    // Holds no part of a character and owes no output.
+    virtual bool idle() const = 0;
 };
 
 // `converter` stays owned by the caller and must outlive the result. The

@@ -1,13 +1,15 @@
-// Converts bytes of one encoding into bytes of another in two steps: the
-// source is decoded into a large UTF-16 buffer, and that buffer is encoded,
-// each step by the fastest TextDecoder / TextEncoder for its encoding. It only
-// tells whether the conversion failed; where and why is left to ErrorLocator,
-// so the common, successful case pays nothing for line counting.
+// Converts bytes of one encoding into bytes of another. Characters both
+// encodings know without ICU go straight from source to target bytes (the
+// DirectPath); everything else takes two steps: decoded into a large UTF-16
+// buffer, and that buffer encoded, each step by the fastest TextDecoder /
+// TextEncoder for its encoding. It only tells whether the conversion failed;
+// where and why is left to ErrorLocator, so the common, successful case pays
+// nothing for line counting.
 #pragma once
 
-#include "byte_order_marks.h"
 #include "byte_sink.h"
 #include "conversion_buffers.h"
+#include "direct_path.h"
 #include "text_codec.h"
 
 namespace velloran {
@@ -15,9 +17,10 @@ namespace velloran {
 class Transcoder
 {
 public:
-    // Starts from the converters' current state.
-    Transcoder(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers);
-    // With the given steps, e.g. ICU's alone to compare the fast paths with.
+    // The fastest way; starts from the converters' current state, which stay
+    // owned by the caller.
+    Transcoder(Converter &source, Converter &target, ConversionBuffers &buffers);
+    // With the given steps alone, e.g. ICU's to compare the fast paths with.
     Transcoder(std::unique_ptr<TextDecoder> decoder, std::unique_ptr<TextEncoder> encoder,
                ConversionBuffers &buffers);
 
@@ -27,11 +30,17 @@ public:
     bool convert(const char *begin, const char *end, bool last, ByteSink &sink);
 
 private:
+    bool convertInTwoSteps(const char *begin, const char *end, bool last, ByteSink &sink);
     bool encode(const UChar *begin, const UChar *end, bool last, ByteSink &sink);
+    void convertDirectly(const char *&source, const char *end, ByteSink &sink);
+    void flush(ByteSink &sink);
 
     ConversionBuffers &m_buffers;
     std::unique_ptr<TextDecoder> m_decoder;
     std::unique_ptr<TextEncoder> m_encoder;
+    std::unique_ptr<DirectPath> m_direct;
+    // The end of the converted bytes waiting in the output buffer.
+    char *m_outputEnd;
 };
 
 } // namespace velloran

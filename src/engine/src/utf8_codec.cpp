@@ -69,6 +69,8 @@ public:
         return last && m_carryLength > 0 ? Step::Failed : Step::Done;
     }
 
+    bool idle() const override { return m_carryLength == 0; }
+
 private:
     bool convert(const char *begin, const char *end, UChar *&target, UChar *targetEnd)
     {
@@ -131,6 +133,8 @@ public:
         }
         return Step::Done;
     }
+
+    bool idle() const override { return m_heldLead == 0; }
 
 private:
     static bool convert(const UChar *begin, const UChar *end, char *&target, char *targetEnd)
