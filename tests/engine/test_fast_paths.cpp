@@ -96,13 +96,16 @@ TEST_P(FastPath, DecodingEveryOneAndTwoByteInputMatchesIcu)
     // For UTF-8 also three-byte inputs around the boundaries of its ranges.
     const bool utf8 = GetParam() == "UTF-8";
     Direction direction(GetParam(), "UTF-16LE");
+    Direction toUtf8(GetParam(), "UTF-8");
     const int edges[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xFF};
     for (int first = 0; first < 256; ++first) {
         const std::string one(1, static_cast<char>(first));
         ASSERT_NO_FATAL_FAILURE(direction.expectSame(one));
+        ASSERT_NO_FATAL_FAILURE(toUtf8.expectSame(one));
         for (int second = 0; second < 256; ++second) {
             const std::string two = one + static_cast<char>(second);
             ASSERT_NO_FATAL_FAILURE(direction.expectSame(two));
+            ASSERT_NO_FATAL_FAILURE(toUtf8.expectSame(two));
             for (int third : edges) {
                 if (!utf8)
                     continue;

@@ -3,6 +3,7 @@
 #include "encoding_cache.h"
 
 #include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
 #include <string_view>
 
@@ -73,6 +74,31 @@ std::shared_ptr<const EncodeTable> buildEncodeTable(Converter &converter)
     return table;
 }
 
+std::uint32_t utf8Entry(UChar unit)
+{
+    if (unit == DecodeTable::kAbsent)
+        return 0;
+    std::uint8_t bytes[U8_MAX_LENGTH];
+    std::uint32_t length = 0;
+    U8_APPEND_UNSAFE(bytes, length, unit);
+    std::uint32_t entry = length << 24;
+    for (std::uint32_t i = 0; i < length; ++i)
+        entry |= std::uint32_t{bytes[i]} << 8 * i;
+    return entry;
+}
+
+std::shared_ptr<const Utf8DecodeTable> buildUtf8DecodeTable(Converter &converter)
+{
+    const std::shared_ptr<const DecodeTable> decode = decodeTableFor(converter);
+    auto table = std::make_shared<Utf8DecodeTable>();
+    for (std::size_t byte = 0; byte < 256; ++byte)
+        table->single[byte] = utf8Entry(decode->single[byte]);
+    table->pair.reserve(decode->pair.size());
+    for (const UChar unit : decode->pair)
+        table->pair.push_back(utf8Entry(unit));
+    return table;
+}
+
 } // namespace
 
 std::shared_ptr<const DecodeTable> decodeTableFor(const Converter &converter)
@@ -87,6 +113,13 @@ std::shared_ptr<const EncodeTable> encodeTableFor(const Converter &converter)
     if (!converter.isTableConverter())
         return nullptr;
     return rememberedFor(converter, "encode table", buildEncodeTable);
+}
+
+std::shared_ptr<const Utf8DecodeTable> utf8DecodeTableFor(const Converter &converter)
+{
+    if (!converter.isTableConverter())
+        return nullptr;
+    return rememberedFor(converter, "UTF-8 decode table", buildUtf8DecodeTable);
 }
 
 } // namespace velloran

@@ -29,8 +29,8 @@ struct DecodeTable
     // Raw pointers, which a loop can keep in registers while it writes bytes.
     struct Reader
     {
-        const UChar *single;
-        const UChar *pair;
+        const UChar *single = nullptr;
+        const UChar *pair = nullptr;
 
         // The character at `in` if the table has it; `in` moves past it. The
         // branch on its length lets the processor run ahead, where a lookup
@@ -62,7 +62,7 @@ struct EncodeTable
 
     struct Writer
     {
-        const std::uint32_t *bytes;
+        const std::uint32_t *bytes = nullptr;
 
         // The character's bytes at `out` if the table has it; `out` moves past them.
         bool write(UChar unit, char *&out) const
@@ -79,9 +79,19 @@ struct EncodeTable
     Writer writer() const { return {bytes.data()}; }
 };
 
+// The DecodeTable's characters as UTF-8, for converting straight to it:
+// entries are the bytes (the first lowest) | length << 24, or 0 where the
+// DecodeTable has no character.
+struct Utf8DecodeTable
+{
+    std::array<std::uint32_t, 256> single{};
+    std::vector<std::uint32_t> pair;
+};
+
 // Null for converters the tables cannot describe: those that are not plain
 // single-, double- or multi-byte table converters (stateful ones included).
 std::shared_ptr<const DecodeTable> decodeTableFor(const Converter &converter);
 std::shared_ptr<const EncodeTable> encodeTableFor(const Converter &converter);
+std::shared_ptr<const Utf8DecodeTable> utf8DecodeTableFor(const Converter &converter);
 
 } // namespace velloran
