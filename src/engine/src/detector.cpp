@@ -219,36 +219,59 @@ bool allLeadOrTrailBytes(std::uint64_t word)
     return (word & kTopBits) == kTopBits && !anyLowZero;
 }
 
-// Whether a byte leads a character depends only on whether the byte before
-// it did, so the loop carries one flag. Eight bytes of 0x81 and above are four
-// characters whichever of them leads, which is most of Chinese text; the
-// rest goes byte by byte.
+// Reads bytes one by one into a shape. Whether a byte leads a character
+// depends only on whether the byte before it did, so it carries one flag and
+// does not branch on the text.
+class ShapeReader
+{
+public:
+    void add(unsigned char byte)
+    {
+        const bool lead = !m_afterLead && byte >= 0x81;
+        m_shape.eightBitBytes += byte >= 0x80 ? 1 : 0;
+        m_shape.lowTrails += m_afterLead && byte < 0x80 ? 1 : 0;
+        m_shape.characters += lead ? 1 : 0;
+        m_afterLead = lead;
+    }
+
+    // Eight bytes of 0x81 and above: four characters, whichever of them leads.
+    void addFourCharacters()
+    {
+        m_shape.characters += 4;
+        m_shape.eightBitBytes += 8;
+    }
+
+    TwoByteShape shape() const
+    {
+        TwoByteShape shape = m_shape;
+        if (m_afterLead)
+            --shape.characters; // a lead byte at the very end has no trail
+        return shape;
+    }
+
+private:
+    TwoByteShape m_shape;
+    bool m_afterLead = false;
+};
+
+// Most of Chinese text is runs of two-byte characters, read eight bytes at a time.
 TwoByteShape shapeOf(std::string_view bytes)
 {
-    TwoByteShape shape;
-    bool afterLead = false;
+    ShapeReader reader;
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
     std::size_t i = 0;
-    while (i < bytes.size()) {
-        std::uint64_t word = 0;
-        if (bytes.size() - i >= sizeof word) {
-            std::memcpy(&word, bytes.data() + i, sizeof word);
-            if (allLeadOrTrailBytes(word)) {
-                shape.characters += 4;
-                shape.eightBitBytes += 8;
-                i += 8;
-                continue;
-            }
+    for (std::uint64_t word = 0; i + sizeof word <= bytes.size(); i += sizeof word) {
+        std::memcpy(&word, data + i, sizeof word);
+        if (allLeadOrTrailBytes(word)) {
+            reader.addFourCharacters();
+            continue;
         }
-        const auto byte = static_cast<unsigned char>(bytes[i++]);
-        const bool lead = !afterLead && byte >= 0x81;
-        shape.eightBitBytes += byte >= 0x80 ? 1 : 0;
-        shape.lowTrails += afterLead && byte < 0x80 ? 1 : 0;
-        shape.characters += lead ? 1 : 0;
-        afterLead = lead;
+        for (std::size_t k = 0; k < sizeof word; ++k)
+            reader.add(data[i + k]);
     }
-    if (afterLead)
-        --shape.characters; // a lead byte at the very end has no trail
-    return shape;
+    for (; i < bytes.size(); ++i)
+        reader.add(data[i]);
+    return reader.shape();
 }
 
 // ICU's detector weighs how common the characters are in each family; on
