@@ -128,6 +128,16 @@ INSTANTIATE_TEST_SUITE_P(
         // Mostly GB text whose end is not valid GB18030, past the sample.
         undecided("gb18030_broken_late", "looks like GB18030 but does not decode as it",
                   [] { return encodedStart(simplified(), "GB18030", 100000) + "\x81"; }),
+        // Chinese after a page of English: detection looks past the single bytes.
+        found("english_then_big5", "Big5",
+              [] { return encoded(english() + "\n" + traditional(), "Big5"); }),
+        found("english_then_gbk", "GB18030",
+              [] { return encoded(english() + "\n" + simplified(), "GBK"); }),
+        // Two-byte characters from an odd offset on, read in runs of eight bytes.
+        found("big5_after_one_byte", "Big5",
+              [] { return "x" + encodedStart(traditional(), "Big5", 2000); }),
+        found("gbk_after_one_byte", "GB18030",
+              [] { return "x" + encodedStart(simplified(), "GBK", 2000); }),
         undecided("three_bytes", "too short", [] { return std::string("\x80\x80\x80"); }),
         undecided("not_text", "no encoding fits", [] { return std::string(64, '\xFF'); })),
     byLabel);

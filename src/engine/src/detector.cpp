@@ -4,6 +4,7 @@
 #include "detector.h"
 
 #include "converter.h"
+#include "detect_byte_shape.h"
 #include "detect_text_rules.h"
 #include "file_error.h"
 #include "input_file.h"
@@ -11,6 +12,7 @@
 #include <unicode/ucsdet.h>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <memory>
 #include <utility>
@@ -95,14 +97,16 @@ struct IcuOpinion
     std::string_view favourite() const { return big5 > gb18030 ? kBig5 : kGb18030; }
 };
 
-// ICU's detector costs about a microsecond a byte, many times a conversion,
-// so it is shown the start of the sample: a quick look first, and a longer
-// one only when that does not decide (its answers for GB18030 and Big5 are
-// as good after a kilobyte as after more). Its confidence in either family
-// rises above 10 only after ten two-byte characters, so the quick look is as
-// long as it takes to hold kQuickCharacters of them. Looks end after a byte
-// below 0x40, which no two-byte character of either family contains.
-constexpr std::size_t kQuickCharacters = 32;
+// ICU's detector costs about half a microsecond a byte, many times a
+// conversion, almost all of it in recognizers of single-byte encodings that
+// detection does not need. Its confidence in either family counts two-byte
+// characters only, and rises above 10 only after ten of them; so it is first
+// shown a few two-byte characters alone (each lead byte of 0x81 or above with
+// the byte after it, as both families write them), then more, and the start
+// of the sample as it is only when those do not decide (its answers for
+// GB18030 and Big5 are as good after a kilobyte as after more).
+constexpr std::array<std::size_t, 2> kQuickLooks = {16, 48};
+constexpr std::size_t kFewestCharactersToPrefer = 11;
 constexpr std::size_t kLongLook = 1024;
 
 std::string_view startOf(std::string_view bytes, std::size_t size)
@@ -115,30 +119,48 @@ std::string_view startOf(std::string_view bytes, std::size_t size)
     return bytes.substr(0, end);
 }
 
-std::string_view quickLook(std::string_view bytes)
+// The first `count` two-byte characters of `bytes`, without what lies between them.
+std::string twoByteCharacters(std::string_view bytes, std::size_t count)
 {
-    std::size_t end = 0;
-    for (std::size_t characters = 0; end < bytes.size() && characters < kQuickCharacters;) {
-        const bool lead = static_cast<unsigned char>(bytes[end]) >= 0x81;
-        end += lead ? 2 : 1;
-        characters += lead ? 1 : 0;
+    std::string characters;
+    characters.reserve(2 * count);
+    for (std::size_t i = 0; i + 1 < bytes.size() && characters.size() < 2 * count; ++i) {
+        if (static_cast<unsigned char>(bytes[i]) >= 0x81) {
+            characters.append(bytes.substr(i, 2));
+            ++i;
+        }
     }
-    while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x40)
-        ++end;
-    if (end >= kLongLook)
-        return startOf(bytes, kLongLook);
-    return bytes.substr(0, std::min(end + 1, bytes.size()));
+    return characters;
+}
+
+using DetectorPointer = std::unique_ptr<UCharsetDetector, decltype(&ucsdet_close)>;
+
+// Each thread keeps one detector: opening one costs as much as looking at a
+// few characters. Null when ICU cannot open one.
+UCharsetDetector *threadDetector()
+{
+    thread_local const DetectorPointer detector = [] {
+        UErrorCode error = U_ZERO_ERROR;
+        UCharsetDetector *opened = ucsdet_open(&error);
+        if (U_FAILURE(error)) {
+            ucsdet_close(opened);
+            opened = nullptr;
+        }
+        return DetectorPointer(opened, &ucsdet_close);
+    }();
+    return detector.get();
 }
 
 IcuOpinion askIcu(std::string_view bytes)
 {
     IcuOpinion opinion;
+    UCharsetDetector *detector = threadDetector();
+    if (!detector)
+        return opinion;
     UErrorCode error = U_ZERO_ERROR;
-    std::unique_ptr<UCharsetDetector, decltype(&ucsdet_close)> detector(ucsdet_open(&error),
-                                                                        &ucsdet_close);
-    ucsdet_setText(detector.get(), bytes.data(), static_cast<int32_t>(bytes.size()), &error);
+    ucsdet_setText(detector, bytes.data(), static_cast<int32_t>(bytes.size()), &error);
     int32_t count = 0;
-    const UCharsetMatch **matches = ucsdet_detectAll(detector.get(), &count, &error);
+    const UCharsetMatch **matches = ucsdet_detectAll(detector, &count, &error);
     if (U_FAILURE(error))
         return opinion;
     for (int32_t i = 0; i < count; ++i) {
@@ -175,32 +197,6 @@ private:
     std::map<std::string, bool, std::less<>> m_answers;
 };
 
-// Two-byte characters read the way both families write them (a lead byte of
-// 0x81 or above and the byte after it), and how many of them have a trail
-// byte below 0x80: GB2312 has none, Big5 has them in about two characters of five.
-struct TwoByteShape
-{
-    std::size_t characters = 0;
-    std::size_t lowTrails = 0;
-    std::size_t eightBitBytes = 0;
-};
-
-TwoByteShape shapeOf(std::string_view bytes)
-{
-    TwoByteShape shape;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        shape.eightBitBytes += byte >= 0x80 ? 1 : 0;
-        if (byte < 0x81 || i + 1 == bytes.size())
-            continue;
-        const auto trail = static_cast<unsigned char>(bytes[++i]);
-        shape.eightBitBytes += trail >= 0x80 ? 1 : 0;
-        ++shape.characters;
-        shape.lowTrails += trail < 0x80 ? 1 : 0;
-    }
-    return shape;
-}
-
 // ICU's detector weighs how common the characters are in each family; on
 // mostly-English text both families score alike and it can pick the wrong
 // one. The shape of the bytes then says which answers cannot be trusted:
@@ -217,14 +213,11 @@ bool shapeContradicts(std::string_view family, const TwoByteShape &shape)
     return shape.lowTrails * 20 >= shape.characters;
 }
 
-// GB18030 or Big5, by ICU's opinion of `look` (the start of the sample
-// `bytes`) and by which of them decode the file. ICU's favourite family is
-// taken when ICU prefers it to the other, it decodes the whole file, and
-// either the other family does not or the shape of the bytes agrees.
-Detection chooseChineseFamily(std::string_view look, const TwoByteShape &shape,
-                              CachedCheck &decodes)
+// The family ICU prefers, when it decodes the whole file and either the
+// other family does not or the shape of the bytes agrees; empty otherwise.
+Detection preferredFamily(const IcuOpinion &opinion, const TwoByteShape &shape,
+                          CachedCheck &decodes)
 {
-    const IcuOpinion opinion = askIcu(look);
     const std::string_view favourite = opinion.favourite();
     const std::string_view second = favourite == kBig5 ? kGb18030 : kBig5;
     const int confidence = opinion.confidenceIn(favourite);
@@ -232,7 +225,20 @@ Detection chooseChineseFamily(std::string_view look, const TwoByteShape &shape,
     if (prefers && confidence > kSomeConfidence && decodes(favourite) &&
         (!shapeContradicts(favourite, shape) || !decodes(second)))
         return decided(favourite, confidence);
-    if (confidence > kConfident && !decodes(favourite))
+    return {};
+}
+
+// GB18030 or Big5, by ICU's opinion of `look` (the start of the sample) and
+// by which of them decode the file; else undecided, with the reason.
+Detection chooseChineseFamily(std::string_view look, const TwoByteShape &shape,
+                              CachedCheck &decodes)
+{
+    const IcuOpinion opinion = askIcu(look);
+    if (Detection preferred = preferredFamily(opinion, shape, decodes);
+        !preferred.encoding.empty())
+        return preferred;
+    const std::string_view favourite = opinion.favourite();
+    if (opinion.confidenceIn(favourite) > kConfident && !decodes(favourite))
         return undecided("looks like " + std::string(favourite) + " but does not decode as it");
     const bool gb18030 = decodes(kGb18030);
     const bool big5 = decodes(kBig5);
@@ -251,16 +257,28 @@ Detection chooseChineseFamily(std::string_view look, const TwoByteShape &shape,
     return undecided("no encoding fits");
 }
 
+// ICU's preferred family on the quick looks; empty when none decides.
+Detection quickAnswer(std::string_view bytes, const TwoByteShape &shape, CachedCheck &decodes)
+{
+    for (const std::size_t count : kQuickLooks) {
+        const std::string look = twoByteCharacters(bytes, count);
+        if (look.size() < 2 * kFewestCharactersToPrefer)
+            return {};
+        if (Detection preferred = preferredFamily(askIcu(look), shape, decodes);
+            !preferred.encoding.empty())
+            return preferred;
+        if (look.size() < 2 * count)
+            return {}; // a longer look would hold no more of them
+    }
+    return {};
+}
+
 Detection detectChinese(std::string_view bytes, const WholeFileCheck &decodesWhole)
 {
     const TwoByteShape shape = shapeOf(bytes);
     CachedCheck decodes(decodesWhole);
-    const std::string_view quick = quickLook(bytes);
-    if (quick.size() < bytes.size()) {
-        Detection detection = chooseChineseFamily(quick, shape, decodes);
-        if (!detection.encoding.empty())
-            return detection;
-    }
+    if (Detection quick = quickAnswer(bytes, shape, decodes); !quick.encoding.empty())
+        return quick;
     return chooseChineseFamily(startOf(bytes, kLongLook), shape, decodes);
 }
 
