@@ -1,6 +1,7 @@
 #include "direct_path.h"
 
 #include "derived_tables.h"
+#include "utf16_blocks.h"
 
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
@@ -226,6 +227,30 @@ private:
     std::shared_ptr<const Utf8DecodeTable> m_table;
 };
 
+// UTF-16LE to UTF-8 in blocks where it can, a character at a time where not.
+class Utf16LeToUtf8 : public DirectPath
+{
+public:
+    void convert(const char *&source, const char *end, char *&target,
+                 char *targetEnd) const override
+    {
+        for (;;) {
+            auto *in = reinterpret_cast<const Byte *>(source);
+            convertUtf16LeBlocksToUtf8(in, reinterpret_cast<const Byte *>(end), target,
+                                       targetEnd);
+            source = reinterpret_cast<const char *>(in);
+            // The block that did not qualify, or the rest of the input.
+            const char *stepEnd = source + std::min(end - source, kUtf16BlockInput);
+            m_characters.convert(source, stepEnd, target, targetEnd);
+            if (source != stepEnd || source == end)
+                return;
+        }
+    }
+
+private:
+    DirectPathOf<Utf16Reader<false>, Utf8Writer> m_characters{{}, {}, nullptr, nullptr};
+};
+
 template <typename R, typename W>
 std::unique_ptr<DirectPath> directPath(R reader, W writer, Owner readerTables, Owner writerTables)
 {
@@ -253,8 +278,11 @@ std::unique_ptr<DirectPath> makeDirectPath(const Converter &source, const Conver
 {
     if (source.isUtf8())
         return withWriterFor(target, Utf8Reader{}, nullptr);
-    if (isPlainUtf16(source, UCNV_UTF16_LittleEndian, "UTF-16LE"))
+    if (isPlainUtf16(source, UCNV_UTF16_LittleEndian, "UTF-16LE")) {
+        if (target.isUtf8())
+            return std::make_unique<Utf16LeToUtf8>();
         return withWriterFor(target, Utf16Reader<false>{}, nullptr);
+    }
     if (isPlainUtf16(source, UCNV_UTF16_BigEndian, "UTF-16BE"))
         return withWriterFor(target, Utf16Reader<true>{}, nullptr);
     if (target.isUtf8())
