@@ -62,7 +62,8 @@ seconds() {
 }
 
 # interleave CONTENDER...: runs each contender (a function that writes into the
-# empty directory $WORK/CONTENDER given as its argument) REPS times, rotating
+# new, empty directory given as its argument; afterwards $WORK/CONTENDER holds
+# its last run's output) REPS times, rotating
 # the order every repetition so that none always goes first. Fills TIMES
 # (contender -> "t1 t2 ...") and MEDIAN (contender -> median seconds); with
 # VERBOSE set, prints every time on stderr.
@@ -71,15 +72,22 @@ interleave() {
   local n=$# rep i name
   local -a names=("$@")
   TIMES=() MEDIAN=()
+  # Every run writes into a new directory, and none is deleted before all are
+  # timed: right after thousands of files are deleted, ext4 passes over their
+  # inodes for minutes when it makes new files, which would time the file
+  # system's bookkeeping rather than the contender. The last run's output
+  # stays, as $WORK/NAME, for the checks after.
+  for name in "${names[@]}"; do rm -rf "${WORK:?}/$name" "$WORK/$name".run*; done
   for ((rep = 0; rep < REPS; rep++)); do
     for ((i = 0; i < n; i++)); do
       name=${names[(rep + i) % n]}
-      rm -rf "${WORK:?}/$name"
-      mkdir -p "$WORK/$name"
-      TIMES[$name]+="$(seconds "$name" "$WORK/$name") "
+      mkdir -p "$WORK/$name.run$rep"
+      TIMES[$name]+="$(seconds "$name" "$WORK/$name.run$rep") "
     done
   done
   for name in "${names[@]}"; do
+    mv "$WORK/$name.run$((REPS - 1))" "$WORK/$name"
+    rm -rf "$WORK/$name".run*
     # shellcheck disable=SC2034,SC2086 # the scripts read MEDIAN; TIMES is a list
     MEDIAN[$name]=$(median ${TIMES[$name]})
     [[ -z "${VERBOSE:-}" ]] || echo "  $name: ${TIMES[$name]}s" >&2

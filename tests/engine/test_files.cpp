@@ -1,5 +1,6 @@
 // Where the bytes go: output paths, in-place conversion, permissions, and
 // every way reading or writing a file can fail.
+#include "input_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -231,6 +232,58 @@ TEST_F(Files, WriteErrorMidFileLeavesNothingBehind)
 }
 
 // ---------------------------------------------------------------------------
+
+// ---------------------------------------------------------------------------
+// The start of a file is read once, for a look at it, and kept: reads that
+// cross from the kept bytes into the rest of the file, in steps of every
+// size, give back the file as it is.
+
+struct ReadCase
+{
+    std::size_t head;  // bytes looked at first
+    std::size_t start; // where reading starts
+    std::size_t step;  // bytes asked for at a time
+};
+
+void PrintTo(const ReadCase &c, std::ostream *os)
+{
+    *os << "head " << c.head << " start " << c.start << " step " << c.step;
+}
+
+using HeadThenRead = ScratchTest<ReadCase>;
+
+TEST_P(HeadThenRead, GivesTheFileInOrder)
+{
+    const ReadCase &c = GetParam();
+    std::string bytes(200'003, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 + i / 251);
+    const fs::path file = scratch.path() / "读取.txt";
+    writeBytes(file, bytes);
+    InputFile input(file);
+    std::string head(c.head, '\0');
+    head.resize(input.readHead(head.data(), head.size()));
+    ASSERT_EQ(head, bytes.substr(0, c.head));
+    input.seek(c.start);
+    std::string read;
+    std::string buffer(c.step, '\0');
+    while (const std::size_t count = input.read(buffer.data(), buffer.size()))
+        read.append(buffer, 0, count);
+    EXPECT_EQ(read, bytes.substr(c.start));
+    // A second, shorter look at the start after all that.
+    std::string mark(4, '\0');
+    ASSERT_EQ(input.readHead(mark.data(), mark.size()), 4u);
+    EXPECT_EQ(mark, bytes.substr(0, 4));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, HeadThenRead,
+    testing::Values(ReadCase{65537, 0, 1}, ReadCase{65537, 0, 4096}, ReadCase{65537, 0, 65536},
+                    ReadCase{65537, 0, 65537}, ReadCase{65537, 0, 65538},
+                    ReadCase{65537, 0, 1 << 20}, ReadCase{65537, 65536, 7},
+                    ReadCase{65537, 65537, 4096}, ReadCase{65537, 100000, 4096},
+                    ReadCase{4, 0, 3}, ReadCase{200'003, 3, 65536},
+                    ReadCase{300'000, 0, 100'000}));
 
 TEST(EncodingName, IsKnownOrNot)
 {

@@ -286,8 +286,12 @@ Detection detectChinese(std::string_view bytes, const WholeFileCheck &decodesWho
 
 std::string readDetectionSample(InputFile &input, bool &wholeFile)
 {
-    // One byte more than a sample tells whether the file goes on.
-    std::string bytes(kDetectionSampleSize + 1, '\0');
+    // One byte more than a sample tells whether the file goes on. Nothing is
+    // read past the size the file had when opened, so a small file gets a
+    // small buffer (clearing 64 KB for each of many small files would cost
+    // more than reading them).
+    const std::uint64_t longest = std::min<std::uint64_t>(kDetectionSampleSize, input.size()) + 1;
+    std::string bytes(static_cast<std::size_t>(longest), '\0');
     bytes.resize(input.readHead(bytes.data(), bytes.size()));
     wholeFile = bytes.size() <= kDetectionSampleSize;
     bytes.resize(std::min(bytes.size(), kDetectionSampleSize));

@@ -10,6 +10,9 @@ namespace velloran {
 
 namespace {
 
+// Enough for the look at a file's start before converting it.
+constexpr std::size_t kLongestKeptHead = 128 * 1024;
+
 FileError changedWhileConverted()
 {
     return FileError(Outcome::CannotRead, "the file changed while it was being converted");
@@ -41,23 +44,45 @@ InputFile::~InputFile()
 
 std::size_t InputFile::read(char *buffer, std::size_t capacity)
 {
+    const std::size_t fromHead = m_position < m_head.size() ? readFromHead(buffer, capacity) : 0;
     const std::uint64_t left = size() - std::min(m_position, size());
-    if (left == 0 || capacity == 0)
-        return 0;
-    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(capacity, left));
-    const long long count = retryOnInterrupt([&] { return files::readSome(m_fd, buffer, wanted); });
+    if (left == 0 || capacity == fromHead)
+        return fromHead;
+    if (m_descriptorPosition != m_position) {
+        if (files::seekTo(m_fd, m_position) < 0)
+            throwReadError(errno);
+        m_descriptorPosition = m_position;
+    }
+    const std::size_t wanted =
+        static_cast<std::size_t>(std::min<std::uint64_t>(capacity - fromHead, left));
+    const long long count =
+        retryOnInterrupt([&] { return files::readSome(m_fd, buffer + fromHead, wanted); });
     if (count < 0)
         throwReadError(errno);
     // Shorter than when it was opened: truncated meanwhile.
     if (count == 0)
         throw changedWhileConverted();
     m_position += static_cast<std::uint64_t>(count);
-    return static_cast<std::size_t>(count);
+    m_descriptorPosition = m_position;
+    return fromHead + static_cast<std::size_t>(count);
+}
+
+std::size_t InputFile::readFromHead(char *buffer, std::size_t capacity)
+{
+    const auto start = static_cast<std::size_t>(m_position);
+    const std::size_t count = std::min(capacity, m_head.size() - start);
+    std::copy_n(m_head.data() + start, count, buffer);
+    m_position += count;
+    return count;
 }
 
 std::size_t InputFile::readHead(char *buffer, std::size_t capacity)
 {
     const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(capacity, size()));
+    if (wanted <= m_head.size()) {
+        std::copy_n(m_head.data(), wanted, buffer);
+        return wanted;
+    }
     std::size_t filled = 0;
     while (filled < wanted) {
         const long long count = retryOnInterrupt(
@@ -68,14 +93,9 @@ std::size_t InputFile::readHead(char *buffer, std::size_t capacity)
             break;
         filled += static_cast<std::size_t>(count);
     }
+    if (filled <= kLongestKeptHead)
+        m_head.assign(buffer, filled);
     return filled;
-}
-
-void InputFile::seek(std::uint64_t offset)
-{
-    if (files::seekTo(m_fd, offset) < 0)
-        throwReadError(errno);
-    m_position = offset;
 }
 
 void InputFile::checkUnchanged() const

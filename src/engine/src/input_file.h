@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 namespace velloran {
 
@@ -35,7 +36,9 @@ public:
     // without moving the position of the next read().
     std::size_t readHead(char *buffer, std::size_t capacity);
 
-    void seek(std::uint64_t offset);
+    // Only moves where the next read() starts: the descriptor follows when
+    // that read needs it.
+    void seek(std::uint64_t offset) { m_position = offset; }
     // Where the next read starts.
     std::uint64_t position() const { return m_position; }
 
@@ -46,10 +49,17 @@ public:
 private:
     [[noreturn]] void throwReadError(int errorNumber) const;
 
+    std::size_t readFromHead(char *buffer, std::size_t capacity);
+
     std::filesystem::path m_path;
     int m_fd = -1;
     files::FileStamp m_opened;
     std::uint64_t m_position = 0;
+    std::uint64_t m_descriptorPosition = 0;
+    // The longest start of the file readHead() has read: a small file is
+    // looked at (for its byte-order mark, its encoding) and converted from
+    // memory, with one read in all.
+    std::string m_head;
 };
 
 } // namespace velloran
