@@ -2,12 +2,15 @@
 
 #include "derived_tables.h"
 #include "utf16_blocks.h"
+#include "utf8_codec.h"
 
+#include <unicode/ustring.h>
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace velloran {
@@ -133,6 +136,10 @@ bool isPlainUtf16(const Converter &converter, UConverterType type, const char *n
     return converter.type() == type && converter.name() == name;
 }
 
+constexpr bool kBigEndian = std::endian::native == std::endian::big;
+constexpr UConverterType kNativeUtf16 = kBigEndian ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian;
+constexpr const char *kNativeUtf16Name = kBigEndian ? "UTF-16BE" : "UTF-16LE";
+
 // What the tables of a reader or writer belong to.
 using Owner = std::shared_ptr<const void>;
 
@@ -251,6 +258,41 @@ private:
     DirectPathOf<Utf16Reader<false>, Utf8Writer> m_characters{{}, {}, nullptr, nullptr};
 };
 
+// UTF-8 to UTF-16 in the machine's byte order through ICU's string function,
+// which decodes mixed ASCII and Chinese faster than a loop of single
+// characters; a stretch it refuses goes through that loop, which stops at
+// the character at fault.
+class Utf8ToNativeUtf16 : public DirectPath
+{
+public:
+    void convert(const char *&source, const char *end, char *&target,
+                 char *targetEnd) const override
+    {
+        while (source != end && targetEnd - target >= 2 * kCharacterRoom &&
+               reinterpret_cast<std::uintptr_t>(target) % alignof(UChar) == 0) {
+            const std::ptrdiff_t room = (targetEnd - target) / 2 - 2;
+            const char *stretchEnd = completeUtf8End(source, source + std::min(end - source, room));
+            if (stretchEnd == source)
+                break;
+            int32_t length = 0;
+            UErrorCode error = U_ZERO_ERROR;
+            u_strFromUTF8(reinterpret_cast<UChar *>(target), static_cast<int32_t>(room), &length,
+                          source, static_cast<int32_t>(stretchEnd - source), &error);
+            if (U_FAILURE(error)) {
+                m_characters.convert(source, stretchEnd, target, targetEnd);
+                return;
+            }
+            source = stretchEnd;
+            target += 2 * length;
+        }
+        m_characters.convert(source, end, target, targetEnd);
+    }
+
+private:
+    DirectPathOf<Utf8Reader, Utf16Writer<kBigEndian>>
+        m_characters{{}, {}, nullptr, nullptr};
+};
+
 template <typename R, typename W>
 std::unique_ptr<DirectPath> directPath(R reader, W writer, Owner readerTables, Owner writerTables)
 {
@@ -276,8 +318,11 @@ std::unique_ptr<DirectPath> withWriterFor(const Converter &target, R reader, Own
 
 std::unique_ptr<DirectPath> makeDirectPath(const Converter &source, const Converter &target)
 {
-    if (source.isUtf8())
+    if (source.isUtf8()) {
+        if (isPlainUtf16(target, kNativeUtf16, kNativeUtf16Name))
+            return std::make_unique<Utf8ToNativeUtf16>();
         return withWriterFor(target, Utf8Reader{}, nullptr);
+    }
     if (isPlainUtf16(source, UCNV_UTF16_LittleEndian, "UTF-16LE")) {
         if (target.isUtf8())
             return std::make_unique<Utf16LeToUtf8>();

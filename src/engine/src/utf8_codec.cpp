@@ -23,9 +23,9 @@ std::ptrdiff_t sequenceLength(unsigned char lead)
     return 1;
 }
 
-// Where the last character starting before `end` would end past `end`: the
-// start of that incomplete character, else `end`.
-const char *completeEnd(const char *begin, const char *end)
+} // namespace
+
+const char *completeUtf8End(const char *begin, const char *end)
 {
     for (const char *p = end; p != begin && end - p < 4;) {
         --p;
@@ -35,6 +35,8 @@ const char *completeEnd(const char *begin, const char *end)
     }
     return end;
 }
+
+namespace {
 
 class Utf8Decoder : public TextDecoder
 {
@@ -59,7 +61,7 @@ public:
             if (room < 4)
                 return Step::TargetFull;
             const char *sliceEnd = source + std::min(end - source, room);
-            const char *cut = completeEnd(source, sliceEnd);
+            const char *cut = completeUtf8End(source, sliceEnd);
             if (!convert(source, cut, target, targetEnd))
                 return Step::Failed;
             source = cut;

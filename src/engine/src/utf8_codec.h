@@ -8,6 +8,9 @@
 namespace velloran {
 
 std::unique_ptr<TextDecoder> makeUtf8Decoder(Converter &converter);
+// Where the last character that starts before `end` would end past `end`:
+// the start of that incomplete character, else `end`.
+const char *completeUtf8End(const char *begin, const char *end);
 std::unique_ptr<TextEncoder> makeUtf8Encoder(Converter &converter);
 
 } // namespace velloran
