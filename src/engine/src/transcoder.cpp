@@ -33,6 +33,8 @@ bool Transcoder::convert(const char *begin, const char *end, bool last, ByteSink
         while (converted && source != end) {
             if (m_decoder->idle() && m_encoder->idle())
                 convertDirectly(source, end, sink);
+            if (source == end)
+                break;
             const char *stepEnd = std::min(end, source + kTwoStepWindow);
             converted = convertInTwoSteps(source, stepEnd, false, sink);
             source = stepEnd;
