@@ -4,7 +4,6 @@
 #include "utf16_blocks.h"
 #include "utf8_codec.h"
 
-#include <unicode/ustring.h>
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
@@ -274,16 +273,13 @@ public:
             const char *stretchEnd = completeUtf8End(source, source + std::min(end - source, room));
             if (stretchEnd == source)
                 break;
-            int32_t length = 0;
-            UErrorCode error = U_ZERO_ERROR;
-            u_strFromUTF8(reinterpret_cast<UChar *>(target), static_cast<int32_t>(room), &length,
-                          source, static_cast<int32_t>(stretchEnd - source), &error);
-            if (U_FAILURE(error)) {
+            auto *units = reinterpret_cast<UChar *>(target);
+            if (!decodeUtf8(source, stretchEnd, units, units + room)) {
                 m_characters.convert(source, stretchEnd, target, targetEnd);
                 return;
             }
             source = stretchEnd;
-            target += 2 * length;
+            target = reinterpret_cast<char *>(units);
         }
         m_characters.convert(source, end, target, targetEnd);
     }

@@ -36,6 +36,18 @@ const char *completeUtf8End(const char *begin, const char *end)
     return end;
 }
 
+bool decodeUtf8(const char *begin, const char *end, UChar *&target, UChar *targetEnd)
+{
+    int32_t length = 0;
+    UErrorCode error = U_ZERO_ERROR;
+    u_strFromUTF8(target, static_cast<int32_t>(targetEnd - target), &length, begin,
+                  static_cast<int32_t>(end - begin), &error);
+    if (U_FAILURE(error))
+        return false;
+    target += length;
+    return true;
+}
+
 namespace {
 
 class Utf8Decoder : public TextDecoder
@@ -51,7 +63,7 @@ public:
                 return last ? Step::Failed : Step::Done;
             if (targetEnd - target < 2)
                 return Step::TargetFull;
-            if (!convert(m_carry, m_carry + m_carryLength, target, targetEnd))
+            if (!decodeUtf8(m_carry, m_carry + m_carryLength, target, targetEnd))
                 return Step::Failed;
             m_carryLength = 0;
         }
@@ -62,7 +74,7 @@ public:
                 return Step::TargetFull;
             const char *sliceEnd = source + std::min(end - source, room);
             const char *cut = completeUtf8End(source, sliceEnd);
-            if (!convert(source, cut, target, targetEnd))
+            if (!decodeUtf8(source, cut, target, targetEnd))
                 return Step::Failed;
             source = cut;
             if (sliceEnd == end && cut != end)
@@ -74,18 +86,6 @@ public:
     bool idle() const override { return m_carryLength == 0; }
 
 private:
-    bool convert(const char *begin, const char *end, UChar *&target, UChar *targetEnd)
-    {
-        int32_t length = 0;
-        UErrorCode error = U_ZERO_ERROR;
-        u_strFromUTF8(target, static_cast<int32_t>(targetEnd - target), &length, begin,
-                      static_cast<int32_t>(end - begin), &error);
-        if (U_FAILURE(error))
-            return false;
-        target += length;
-        return true;
-    }
-
     void keep(const char *&source, const char *end)
     {
         m_carryNeeded = sequenceLength(static_cast<unsigned char>(*source));

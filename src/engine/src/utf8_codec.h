@@ -8,9 +8,14 @@
 namespace velloran {
 
 std::unique_ptr<TextDecoder> makeUtf8Decoder(Converter &converter);
+std::unique_ptr<TextEncoder> makeUtf8Encoder(Converter &converter);
+
 // Where the last character that starts before `end` would end past `end`:
 // the start of that incomplete character, else `end`.
 const char *completeUtf8End(const char *begin, const char *end);
-std::unique_ptr<TextEncoder> makeUtf8Encoder(Converter &converter);
+// Decodes whole characters from `begin` to `end` into `target`, which must
+// have room for a unit per byte; false, with `target` unmoved, when ICU
+// refuses them.
+bool decodeUtf8(const char *begin, const char *end, UChar *&target, UChar *targetEnd);
 
 } // namespace velloran
