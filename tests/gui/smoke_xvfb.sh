@@ -13,7 +13,8 @@ unset QT_QPA_PLATFORM
 "$1" &
 pid=$!
 window=""
-for _ in $(seq 100); do
+# Up to 30 s: a debug build starting beside other tests on a busy machine is slow.
+for _ in $(seq 300); do
   window=$(xdotool search --name '^Velloran1\.1 By:Tamsrik$' 2>/dev/null | head -n1) && [ -n "$window" ] && break
   sleep 0.1
 done
