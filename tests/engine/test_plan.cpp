@@ -159,13 +159,13 @@ INSTANTIATE_TEST_SUITE_P(
                  {writes("甲/文件.txt"), writes("乙/文件.txt"), writes("甲/缺.txt")}}),
     byLabel);
 
-// Planning keeps only the most recently used folders open: a file listed
-// again after many other folders, spelled otherwise, is still the same file,
-// and so is its output.
-TEST(PlanManyFolders, RepeatsAndSharedOutputsAcrossMoreFoldersThanStayOpen)
+// Planning looks files up in batches of consecutive entries on several
+// threads: a file listed again batches later, spelled otherwise, is still the
+// same file, and so is its output.
+TEST(PlanManyFolders, RepeatsAndSharedOutputsAcrossLookUpBatches)
 {
     ScratchDirectory scratch;
-    constexpr std::size_t kFolders = 150;
+    constexpr std::size_t kFolders = 700;
     std::vector<RunInput> inputs;
     for (std::size_t i = 0; i < kFolders; ++i) {
         const fs::path folder = scratch.path() / ("目录" + std::to_string(i));
@@ -174,7 +174,8 @@ TEST(PlanManyFolders, RepeatsAndSharedOutputsAcrossMoreFoldersThanStayOpen)
     }
     for (std::size_t i = 0; i < kFolders; ++i)
         inputs.push_back({scratch.path() / ("目录" + std::to_string(i)) / "." / "文件.txt"});
-    const RunOptions options = runOptions("GB18030", "UTF-8", scratch.path() / "新");
+    RunOptions options = runOptions("GB18030", "UTF-8", scratch.path() / "新");
+    options.workers = 2;
 
     const RunPlan plan = planRun(inputs, options);
 

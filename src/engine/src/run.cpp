@@ -53,7 +53,7 @@ public:
             else if (entry.action == PlannedEntry::Action::Repeat)
                 m_repeats.at(entry.sameAs).push_back(i);
         }
-        m_workers = std::max(options.workers != 0 ? options.workers : usableCpuCount(), 1u);
+        m_workers = workersFor(options);
     }
 
     std::vector<FileResult> run()

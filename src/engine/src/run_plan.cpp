@@ -10,9 +10,10 @@
 
 #include "converter.h"
 #include "directory_platform.h"
+#include "identity_lookup.h"
+#include "place_index.h"
 
 #include <algorithm>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -54,83 +55,6 @@ NativeString joinPrefixOf(const fs::path &directory)
     return prefix;
 }
 
-// Where a file is: its identity, or, when it does not exist, a key made of
-// its directory's identity (or canonical path) and its name.
-struct Place
-{
-    std::optional<FileIdentity> identity;
-    std::string_view location; // held by the planner until its next look-up
-};
-
-struct IdentityHash
-{
-    std::size_t operator()(const FileIdentity &identity) const
-    {
-        return std::hash<std::uint64_t>()(identity.file * 31 + identity.device);
-    }
-};
-
-// The locations of a whole run kept in a few large blocks rather than in one
-// allocation each.
-class LocationStore
-{
-public:
-    std::string_view keep(std::string_view location)
-    {
-        if (location.size() > kBlockSize - m_used) {
-            m_blocks.push_back(std::make_unique<char[]>(std::max(kBlockSize, location.size())));
-            m_used = 0;
-        }
-        char *kept = m_blocks.back().get() + m_used;
-        std::copy(location.begin(), location.end(), kept);
-        m_used += location.size();
-        return {kept, location.size()};
-    }
-
-private:
-    static constexpr std::size_t kBlockSize = 1 << 20;
-    std::vector<std::unique_ptr<char[]>> m_blocks;
-    std::size_t m_used = kBlockSize;
-};
-
-// Entries filed by the place they read or write; the first one stays.
-class PlaceIndex
-{
-public:
-    explicit PlaceIndex(std::size_t expected)
-    {
-        m_identities.reserve(expected);
-        m_locations.reserve(expected);
-    }
-
-    // Files `entry` under `place` unless an earlier entry is filed there;
-    // returns the entry filed there.
-    std::size_t file(const Place &place, std::size_t entry)
-    {
-        if (place.identity)
-            return m_identities.try_emplace(*place.identity, entry).first->second;
-        if (const auto earlier = find(place))
-            return *earlier;
-        m_locations.emplace(m_store.keep(place.location), entry);
-        return entry;
-    }
-
-    std::optional<std::size_t> find(const Place &place) const
-    {
-        if (place.identity) {
-            const auto it = m_identities.find(*place.identity);
-            return it == m_identities.end() ? std::nullopt : std::optional(it->second);
-        }
-        const auto it = m_locations.find(place.location);
-        return it == m_locations.end() ? std::nullopt : std::optional(it->second);
-    }
-
-private:
-    std::unordered_map<FileIdentity, std::size_t, IdentityHash> m_identities;
-    std::unordered_map<std::string_view, std::size_t> m_locations;
-    LocationStore m_store;
-};
-
 std::optional<std::size_t> earlierOf(std::optional<std::size_t> a, std::optional<std::size_t> b)
 {
     return a && b ? std::min(a, b) : a ? a : b;
@@ -151,8 +75,8 @@ class Planner
 {
 public:
     Planner(const RunOptions &options, std::size_t entries)
-        : m_options(options), m_workingDirectory(fs::current_path()), m_inputs(entries),
-          m_outputs(entries)
+        : m_options(options), m_threads(workersFor(options)),
+          m_workingDirectory(fs::current_path()), m_inputs(entries), m_outputs(entries)
     {
         if (options.outputRule != OutputRule::InPlace) {
             m_intoPrefix = outputPathFor(options.outputDirectory, "x").native();
@@ -165,21 +89,36 @@ public:
     // no entry may write over the file of another entry, earlier or later.
     RunPlan plan(const std::vector<RunInput> &inputs)
     {
+        const std::vector<std::optional<FileIdentity>> inputIdentities = identitiesOf(
+            inputs.size(), [&](std::size_t i) -> const fs::path & { return inputs[i].path; },
+            m_threads);
         std::vector<Place> reads;
         reads.reserve(inputs.size());
         std::vector<std::size_t> firstReaders;
         firstReaders.reserve(inputs.size());
         for (std::size_t i = 0; i < inputs.size(); ++i) {
-            Place in = placeOf(inputs[i].path, m_reads);
+            Place in = placeOf(inputs[i].path, inputIdentities[i], m_reads);
             if (!in.identity)
                 in.location = m_keptInputs.keep(in.location);
             firstReaders.push_back(m_inputs.file(in, i));
             reads.push_back(in);
         }
+        std::vector<fs::path> outputs;
+        outputs.reserve(inputs.size());
+        for (const RunInput &input : inputs)
+            outputs.push_back(outputOf(input));
+        const std::vector<std::optional<FileIdentity>> outputIdentities =
+            m_options.outputRule == OutputRule::InPlace
+                ? inputIdentities
+                : identitiesOf(
+                      outputs.size(), [&](std::size_t i) -> const fs::path & { return outputs[i]; },
+                      m_threads);
         RunPlan plan;
         plan.entries.reserve(inputs.size());
-        for (std::size_t i = 0; i < inputs.size(); ++i)
-            plan.entries.push_back(planEntry(i, inputs[i], reads[i], firstReaders[i]));
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            plan.entries.push_back(planEntry(i, inputs[i].path, std::move(outputs[i]),
+                                             outputIdentities[i], reads[i], firstReaders[i]));
+        }
         return plan;
     }
 
@@ -187,8 +126,6 @@ private:
     struct Directory
     {
         std::string key; // ends in a NUL, which no name holds, so a name can follow
-        bool exists = false;
-        std::unique_ptr<OpenDirectory> open; // while among the recently used
     };
     using DirectoryEntry = std::pair<const NativeString, Directory>;
 
@@ -201,19 +138,20 @@ private:
         std::string location;
     };
 
-    PlannedEntry planEntry(std::size_t i, const RunInput &input, const Place &in,
+    PlannedEntry planEntry(std::size_t i, const fs::path &input, fs::path output,
+                           const std::optional<FileIdentity> &outputIdentity, const Place &in,
                            std::size_t firstReader)
     {
         PlannedEntry entry;
-        entry.input = input.path;
-        entry.output = outputOf(input);
+        entry.input = input;
+        entry.output = std::move(output);
         if (firstReader != i) {
             entry.action = PlannedEntry::Action::Repeat;
             entry.sameAs = firstReader;
             return entry;
         }
         const bool inPlace = m_options.outputRule == OutputRule::InPlace;
-        const Place out = inPlace ? in : placeOf(entry.output, m_writes);
+        const Place out = inPlace ? in : placeOf(entry.output, outputIdentity, m_writes);
         // In the way: an earlier entry writes this input or this output, or
         // any other entry reads this output (its text would be lost, whether
         // it came earlier or later in the list).
@@ -305,16 +243,16 @@ private:
         return (path.is_absolute() ? path : m_workingDirectory / path).lexically_normal();
     }
 
-    Place placeOf(const fs::path &path, Side &side)
+    // A file that exists is known by its identity; one that does not by its
+    // directory and its name.
+    Place placeOf(const fs::path &path, const std::optional<FileIdentity> &identity, Side &side)
     {
-        const NativeView text = path.native();
-        const std::size_t nameStart = nameStartOf(text);
-        DirectoryEntry &directory = directoryOf(text.substr(0, nameStart), side);
         Place place;
-        // Nothing exists in a directory that does not (a new output folder).
-        if (directory.second.exists && !text.empty())
-            place.identity = openDirectory(directory).identityOf(path.c_str() + nameStart);
-        if (!place.identity) {
+        place.identity = identity;
+        if (!identity) {
+            const NativeView text = path.native();
+            const std::size_t nameStart = nameStartOf(text);
+            const DirectoryEntry &directory = directoryOf(text.substr(0, nameStart), side);
             side.location.assign(directory.second.key);
             side.location.append(bytesOf(text.substr(nameStart)));
             place.location = side.location;
@@ -330,8 +268,7 @@ private:
         if (it == m_directories.end()) {
             it = m_directories.emplace(NativeString(text), Directory()).first;
             Directory &directory = it->second;
-            const auto identity = openDirectory(*it).identity();
-            directory.exists = identity.has_value();
+            const auto identity = identityOf(pathOf(it->first));
             if (identity) {
                 directory.key.push_back('i');
                 directory.key.append(std::to_string(identity->device)).push_back(':');
@@ -353,38 +290,25 @@ private:
         return directory.empty() ? fs::path(".") : fs::path(directory);
     }
 
-    // Held open while among the most recently opened, so that a list of
-    // thousands of folders does not run out of handles.
-    const OpenDirectory &openDirectory(DirectoryEntry &entry)
-    {
-        Directory &directory = entry.second;
-        if (!directory.open) {
-            if (m_opened.size() == kMaxOpen) {
-                m_opened.front()->open.reset();
-                m_opened.pop_front();
-            }
-            directory.open = std::make_unique<OpenDirectory>(pathOf(entry.first));
-            m_opened.push_back(&directory);
-        }
-        return *directory.open;
-    }
-
-    static constexpr std::size_t kMaxOpen = 64;
-
     const RunOptions &m_options;
+    const unsigned m_threads;
     const fs::path m_workingDirectory;
-    NativeString m_intoPrefix; // outputs of IntoDirectory: this, then the input's name
-    NativeString m_treePrefix; // outputs of KeepTree: this, then the path below the base
-    PlaceIndex m_inputs;       // where entries read: the first entry reading there
-    PlaceIndex m_outputs;      // where entries write: the entry writing there
+    NativeString m_intoPrefix;  // outputs of IntoDirectory: this, then the input's name
+    NativeString m_treePrefix;  // outputs of KeepTree: this, then the path below the base
+    PlaceIndex m_inputs;        // where entries read: the first entry reading there
+    PlaceIndex m_outputs;       // where entries write: the entry writing there
     LocationStore m_keptInputs; // the inputs' locations, kept for the second pass
     Side m_reads;
     Side m_writes;
     std::unordered_map<NativeString, Directory, NativeHash, std::equal_to<>> m_directories;
-    std::deque<Directory *> m_opened; // oldest first
 };
 
 } // namespace
+
+unsigned workersFor(const RunOptions &options)
+{
+    return std::max(options.workers != 0 ? options.workers : usableCpuCount(), 1u);
+}
 
 void requireKnownEncodings(const RunOptions &options)
 {

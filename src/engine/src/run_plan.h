@@ -9,4 +9,7 @@ namespace velloran {
 // (the source may also ask for detection).
 void requireKnownEncodings(const RunOptions &options);
 
+// The threads a run uses: as many as asked for, else one per usable processor.
+unsigned workersFor(const RunOptions &options);
+
 } // namespace velloran

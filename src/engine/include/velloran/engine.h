@@ -245,7 +245,8 @@ struct RunOptions {
     OutputRule outputRule = OutputRule::IntoDirectory;
     // For IntoDirectory and KeepTree.
     std::filesystem::path outputDirectory;
-    // Files converted at once; 0 means one per CPU the process may use.
+    // Files converted (and, when planning, looked up) at once; 0 means one
+    // per CPU the process may use.
     unsigned workers = 0;
     Tuning tuning;
     // Everything but writing: every entry the plan would convert is read,
