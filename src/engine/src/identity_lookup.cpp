@@ -30,7 +30,6 @@ public:
         if (!m_directory || text.compare(0, nameStart, m_directoryText) != 0 ||
             m_directoryText.size() != nameStart) {
             m_directoryText.assign(text, 0, nameStart);
-            m_directory.reset();
             m_directory.emplace(nameStart == 0 ? fs::path(".") : fs::path(m_directoryText));
         }
         return m_directory->identityOf(path.c_str() + nameStart);
