@@ -8,6 +8,7 @@
 #include "file_error.h"
 #include "input_file.h"
 #include "parallel_converter.h"
+#include "path_text.h"
 #include "restartable_output.h"
 #include "source_choice.h"
 #include "stream_converter.h"
@@ -27,12 +28,6 @@ bool isKnownEncoding(std::string_view name)
 }
 
 namespace {
-
-// The slash everywhere, and on Windows the backslash too.
-bool isSeparator(std::filesystem::path::value_type c)
-{
-    return c == '/' || c == std::filesystem::path::preferred_separator;
-}
 
 FileResult resultOf(Outcome outcome, std::string message = {})
 {

@@ -1,5 +1,7 @@
 #include "identity_lookup.h"
 
+#include "path_text.h"
+
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -23,10 +25,7 @@ public:
         const fs::path::string_type &text = path.native();
         if (text.empty())
             return std::nullopt;
-        std::size_t nameStart = text.size();
-        while (nameStart > 0 && text[nameStart - 1] != '/' &&
-               text[nameStart - 1] != fs::path::preferred_separator)
-            --nameStart;
+        const std::size_t nameStart = nameStartOf(text);
         if (!m_directory || text.compare(0, nameStart, m_directoryText) != 0 ||
             m_directoryText.size() != nameStart) {
             m_directoryText.assign(text, 0, nameStart);

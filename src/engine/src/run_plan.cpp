@@ -11,6 +11,7 @@
 #include "converter.h"
 #include "directory_platform.h"
 #include "identity_lookup.h"
+#include "path_text.h"
 #include "place_index.h"
 
 #include <algorithm>
@@ -24,21 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using NativeString = fs::path::string_type;
-using NativeView = std::basic_string_view<fs::path::value_type>;
-
-bool isSeparator(fs::path::value_type c)
-{
-    return c == '/' || c == fs::path::preferred_separator;
-}
-
-// Where the last name of `text` starts.
-std::size_t nameStartOf(NativeView text)
-{
-    std::size_t start = text.size();
-    while (start > 0 && !isSeparator(text[start - 1]))
-        --start;
-    return start;
-}
 
 bool isDots(NativeView name)
 {

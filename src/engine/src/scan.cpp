@@ -4,6 +4,7 @@
 #include "velloran/engine.h"
 
 #include "directory_platform.h"
+#include "path_text.h"
 
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
@@ -125,9 +126,7 @@ Listing listingOf(const fs::path &directory)
 fs::path joined(const fs::path &directory, const NativeString &name)
 {
     NativeString path = directory.native();
-    const bool endsInSeparator =
-        !path.empty() && (path.back() == '/' || path.back() == fs::path::preferred_separator);
-    if (!path.empty() && !endsInSeparator)
+    if (!path.empty() && !isSeparator(path.back()))
         path.push_back('/');
     return fs::path(path + name);
 }
