@@ -4,6 +4,8 @@
 #    (velloran-cli on their directory, scan included) against glibc iconv run once per file, one
 #    Python process converting them all with its codecs, and cp copying them unconverted (on a
 #    real disk, creating the files is most of the time: VELLORAN_BENCH_WORK=/var/tmp/x measures it);
+#    and, as the floor under the engine, atomic_copy: the same files copied unconverted the way
+#    the engine writes (an unnamed file linked into place), on as many threads;
 #  - 4 large files (the corpus's gb18030.txt cut at line ends): the engine's
 #    batch with one worker against two.
 # Build the release preset first. Usage: bench/batch.sh
@@ -12,6 +14,8 @@
 # shellcheck source-path=SCRIPTDIR
 source "$(dirname "$0")/lib.sh"
 require iconv split
+ATOMIC_COPY="$bench_dir/../build/release/bench/floor/atomic_copy"
+[[ -x "$ATOMIC_COPY" ]] || die "no $ATOMIC_COPY; build the release preset first"
 count="${BATCH_FILES:-10000}"
 small="/tmp/velloran-batch-small"
 large="/tmp/velloran-batch-large"
@@ -29,6 +33,7 @@ iconv_per_file() {
   done <"$list"
 }
 cp_files() { cp "$small"/f*.txt "$1"/; }
+atomic_copy() { "$ATOMIC_COPY" "$list" "$1" "$(nproc)"; }
 python_codecs() {
   "$PYTHON" - "$list" "$1" <<'EOF'
 import os, sys
@@ -45,9 +50,9 @@ EOF
 echo "== $count files of about 4 KB ($(divide "$(bytes "$small"/f*.txt)" 1e6 1) MB), GB18030->UTF-8"
 echo "   in $WORK; medians of $REPS interleaved runs; targets: engine >= 30 x iconv per file,"
 echo "   >= 2.5 x Python, >= 1 x cp"
-interleave engine_batch iconv_per_file python_codecs cp_files
+interleave engine_batch iconv_per_file python_codecs cp_files atomic_copy
 printf '%-16s %10s %9s %16s  %s\n' contender files/s seconds "engine is x" target
-for name in engine_batch iconv_per_file python_codecs cp_files; do
+for name in engine_batch iconv_per_file python_codecs cp_files atomic_copy; do
   speedup=$(divide "${MEDIAN[$name]}" "${MEDIAN[engine_batch]}")
   case $name in
     iconv_per_file) target=$(verdict "$speedup" 30) ;;
@@ -58,6 +63,8 @@ for name in engine_batch iconv_per_file python_codecs cp_files; do
   printf '%-16s %10s %9s %16s  %s\n' "$name" "$(divide "$count" "${MEDIAN[$name]}" 0)" \
     "${MEDIAN[$name]}" "$speedup" "$target"
 done
+echo "python_codecs / atomic_copy: $(divide "${MEDIAN[python_codecs]}" "${MEDIAN[atomic_copy]}")" \
+  "(the most any converter that writes this way, on these threads, could reach against Python)"
 for name in iconv_per_file python_codecs; do
   if diff -rq "$WORK/engine_batch" "$WORK/$name" >/dev/null; then
     echo "outputs of engine_batch and $name: same"
