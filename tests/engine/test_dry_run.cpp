@@ -21,11 +21,6 @@ struct DryRunCase
     std::vector<Outcome> outcomes; // of the real run
 };
 
-std::ostream &operator<<(std::ostream &os, const DryRunCase &c)
-{
-    return os << c.label;
-}
-
 class DryRun : public ScratchTest<DryRunCase>
 {
 protected:

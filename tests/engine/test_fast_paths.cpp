@@ -63,7 +63,8 @@ public:
         const std::size_t step = chunk == 0 ? std::max<std::size_t>(input.size(), 1) : chunk;
         for (std::size_t at = 0;; at += step) {
             const std::size_t count = at < input.size() ? std::min(step, input.size() - at) : 0;
-            if (!transcoder->convert(input.data() + at, input.data() + at + count, count == 0, sink))
+            if (!transcoder->convert(input.data() + at, input.data() + at + count, count == 0,
+                                     sink))
                 return std::nullopt;
             if (count == 0)
                 return sink.text;
@@ -240,13 +241,9 @@ TEST_P(FastPath, IgnorableCharactersMatchIcuAndAreNeverDropped)
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, FastPath,
-                         testing::Values("GB18030", "GBK", "GB2312", "Big5", "UTF-8",
-                                         "UTF-16LE", "UTF-16BE"),
-                         [](const auto &info) {
-                             std::string name = info.param;
-                             std::erase(name, '-');
-                             return name;
-                         });
+                         testing::Values("GB18030", "GBK", "GB2312", "Big5", "UTF-8", "UTF-16LE",
+                                         "UTF-16BE"),
+                         [](const auto &info) { return test::paramName(info.param); });
 
 TEST(FastPaths, AreChosenForTheTableAndUtf8Encodings)
 {
@@ -344,12 +341,7 @@ TEST_P(AgainstIcu, SignaturesOtherThanUnicodeMarksAreText)
 INSTANTIATE_TEST_SUITE_P(Encodings, AgainstIcu,
                          testing::Combine(testing::Values("GB18030", "GBK", "Big5", "UTF-8"),
                                           testing::Values("UTF-8", "GB18030", "UTF-16LE")),
-                         [](const auto &info) {
-                             std::string name =
-                                 std::get<0>(info.param) + "_to_" + std::get<1>(info.param);
-                             std::erase(name, '-');
-                             return name;
-                         });
+                         byPair);
 
 } // namespace
 } // namespace test

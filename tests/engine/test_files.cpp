@@ -29,9 +29,7 @@ void PrintTo(const PathCase &c, std::ostream *os)
     *os << c.directory << " + " << c.input;
 }
 
-class OutputPath : public testing::TestWithParam<PathCase>
-{
-};
+using OutputPath = testing::TestWithParam<PathCase>;
 
 TEST_P(OutputPath, JoinsWithExactlyOneSeparator)
 {
@@ -101,23 +99,18 @@ INSTANTIATE_TEST_SUITE_P(Spellings, InPlace,
 
 // ---------------------------------------------------------------------------
 
-class Files : public testing::Test
+fs::path makeInput(const ScratchDirectory &scratch,
+                   const std::string &bytes = "text \xE4\xB8\xAD\n")
 {
-protected:
-    fs::path makeInput(const std::string &bytes = "text \xE4\xB8\xAD\n")
-    {
-        const fs::path input = scratch.path() / "输入.txt";
-        writeBytes(input, bytes);
-        return input;
-    }
+    const fs::path input = scratch.path() / "输入.txt";
+    writeBytes(input, bytes);
+    return input;
+}
 
-    FileResult convertTo(const fs::path &input, const fs::path &output)
-    {
-        return convertFile(input, output, optionsFor("UTF-8", "GB18030"));
-    }
-
-    ScratchDirectory scratch;
-};
+FileResult convertTo(const fs::path &input, const fs::path &output)
+{
+    return convertFile(input, output, optionsFor("UTF-8", "GB18030"));
+}
 
 // A file that cannot be read, written (these with a message that names what
 // failed) or converted fails and leaves every file and directory as it was.
@@ -134,16 +127,14 @@ struct FaultCase
     bool deniedToRoot = false;
 };
 
-class Fault : public Files, public testing::WithParamInterface<FaultCase>
-{
-};
+using Fault = ScratchTest<FaultCase>;
 
 TEST_P(Fault, ChangesNothing)
 {
     const FaultCase &c = GetParam();
     if (c.deniedToRoot && ::geteuid() == 0)
         GTEST_SKIP() << "root is not denied";
-    makeInput();
+    makeInput(scratch);
     scratch.subdirectory("目录");
     if (c.setUp)
         c.setUp(scratch.path());
@@ -192,14 +183,12 @@ INSTANTIATE_TEST_SUITE_P(
     byLabel);
 
 // A replaced file's mode is checked in test_file_safety.cpp (WhileWritten).
-class NewFile : public Files, public testing::WithParamInterface<mode_t>
-{
-};
+using NewFile = ScratchTest<mode_t>;
 
 TEST_P(NewFile, GetsPermissionsFromTheUmask)
 {
     const fs::path output = scratch.path() / "新.txt";
-    const fs::path input = makeInput();
+    const fs::path input = makeInput(scratch);
     const Restore mask{[previous = ::umask(GetParam())] { ::umask(previous); }};
     ASSERT_EQ(convertTo(input, output).outcome, Outcome::Converted);
     EXPECT_EQ(modeOf(output), 0666u & ~GetParam());
@@ -209,9 +198,10 @@ INSTANTIATE_TEST_SUITE_P(Umasks, NewFile, testing::Values<mode_t>(022, 027, 002)
 
 // A write that fails half way (here: the file size limit, EFBIG) leaves no
 // partial output. Runs in a child process so the limit stays there.
-TEST_F(Files, WriteErrorMidFileLeavesNothingBehind)
+TEST(Files, WriteErrorMidFileLeavesNothingBehind)
 {
-    const fs::path input = makeInput(std::string(64 * 1024, 'a') + "\n");
+    const ScratchDirectory scratch;
+    const fs::path input = makeInput(scratch, std::string(64 * 1024, 'a') + "\n");
     const fs::path output = scratch.path() / "旧.txt";
     writeBytes(output, "old contents");
     const pid_t child = ::fork();
@@ -230,8 +220,6 @@ TEST_F(Files, WriteErrorMidFileLeavesNothingBehind)
     EXPECT_EQ(readBytes(output), "old contents");
     EXPECT_FALSE(hasTemporaryFile(scratch.path()));
 }
-
-// ---------------------------------------------------------------------------
 
 // ---------------------------------------------------------------------------
 // The start of a file is read once, for a look at it, and kept: reads that
@@ -276,14 +264,14 @@ TEST_P(HeadThenRead, GivesTheFileInOrder)
     EXPECT_EQ(mark, bytes.substr(0, 4));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, HeadThenRead,
-    testing::Values(ReadCase{65537, 0, 1}, ReadCase{65537, 0, 4096}, ReadCase{65537, 0, 65536},
-                    ReadCase{65537, 0, 65537}, ReadCase{65537, 0, 65538},
-                    ReadCase{65537, 0, 1 << 20}, ReadCase{65537, 65536, 7},
-                    ReadCase{65537, 65537, 4096}, ReadCase{65537, 100000, 4096},
-                    ReadCase{4, 0, 3}, ReadCase{200'003, 3, 65536},
-                    ReadCase{300'000, 0, 100'000}));
+INSTANTIATE_TEST_SUITE_P(Steps, HeadThenRead,
+                         testing::Values(ReadCase{65537, 0, 1}, ReadCase{65537, 0, 4096},
+                                         ReadCase{65537, 0, 65536}, ReadCase{65537, 0, 65537},
+                                         ReadCase{65537, 0, 65538}, ReadCase{65537, 0, 1 << 20},
+                                         ReadCase{65537, 65536, 7}, ReadCase{65537, 65537, 4096},
+                                         ReadCase{65537, 100000, 4096}, ReadCase{4, 0, 3},
+                                         ReadCase{200'003, 3, 65536},
+                                         ReadCase{300'000, 0, 100'000}));
 
 TEST(EncodingName, IsKnownOrNot)
 {
@@ -295,14 +283,12 @@ TEST(EncodingName, IsKnownOrNot)
         EXPECT_FALSE(isKnownEncoding(unknown)) << unknown;
 }
 
-class UnknownName : public Files, public testing::WithParamInterface<bool>
-{
-};
+using UnknownName = ScratchTest<bool>;
 
 TEST_P(UnknownName, ThrowsBeforeTouchingAnyFile)
 {
     const bool inSource = GetParam();
-    const fs::path input = makeInput();
+    const fs::path input = makeInput(scratch);
     const fs::path output = scratch.path() / "旧.txt";
     writeBytes(output, "old");
     const std::string source = inSource ? "Klingon" : "UTF-8";

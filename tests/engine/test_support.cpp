@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -138,6 +139,14 @@ std::vector<RunInput> runInputs(const std::vector<fs::path> &paths)
     for (const fs::path &path : paths)
         inputs.push_back({path, {}});
     return inputs;
+}
+
+std::string paramName(std::string text)
+{
+    for (char &c : text)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return text;
 }
 
 fs::path convertedPath(const ScratchDirectory &scratch)

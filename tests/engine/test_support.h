@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace velloran::test {
@@ -94,8 +95,15 @@ protected:
     ScratchDirectory scratch;
 };
 
+// `text` with every character but ASCII letters and digits made '_', to name a case.
+std::string paramName(std::string text);
+
 // Names a parameterised case by its `label`.
 inline constexpr auto byLabel = [](const auto &info) { return info.param.label; };
+// Names a case of a (source, target) pair of encodings.
+inline constexpr auto byPair = [](const auto &info) {
+    return paramName(std::get<0>(info.param) + "_to_" + std::get<1>(info.param));
+};
 
 } // namespace velloran::test
 
