@@ -7,6 +7,7 @@
 namespace velloran::test {
 namespace {
 
+using enum Outcome;
 using Text = std::function<std::string()>;
 
 struct SourceCase
@@ -40,7 +41,7 @@ TEST_P(SourceTest, ConvertsFromTheRightSourceOrRefuses)
     EXPECT_EQ(result.encoding, c.encoding);
     EXPECT_EQ(result.likely, c.likely);
     EXPECT_EQ(result.reason, c.reason);
-    if (c.outcome == Outcome::Converted) {
+    if (c.outcome == Converted) {
         EXPECT_EQ(output, decoded(text, c.encoding));
     } else {
         EXPECT_FALSE(fs::exists(convertedPath(scratch)));
@@ -74,7 +75,7 @@ std::string englishThenGbkWord()
 SourceCase converted(const std::string &label, const std::string &source, const Text &text,
                      const std::string &encoding, const std::string &likely = {})
 {
-    return {label, source, text, Outcome::Converted, encoding, likely};
+    return {label, source, text, Converted, encoding, likely};
 }
 
 SourceCase failed(const std::string &label, const std::string &source, const Text &text,
@@ -103,31 +104,29 @@ INSTANTIATE_TEST_SUITE_P(
         // Past the sample, the conversion itself finds the bad byte; detection
         // is then asked again with the whole file checked.
         failed("gb18030_broken_past_the_sample", detect,
-               start(simplified(), "GB18030", 100000, "\x81"), Outcome::Undecided, {}, {},
+               start(simplified(), "GB18030", 100000, "\x81"), Undecided, {}, {},
                "looks like GB18030 but does not decode as it"),
         // English read as UTF-8; the GBK word after it makes the conversion
         // fail rather than guess.
-        failed("english_then_gbk_past_the_sample", detect, englishThenGbkWord,
-               Outcome::InvalidSource, "UTF-8")),
+        failed("english_then_gbk_past_the_sample", detect, englishThenGbkWord, InvalidSource,
+               "UTF-8")),
     byLabel);
 
+// From GBK is in GuardedRun below.
 INSTANTIATE_TEST_SUITE_P(
     AlreadyUtf8, SourceTest,
     testing::Values(
-        failed("from_gbk", "GBK", whole(simplified(), "UTF-8"), Outcome::AlreadyUtf8, "GBK"),
-        failed("from_gb2312", "GB2312", whole(simplified(), "UTF-8"), Outcome::AlreadyUtf8,
-               "GB2312"),
-        failed("from_big5", "Big5", whole(traditional(), "UTF-8"), Outcome::AlreadyUtf8, "Big5"),
+        failed("from_gb2312", "GB2312", whole(simplified(), "UTF-8"), AlreadyUtf8, "GB2312"),
+        failed("from_big5", "Big5", whole(traditional(), "UTF-8"), AlreadyUtf8, "Big5"),
         // Any alias ICU knows for them.
-        failed("from_gbk_lower_case", "gbk", whole(simplified(), "UTF-8"), Outcome::AlreadyUtf8,
-               "gbk"),
-        failed("two_characters", "GB18030", whole(firstWord(simplified()), "UTF-8"),
-               Outcome::AlreadyUtf8, "GB18030"),
-        failed("past_the_sample", "GB18030", start(simplified(), "UTF-8", 200000),
-               Outcome::AlreadyUtf8, "GB18030"),
+        failed("from_gbk_lower_case", "gbk", whole(simplified(), "UTF-8"), AlreadyUtf8, "gbk"),
+        failed("two_characters", "GB18030", whole(firstWord(simplified()), "UTF-8"), AlreadyUtf8,
+               "GB18030"),
+        failed("past_the_sample", "GB18030", start(simplified(), "UTF-8", 200000), AlreadyUtf8,
+               "GB18030"),
         // Not UTF-8 after all, past the sample: converted from the choice.
         failed("broken_past_the_sample", "GBK", start(simplified(), "UTF-8", 100000, "\xFF"),
-               Outcome::InvalidSource, "GBK"),
+               InvalidSource, "GBK"),
         // A mark decides the encoding, so there is nothing to guard against.
         withMark(converted("with_a_mark", "GBK", whole(simplified(), "UTF-8"), "UTF-8"), kUtf8Mark),
         converted("chosen_right", "UTF-8", whole(simplified(), "UTF-8"), "UTF-8")),
@@ -147,13 +146,13 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     DecodeFailureHint, SourceTest,
     testing::Values(failed("gbk_from_utf8", "UTF-8", start(simplified(), "GBK", 2000),
-                           Outcome::InvalidSource, "UTF-8", "GB18030"),
+                           InvalidSource, "UTF-8", "GB18030"),
                     failed("big5_from_utf8", "UTF-8", start(traditional(), "Big5", 2000),
-                           Outcome::InvalidSource, "UTF-8", "Big5"),
-                    failed("utf8_from_utf32", "UTF-32", whole(simplified(), "UTF-8"),
-                           Outcome::InvalidSource, "UTF-32", "UTF-8"),
+                           InvalidSource, "UTF-8", "Big5"),
+                    failed("utf8_from_utf32", "UTF-32", whole(simplified(), "UTF-8"), InvalidSource,
+                           "UTF-32", "UTF-8"),
                     failed("not_text_from_utf8", "UTF-8", literal(std::string(64, '\xFF')),
-                           Outcome::InvalidSource, "UTF-8")),
+                           InvalidSource, "UTF-8")),
     byLabel);
 
 // The mismatch guard lets the user undo a conversion from the wrong family:
@@ -164,15 +163,14 @@ TEST(MismatchGuard, ConvertingBackIsAnExactUndo)
     const std::string big5 = encodedStart(traditional(), "Big5", 5000);
     std::string converted;
     const FileResult wrong = convertBytes(scratch, big5, "GBK", "UTF-8", converted);
-    ASSERT_EQ(wrong.outcome, Outcome::Converted);
+    ASSERT_EQ(wrong.outcome, Converted);
     ASSERT_EQ(wrong.likely, "Big5");
     ASSERT_NE(converted, decoded(big5, "Big5"));
     std::string back;
-    ASSERT_EQ(convertBytes(scratch, converted, "UTF-8", "GBK", back).outcome, Outcome::Converted);
+    ASSERT_EQ(convertBytes(scratch, converted, "UTF-8", "GBK", back).outcome, Converted);
     EXPECT_EQ(back, big5);
     std::string right;
-    ASSERT_EQ(convertBytes(scratch, back, wrong.likely, "UTF-8", right).outcome,
-              Outcome::Converted);
+    ASSERT_EQ(convertBytes(scratch, back, wrong.likely, "UTF-8", right).outcome, Converted);
     EXPECT_EQ(right, decoded(big5, "Big5"));
 }
 
@@ -191,7 +189,7 @@ TEST(DetectSource, IsNoEncodingAndNoTarget)
     EXPECT_EQ(convertFile(scratch.path() / "没有.txt", convertedPath(scratch),
                           optionsFor(detect, "UTF-8"))
                   .outcome,
-              Outcome::CannotRead);
+              CannotRead);
 }
 
 // One file of a run, and what the run must make of it.
@@ -210,7 +208,15 @@ struct RunEntry
 RunEntry convertedFile(const std::string &name, const std::string &bytes,
                        const std::string &encoding, const std::string &likely = {})
 {
-    return {name, bytes, Outcome::Converted, encoding, likely, {}, decoded(bytes, encoding)};
+    return {name, bytes, Converted, encoding, likely, {}, decoded(bytes, encoding)};
+}
+
+// A file that is refused or fails, left as it was.
+RunEntry refusedFile(const std::string &name, const std::string &bytes, Outcome outcome,
+                     const std::string &encoding, const std::string &likely = {},
+                     const std::string &reason = {})
+{
+    return {name, bytes, outcome, encoding, likely, reason, {}};
 }
 
 // Runs `entries` from `source` to UTF-8 into `output` on two workers, from
@@ -234,7 +240,7 @@ void checkRun(const std::vector<RunEntry> &entries, const std::string &source,
         EXPECT_EQ(results[i].likely, entries[i].likely);
         EXPECT_EQ(results[i].reason, entries[i].reason);
         const fs::path written = rule == OutputRule::InPlace ? inputs[i] : output / entries[i].name;
-        if (entries[i].outcome == Outcome::Converted) {
+        if (entries[i].outcome == Converted) {
             EXPECT_EQ(readBytes(written), entries[i].text);
         } else if (rule == OutputRule::InPlace) {
             EXPECT_EQ(readBytes(written), entries[i].bytes);
@@ -254,14 +260,9 @@ TEST(DetectRun, ConvertsAMixedFolderFileByFile)
               convertedFile("統一碼.txt", utf8, "UTF-8"),
               convertedFile("英文.txt", english(), "UTF-8"),
               convertedFile("小端.txt", encodedStart(simplified(), "UTF-16LE", 2000), "UTF-16LE"),
-              {"带标记.txt", kUtf8Mark + utf8, Outcome::Converted, "UTF-8", {}, {}, utf8},
-              {"两字.txt",
-               twoCharacters(simplified(), "GBK"),
-               Outcome::Undecided,
-               {},
-               {},
-               "too short",
-               {}},
+              {"带标记.txt", kUtf8Mark + utf8, Converted, "UTF-8", {}, {}, utf8},
+              refusedFile("两字.txt", twoCharacters(simplified(), "GBK"), Undecided, {}, {},
+                          "too short"),
               // Larger than the sample: GBK text read as GB18030.
               convertedFile("大文件.txt", encodedStart(simplified(), "GBK", 200000), "GB18030")},
              detect, scratch.subdirectory("混合"), OutputRule::IntoDirectory,
@@ -275,15 +276,10 @@ TEST(GuardedRun, KeepsUtf8FilesAndNamesLookAlikes)
     ScratchDirectory scratch;
     const fs::path folder = scratch.subdirectory("字幕");
     checkRun({convertedFile("国标.txt", encodedStart(simplified(), "GBK", 2000), "GBK"),
-              {"已是.txt", encoded(simplified(), "UTF-8"), Outcome::AlreadyUtf8, "GBK", {}, {}, {}},
+              refusedFile("已是.txt", encoded(simplified(), "UTF-8"), AlreadyUtf8, "GBK"),
               convertedFile("繁體.txt", encodedStart(traditional(), "Big5", 2000), "GBK", "Big5"),
-              {"小端.txt",
-               encodedStart(simplified(), "UTF-16LE", 2000),
-               Outcome::InvalidSource,
-               "GBK",
-               "UTF-16LE",
-               {},
-               {}}},
+              refusedFile("小端.txt", encodedStart(simplified(), "UTF-16LE", 2000), InvalidSource,
+                          "GBK", "UTF-16LE")},
              "GBK", folder, OutputRule::InPlace, folder);
 }
 

@@ -20,9 +20,7 @@ constexpr uid_t kNobody = 65534;
 
 struct stat statusOf(const fs::path &path)
 {
-    struct stat status
-    {
-    };
+    struct stat status = {};
     EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
     return status;
 }
@@ -44,9 +42,7 @@ std::optional<unsigned> modeOfFileBeingWritten(const fs::path &directory)
     for (const auto &entry : fs::directory_iterator("/proc/self/fd")) {
         std::error_code error;
         const fs::path target = fs::read_symlink(entry.path(), error);
-        struct stat status
-        {
-        };
+        struct stat status = {};
         if (!error && target.parent_path() == directory &&
             ::stat(entry.path().c_str(), &status) == 0)
             return status.st_mode & 07777;
