@@ -53,7 +53,6 @@ def files_under(root):
     return {path: entry[3] for path, entry in snapshot(root).items() if entry[0] == "file"}
 
 
-
 class CommandTest(unittest.TestCase):
     def setUp(self):
         self.scratch = tempfile.TemporaryDirectory(prefix="命令行-")

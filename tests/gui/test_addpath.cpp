@@ -60,6 +60,7 @@ private slots:
                              << QStringList{"alpha.txt", "Beta.txt", "gamma.txt", "空 格.txt"};
         QTest::newRow("case counts") << "TXT" << QStringList{"B.TXT"};
         QTest::newRow("not trimmed") << " txt" << QStringList{};
+        QTest::newRow("empty: no suffix or a final dot") << "" << QStringList{"ends.", "README"};
     }
 
     void promptsAndOneLevel()

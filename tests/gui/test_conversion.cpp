@@ -176,12 +176,13 @@ private slots:
     {
         list()->addItem(makeEntry("ok", 0));
         auto *source = window->findChild<QComboBox *>("comboBox");
-        source->addItem("NoSuchEncoding");
-        source->setCurrentText("NoSuchEncoding");
+        // A name that looks like a placeholder is shown as it is.
+        source->addItem("NoSuch%1");
+        source->setCurrentText("NoSuch%1");
 
         const Report report = convert();
         QCOMPARE(report.title, QString("转换结果"));
-        QCOMPARE(report.text, QString("无法识别编码“NoSuchEncoding”，未转换任何文件。"));
+        QCOMPARE(report.text, QString("无法识别编码“NoSuch%1”，未转换任何文件。"));
         QCOMPARE(report.icon, QMessageBox::Warning);
         QVERIFY(QDir(out->path()).isEmpty());
     }

@@ -42,38 +42,6 @@ private slots:
 
     void cleanup() { QDir::setCurrent(workingDir); }
 
-    // What depths and suffixes mean is the engine's (its tests hold every edge);
-    // these rows check that the window's values reach it as they are.
-    void depthsAndSuffixes_data()
-    {
-        QTest::addColumn<int>("depth");
-        QTest::addColumn<QString>("suffix");
-        QTest::addColumn<QStringList>("names");
-
-        const QStringList own{"a.txt", "b.txt", "中文.txt", "空 格.txt"};
-        const QStringList all = own + QStringList{"A/x.txt", "B/y.txt", "B/deep/z.txt"};
-        QTest::newRow("-1: the whole tree, hidden left out") << -1 << "txt" << all;
-        QTest::newRow("0: the directory alone") << 0 << "txt" << own;
-        QTest::newRow("1: one level") << 1 << "txt" << all.mid(0, 6);
-        QTest::newRow("upper case is another suffix")
-            << -1 << "TXT" << QStringList{"X.TXT", "B/deep/W.TXT"};
-        QTest::newRow("empty: no suffix or a final dot")
-            << 0 << "" << QStringList{"ends.", "README"};
-    }
-
-    void depthsAndSuffixes()
-    {
-        QFETCH(int, depth);
-        QFETCH(QString, suffix);
-        QFETCH(QStringList, names);
-        const QString root = base + "/根 目录";
-        QVERIFY(filetree::make(
-            root, {"b.txt", "a.txt", "x.log", "X.TXT", "c.Txt", "README", "ends.", "archive.tar.gz",
-                   "空 格.txt", "中文.txt", ".hidden.txt", ".secret/a.txt", "A/x.txt", "B/y.txt",
-                   "B/.h.txt", "B/.deeper/q.txt", "B/deep/z.txt", "B/deep/W.TXT"}));
-        QCOMPARE(findfiles(QDir(root), depth, suffix), filetree::paths(root, names));
-    }
-
     void pathsKeepTheDirectoryForm_data()
     {
         QTest::addColumn<QString>("given");  // the path the directory object is made from
@@ -133,18 +101,6 @@ private slots:
         const QStringList expected = reference(QDir(root));
         QCOMPARE(expected.size(), entries.size());
         QCOMPARE(findfiles(QDir(root), -1, "txt"), expected);
-    }
-
-    // The engine's own tests cover links back into the walk; this is the
-    // window's view of the simplest loop.
-    void loopOfTwoLinksEndsWhereItComesBack()
-    {
-        const QString loop = base + "/环";
-        QVERIFY(filetree::make(loop, {"p/1.txt", "r/2.txt"}));
-        QVERIFY(filetree::link(loop, "p/q", loop + "/r"));
-        QVERIFY(filetree::link(loop, "r/s", loop + "/p"));
-        QCOMPARE(findfiles(QDir(loop), -1, "txt"),
-                 filetree::paths(loop, {"p/1.txt", "p/q/2.txt", "r/2.txt", "r/s/1.txt"}));
     }
 };
 

@@ -177,12 +177,6 @@ private slots:
         QFETCH(QString, shown);
         QCOMPARE(::visibleCharacter(char32_t(character)), shown);
     }
-
-    void unknownEncoding()
-    {
-        QCOMPARE(unknownEncodingText("NoSuch%1"),
-                 QString("无法识别编码“NoSuch%1”，未转换任何文件。"));
-    }
 };
 
 QTEST_APPLESS_MAIN(TestReport)
