@@ -4,8 +4,9 @@
 #    (velloran-cli on their directory, scan included) against glibc iconv run once per file, one
 #    Python process converting them all with its codecs, and cp copying them unconverted (on a
 #    real disk, creating the files is most of the time: VELLORAN_BENCH_WORK=/var/tmp/x measures it);
-#    and, as the floor under the engine, atomic_copy: the same files copied unconverted the way
-#    the engine writes (an unnamed file linked into place), on as many threads;
+#    and, as the floor under the engine, atomic_copy: the engine's own output bytes (made once
+#    beforehand) copied the way the engine writes (an unnamed file linked into place), on as
+#    many threads, converting nothing;
 #  - 4 large files (the corpus's gb18030.txt cut at line ends): the engine's
 #    batch with one worker against two.
 # Build the release preset first. Usage: bench/batch.sh
@@ -33,7 +34,7 @@ iconv_per_file() {
   done <"$list"
 }
 cp_files() { cp "$small"/f*.txt "$1"/; }
-atomic_copy() { "$ATOMIC_COPY" "$list" "$1" "$(nproc)"; }
+atomic_copy() { "$ATOMIC_COPY" "$converted_list" "$1" "$(nproc)"; }
 python_codecs() {
   "$PYTHON" - "$list" "$1" <<'EOF'
 import os, sys
@@ -46,6 +47,18 @@ with open(sys.argv[1], encoding="utf-8") as listing:
             f.write(text.encode("utf-8"))
 EOF
 }
+
+# What the engine writes, for atomic_copy to copy: its floor writes the same bytes.
+converted="$small-utf8"
+converted_list="$converted.list"
+if [[ "$(cat "$converted/complete" 2>/dev/null)" != "$(cat "$small/complete")" ]]; then
+  rm -rf "$converted"
+  mkdir -p "$converted"
+  python_codecs "$converted"
+  cat "$small/complete" >"$converted/complete"
+fi
+printf '%s\n' "$converted"/f*.txt >"$converted_list"
+cat "$converted"/f*.txt >/dev/null
 
 echo "== $count files of about 4 KB ($(divide "$(bytes "$small"/f*.txt)" 1e6 1) MB), GB18030->UTF-8"
 echo "   in $WORK; medians of $REPS interleaved runs; targets: engine >= 30 x iconv per file,"
