@@ -93,9 +93,10 @@ public:
         outputs.reserve(inputs.size());
         for (const RunInput &input : inputs)
             outputs.push_back(outputOf(input));
+        // In place, an entry writes where it reads: nothing more to look up.
         const std::vector<std::optional<FileIdentity>> outputIdentities =
             m_options.outputRule == OutputRule::InPlace
-                ? inputIdentities
+                ? std::vector<std::optional<FileIdentity>>(outputs.size())
                 : identitiesOf(
                       outputs.size(), [&](std::size_t i) -> const fs::path & { return outputs[i]; },
                       m_threads);
