@@ -130,14 +130,14 @@ struct Utf16Writer
 
 // Only the plain fixed-order converters: a variant with options
 // ("UTF-16LE,version=1") writes a mark of its own.
-bool isPlainUtf16(const Converter &converter, UConverterType type, const char *name)
+bool isPlainUtf16(const Converter &converter, bool bigEndian)
 {
-    return converter.type() == type && converter.name() == name;
+    return bigEndian
+               ? converter.type() == UCNV_UTF16_BigEndian && converter.name() == "UTF-16BE"
+               : converter.type() == UCNV_UTF16_LittleEndian && converter.name() == "UTF-16LE";
 }
 
 constexpr bool kBigEndian = std::endian::native == std::endian::big;
-constexpr UConverterType kNativeUtf16 = kBigEndian ? UCNV_UTF16_BigEndian : UCNV_UTF16_LittleEndian;
-constexpr const char *kNativeUtf16Name = kBigEndian ? "UTF-16BE" : "UTF-16LE";
 
 // What the tables of a reader or writer belong to.
 using Owner = std::shared_ptr<const void>;
@@ -301,9 +301,9 @@ std::unique_ptr<DirectPath> withWriterFor(const Converter &target, R reader, Own
 {
     if (target.isUtf8())
         return directPath(reader, Utf8Writer{}, std::move(readerTables), nullptr);
-    if (isPlainUtf16(target, UCNV_UTF16_LittleEndian, "UTF-16LE"))
+    if (isPlainUtf16(target, /*bigEndian=*/false))
         return directPath(reader, Utf16Writer<false>{}, std::move(readerTables), nullptr);
-    if (isPlainUtf16(target, UCNV_UTF16_BigEndian, "UTF-16BE"))
+    if (isPlainUtf16(target, /*bigEndian=*/true))
         return directPath(reader, Utf16Writer<true>{}, std::move(readerTables), nullptr);
     if (auto table = encodeTableFor(target))
         return directPath(reader, TableWriter{table->writer()}, std::move(readerTables), table);
@@ -315,16 +315,16 @@ std::unique_ptr<DirectPath> withWriterFor(const Converter &target, R reader, Own
 std::unique_ptr<DirectPath> makeDirectPath(const Converter &source, const Converter &target)
 {
     if (source.isUtf8()) {
-        if (isPlainUtf16(target, kNativeUtf16, kNativeUtf16Name))
+        if (isPlainUtf16(target, kBigEndian))
             return std::make_unique<Utf8ToNativeUtf16>();
         return withWriterFor(target, Utf8Reader{}, nullptr);
     }
-    if (isPlainUtf16(source, UCNV_UTF16_LittleEndian, "UTF-16LE")) {
+    if (isPlainUtf16(source, /*bigEndian=*/false)) {
         if (target.isUtf8())
             return std::make_unique<Utf16LeToUtf8>();
         return withWriterFor(target, Utf16Reader<false>{}, nullptr);
     }
-    if (isPlainUtf16(source, UCNV_UTF16_BigEndian, "UTF-16BE"))
+    if (isPlainUtf16(source, /*bigEndian=*/true))
         return withWriterFor(target, Utf16Reader<true>{}, nullptr);
     if (target.isUtf8())
         if (auto table = utf8DecodeTableFor(source))

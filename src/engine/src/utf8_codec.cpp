@@ -23,6 +23,23 @@ std::ptrdiff_t sequenceLength(unsigned char lead)
     return 1;
 }
 
+// Calls one of ICU's string functions, u_strFromUTF8 or u_strToUTF8, on the
+// whole of `begin` to `end`; moves `target` past what it wrote, or leaves it
+// where it was when ICU refuses the text.
+template <typename Function, typename Source, typename Target>
+bool convertWhole(Function function, const Source *begin, const Source *end, Target *&target,
+                  Target *targetEnd)
+{
+    int32_t length = 0;
+    UErrorCode error = U_ZERO_ERROR;
+    function(target, static_cast<int32_t>(targetEnd - target), &length, begin,
+             static_cast<int32_t>(end - begin), &error);
+    if (U_FAILURE(error))
+        return false;
+    target += length;
+    return true;
+}
+
 } // namespace
 
 const char *completeUtf8End(const char *begin, const char *end)
@@ -38,14 +55,7 @@ const char *completeUtf8End(const char *begin, const char *end)
 
 bool decodeUtf8(const char *begin, const char *end, UChar *&target, UChar *targetEnd)
 {
-    int32_t length = 0;
-    UErrorCode error = U_ZERO_ERROR;
-    u_strFromUTF8(target, static_cast<int32_t>(targetEnd - target), &length, begin,
-                  static_cast<int32_t>(end - begin), &error);
-    if (U_FAILURE(error))
-        return false;
-    target += length;
-    return true;
+    return convertWhole(u_strFromUTF8, begin, end, target, targetEnd);
 }
 
 namespace {
@@ -141,14 +151,7 @@ public:
 private:
     static bool convert(const UChar *begin, const UChar *end, char *&target, char *targetEnd)
     {
-        int32_t length = 0;
-        UErrorCode error = U_ZERO_ERROR;
-        u_strToUTF8(target, static_cast<int32_t>(targetEnd - target), &length, begin,
-                    static_cast<int32_t>(end - begin), &error);
-        if (U_FAILURE(error))
-            return false;
-        target += length;
-        return true;
+        return convertWhole(u_strToUTF8, begin, end, target, targetEnd);
     }
 
     UChar m_heldLead = 0;
