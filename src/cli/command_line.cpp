@@ -1,6 +1,6 @@
 #include "command_line.h"
 
-#include "velloran/engine.h"
+#include "velloran/encoding.h"
 
 #include <getopt.h>
 

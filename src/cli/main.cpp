@@ -8,7 +8,8 @@
 #include "run_report.h"
 #include "summary.h"
 
-#include "velloran/engine.h"
+#include "velloran/encoding.h"
+#include "velloran/run.h"
 
 #include <csignal>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // a second, since the run's observers are called from the workers.
 #pragma once
 
-#include "velloran/engine.h"
+#include "velloran/run.h"
 
 #include <atomic>
 #include <chrono>

@@ -5,7 +5,8 @@
 
 #include "command_line.h"
 
-#include "velloran/engine.h"
+#include "velloran/run.h"
+#include "velloran/scan.h"
 
 #include <vector>
 

@@ -2,7 +2,8 @@
 // summary and the JSON report) count in it.
 #pragma once
 
-#include "velloran/engine.h"
+#include "velloran/result.h"
+#include "velloran/run.h"
 
 #include <cstddef>
 #include <string>

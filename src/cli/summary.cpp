@@ -1,5 +1,7 @@
 #include "summary.h"
 
+#include "velloran/report.h"
+
 #include <algorithm>
 #include <vector>
 

@@ -1,6 +1,6 @@
 #include "convert/conversionrun.h"
 
-#include "convert/paths.h"
+#include "app/paths.h"
 #include "ui/translation.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,8 @@
 // the window takes no input until the run is over, as if it ran synchronously.
 #pragma once
 
-#include "velloran/engine.h"
+#include "velloran/encoding.h"
+#include "velloran/run.h"
 
 #include <QByteArray>
 #include <QList>

@@ -2,7 +2,7 @@
 // listed file, and the report at the end of a run.
 #include "app/mainwindow.h"
 #include "convert/conversionrun.h"
-#include "convert/paths.h"
+#include "app/paths.h"
 #include "convert/report.h"
 #include "filelist/entrypaths.h"
 #include "ui/mainwindowui.h"

@@ -1,7 +1,8 @@
 #include "convert/report.h"
 
 #include "ui/translation.h"
-#include "velloran/engine.h"
+#include "velloran/report.h"
+#include "velloran/result.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "filelist/entrypaths.h"
 
-#include "convert/paths.h"
+#include "app/paths.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "filelist/findfiles.h"
 
-#include "convert/paths.h"
+#include "app/paths.h"
 
-#include "velloran/engine.h"
+#include "velloran/scan.h"
 
 #include <QDir>
 #include <QFile>

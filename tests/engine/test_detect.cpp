@@ -4,8 +4,8 @@
 #include "test_detect_text.h"
 #include "test_support.h"
 
-#include "detector.h"
-#include "input_file.h"
+#include "detect/detector.h"
+#include "files/input_file.h"
 
 namespace velloran::test {
 namespace {

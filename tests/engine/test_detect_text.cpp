@@ -1,6 +1,6 @@
 #include "test_detect_text.h"
 
-#include "converter.h"
+#include "codec/converter.h"
 #include "test_support.h"
 
 #include <unicode/unistr.h>

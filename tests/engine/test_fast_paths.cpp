@@ -4,9 +4,9 @@
 // and invalid input split into chunks of every small size, both must succeed
 // with the same bytes or both fail. And whole files through the engine
 // against plain ICU, non-Unicode signatures in front.
-#include "derived_tables.h"
+#include "codec/derived_tables.h"
 #include "test_support.h"
-#include "transcoder.h"
+#include "codec/transcoder.h"
 
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>

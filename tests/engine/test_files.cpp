@@ -1,6 +1,6 @@
 // Where the bytes go: output paths, in-place conversion, permissions, and
 // every way reading or writing a file can fail.
-#include "input_file.h"
+#include "files/input_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

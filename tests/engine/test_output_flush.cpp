@@ -2,7 +2,7 @@
 // always created next to its final name (never in $TMPDIR), nothing left
 // when the disk fills up, and the named temporary file used where unnamed
 // ones are refused.
-#include "atomic_output_file.h"
+#include "files/atomic_output_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

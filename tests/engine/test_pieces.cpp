@@ -1,7 +1,7 @@
 // One file converted in pieces on several threads: tiny pieces (a test hook)
 // must give exactly what one thread gives: the same bytes, the same outcome,
 // the first error in file order with its line counted from the start.
-#include "piece_boundaries.h"
+#include "codec/piece_boundaries.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

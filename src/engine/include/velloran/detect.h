@@ -1,0 +1,24 @@
+// Detection of a file's source encoding.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace velloran {
+
+struct Detection {
+    // "UTF-8", "UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE", "GB18030" or
+    // "Big5"; empty when undecided.
+    std::string encoding;
+    // For an undecided file: why.
+    std::string reason;
+    // How sure: 100 for a byte-order mark and the UTF rules, otherwise the
+    // confidence of ICU's detector (0 to 100).
+    int confidence = 0;
+};
+
+// Detects the encoding of the file at `path`. A file that cannot be read is
+// undecided with the reason "cannot be read".
+Detection detectEncoding(const std::filesystem::path &path);
+
+} // namespace velloran

@@ -1,0 +1,63 @@
+#include "codec/byte_order_marks.h"
+
+#include <optional>
+
+namespace velloran {
+
+namespace {
+
+// ICU also recognises signatures of UTF-7, SCSU, BOCU-1 and UTF-EBCDIC, but
+// those are ordinary text in other encodings ("+/v8" is plain ASCII, DD 73 66
+// 73 is GBK text), so only the UTF-8, UTF-16 and UTF-32 marks count. A
+// signature whose encoding ICU cannot even open (UTF-EBCDIC) is text too: the
+// only encodings that may be unknown are the ones the user chose. ICU tests
+// FF FE 00 00 (UTF-32LE) before FF FE (UTF-16LE).
+std::optional<Decoder> decoderForMark(std::string_view head)
+{
+    int32_t markLength = 0;
+    UErrorCode error = U_ZERO_ERROR;
+    const char *name = ucnv_detectUnicodeSignature(head.data(), static_cast<int32_t>(head.size()),
+                                                   &markLength, &error);
+    if (U_FAILURE(error) || name == nullptr)
+        return std::nullopt;
+    std::optional<Converter> converter = Converter::tryOpen(name);
+    if (!converter || !(converter->isUtf8() || converter->isFixedUnitUnicode()))
+        return std::nullopt;
+    return Decoder{std::move(*converter), static_cast<std::size_t>(markLength)};
+}
+
+// ICU's "UTF-16" and "UTF-32" assume big-endian without a mark; ours mean
+// little-endian, the byte order Windows programs write.
+Converter littleEndianVariantOf(Converter converter)
+{
+    switch (converter.type()) {
+    case UCNV_UTF16:
+        return Converter("UTF-16LE");
+    case UCNV_UTF32:
+        return Converter("UTF-32LE");
+    default:
+        return converter;
+    }
+}
+
+} // namespace
+
+Decoder openDecoder(Converter chosen, std::string_view head)
+{
+    if (std::optional<Decoder> marked = decoderForMark(head))
+        return std::move(*marked);
+    return Decoder{littleEndianVariantOf(std::move(chosen)), 0};
+}
+
+Encoder openEncoder(std::string_view targetEncoding)
+{
+    Converter chosen(targetEncoding);
+    const bool wantsMark = chosen.isByteOrderByMark();
+    // ICU's own "UTF-16"/"UTF-32" encoders write the platform's byte order, so
+    // the mark is written here and the text by an explicitly little-endian one.
+    Converter converter = littleEndianVariantOf(std::move(chosen));
+    std::string mark = wantsMark ? converter.encode(u"\uFEFF") : std::string();
+    return Encoder{std::move(converter), std::move(mark)};
+}
+
+} // namespace velloran

@@ -1,0 +1,49 @@
+#include "files/atomic_output_file.h"
+
+#include "files/file_error.h"
+#include "files/file_system.h"
+#include "files/retry_on_interrupt.h"
+
+namespace velloran {
+
+AtomicOutputFile::AtomicOutputFile(std::filesystem::path finalPath, files::Naming naming)
+    : m_finalPath(std::move(finalPath)), m_file(files::createTemporaryFor(m_finalPath, naming))
+{
+}
+
+AtomicOutputFile::~AtomicOutputFile()
+{
+    files::discard(m_file);
+}
+
+void AtomicOutputFile::write(const char *bytes, std::size_t count)
+{
+    while (count > 0) {
+        const long long written =
+            retryOnInterrupt([&] { return files::writeSome(m_file.fd, bytes, count); });
+        if (written < 0)
+            throw FileError(Outcome::CannotWrite, "cannot write " + m_finalPath.string(), errno);
+        bytes += written;
+        count -= static_cast<std::size_t>(written);
+    }
+}
+
+// The flush protects the file being replaced: without it, a crash of the
+// system soon after the rename could leave neither the old text nor the new
+// one. A new name replaces nothing, so nothing can be lost there, and the
+// flush (most of the time of a small file) is skipped; the program's own
+// interruption still leaves no partial output, since the move comes last.
+bool AtomicOutputFile::commit()
+{
+    try {
+        if (m_file.replacing)
+            files::finishReplacement(m_file, m_finalPath);
+        files::moveIntoPlace(m_file, m_finalPath);
+        return m_file.replacing;
+    } catch (...) {
+        files::discard(m_file);
+        throw;
+    }
+}
+
+} // namespace velloran

@@ -1,0 +1,100 @@
+#include "pipeline/error_locator.h"
+
+#include <algorithm>
+
+namespace velloran {
+
+namespace {
+
+std::uint64_t countLineFeeds(const UChar *begin, const UChar *end)
+{
+    return static_cast<std::uint64_t>(std::count(begin, end, u'\n'));
+}
+
+} // namespace
+
+ErrorLocator::ErrorLocator(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers)
+    : m_decoder(decoder), m_encoder(encoder), m_buffers(buffers)
+{
+}
+
+std::optional<FileResult> ErrorLocator::locate(InputFile &input, std::uint64_t offset)
+{
+    m_decoder.converter.reset();
+    m_encoder.converter.reset();
+    m_pairing.reset();
+    m_lineFeeds = 0;
+    input.seek(offset);
+    for (;;) {
+        const std::size_t count = input.read(m_buffers.input(), m_buffers.inputCapacity());
+        const bool last = count == 0;
+        if (auto error = decodeChunk(m_buffers.input(), m_buffers.input() + count, last))
+            return error;
+        if (last)
+            return std::nullopt;
+    }
+}
+
+std::optional<FileResult> ErrorLocator::decodeChunk(const char *begin, const char *end, bool last)
+{
+    const char *source = begin;
+    for (;;) {
+        UChar *text = m_buffers.pivot();
+        UErrorCode error = U_ZERO_ERROR;
+        ucnv_toUnicode(m_decoder.converter.get(), &text, m_buffers.pivotEnd(), &source, end,
+                       nullptr, last, &error);
+        const bool more = error == U_BUFFER_OVERFLOW_ERROR;
+        const bool atEnd = last && !more && U_SUCCESS(error);
+        const UChar *unpaired = m_pairing.firstUnpaired(m_buffers.pivot(), text);
+        if (unpaired == nullptr && atEnd && m_pairing.leadLeftOpen())
+            unpaired = text;
+        // The text decoded before an invalid byte comes first in the file, so
+        // a character in it that cannot be encoded is the first error.
+        if (auto unrepresentable =
+                encode(m_buffers.pivot(), unpaired ? unpaired : text, atEnd && !unpaired))
+            return unrepresentable;
+        if (unpaired != nullptr || (U_FAILURE(error) && !more))
+            return invalidSource(m_lineFeeds + 1);
+        if (!more)
+            return std::nullopt;
+    }
+}
+
+// Encodes into scratch space only to learn whether the target can represent
+// the text; the real output was written by StreamConverter. The end of the
+// text is flushed, as the real conversion flushed it.
+std::optional<FileResult> ErrorLocator::encode(const UChar *begin, const UChar *end, bool last)
+{
+    const UChar *source = begin;
+    for (;;) {
+        char *target = m_buffers.output();
+        UErrorCode error = U_ZERO_ERROR;
+        ucnv_fromUnicode(m_encoder.converter.get(), &target, m_buffers.outputEnd(), &source, end,
+                         nullptr, last, &error);
+        if (error == U_BUFFER_OVERFLOW_ERROR)
+            continue;
+        if (U_FAILURE(error)) {
+            const std::uint64_t line = m_lineFeeds + countLineFeeds(begin, source) + 1;
+            // An unpaired surrogate is the source's fault, whatever the target.
+            if (error == U_ILLEGAL_CHAR_FOUND || error == U_TRUNCATED_CHAR_FOUND)
+                return invalidSource(line);
+            FileResult result;
+            result.outcome = Outcome::Unrepresentable;
+            result.line = line;
+            result.character = m_encoder.converter.unrepresentableCharacter();
+            return result;
+        }
+        m_lineFeeds += countLineFeeds(begin, end);
+        return std::nullopt;
+    }
+}
+
+FileResult ErrorLocator::invalidSource(std::uint64_t line) const
+{
+    FileResult result;
+    result.outcome = Outcome::InvalidSource;
+    result.line = line;
+    return result;
+}
+
+} // namespace velloran

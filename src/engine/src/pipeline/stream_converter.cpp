@@ -1,0 +1,50 @@
+#include "pipeline/stream_converter.h"
+
+#include "codec/transcoder.h"
+
+namespace velloran {
+
+bool isCancelled(const std::atomic<bool> *cancel)
+{
+    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+}
+
+void MarkedOutput::write(const char *bytes, std::size_t count)
+{
+    if (count == 0)
+        return;
+    if (!m_markWritten) {
+        m_output.write(m_mark.data(), m_mark.size());
+        m_markWritten = true;
+    }
+    m_output.write(bytes, count);
+}
+
+StreamConverter::StreamConverter(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers)
+    : m_decoder(decoder), m_encoder(encoder), m_buffers(buffers)
+{
+}
+
+StreamStatus StreamConverter::run(InputFile &input, std::uint64_t offset, ByteSink &output,
+                                  const ConvertOptions &options)
+{
+    Transcoder transcoder(m_decoder.converter, m_encoder.converter, m_buffers);
+    MarkedOutput sink(m_encoder.mark, output);
+    for (;;) {
+        if (isCancelled(options.cancel))
+            return StreamStatus::Cancelled;
+        const std::size_t count = input.read(m_buffers.input(), m_buffers.inputCapacity());
+        // The call with no more input flushes a character left incomplete at
+        // the end of the file, which ICU reports as truncated.
+        const bool last = count == 0;
+        if (!transcoder.convert(m_buffers.input(), m_buffers.input() + count, last, sink))
+            return StreamStatus::Failed;
+        if (last)
+            return StreamStatus::Completed;
+        offset += count;
+        if (options.onBytes)
+            options.onBytes(offset, input.size());
+    }
+}
+
+} // namespace velloran
