@@ -96,8 +96,8 @@ void convert(benchmark::State &state, const fs::path &directory, Direction direc
     const fs::path input = directory / direction.input;
     const fs::path output = directory / "out" / direction.input;
     velloran::ConvertOptions options;
-    options.sourceEncoding = direction.from;
-    options.targetEncoding = direction.to;
+    options.source = velloran::resolveSource(direction.from);
+    options.target = velloran::resolveEncoding(direction.to);
     if (state.range(0) != 0)
         options.tuning.chunkSize = static_cast<std::size_t>(state.range(0));
     for (auto _ : state) {

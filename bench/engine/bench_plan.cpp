@@ -64,8 +64,8 @@ const Tree &tree()
 void planning(benchmark::State &state, velloran::OutputRule rule)
 {
     velloran::RunOptions options;
-    options.sourceEncoding = "GB18030";
-    options.targetEncoding = "UTF-8";
+    options.source = velloran::resolveEncoding("GB18030");
+    options.target = velloran::resolveEncoding("UTF-8");
     options.outputRule = rule;
     options.outputDirectory = benchDirectory() / "输出";
     const auto &inputs = tree().inputs();

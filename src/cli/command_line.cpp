@@ -162,14 +162,17 @@ void applyOption(CommandLine &line, OptionId id, const char *argument)
     }
 }
 
-void checkEncodings(const CommandLine &line)
+// Resolves the two names, before any file is touched.
+void resolveEncodings(CommandLine &line)
 {
     if (line.from.empty() || line.to.empty())
         throw UsageError("both -f FROM and -t TO are required");
-    if (line.from != velloran::kDetectEncoding && !velloran::isKnownEncoding(line.from))
-        throw UsageError("unknown encoding '" + line.from + "'");
-    if (!velloran::isKnownEncoding(line.to))
-        throw UsageError("unknown encoding '" + line.to + "'");
+    try {
+        line.source = velloran::resolveSource(line.from);
+        line.target = velloran::resolveEncoding(line.to);
+    } catch (const velloran::UnknownEncoding &unknown) {
+        throw UsageError("unknown encoding '" + unknown.name() + "'");
+    }
 }
 
 void checkOutput(const CommandLine &line)
@@ -215,7 +218,7 @@ CommandLine parseCommandLine(int argc, char **argv)
         line.paths.emplace_back(argv[i]);
     if (line.suffixes.empty())
         line.suffixes.emplace_back("txt");
-    checkEncodings(line);
+    resolveEncodings(line);
     checkOutput(line);
     return line;
 }

@@ -2,6 +2,8 @@
 // --help and the manual page, so the three never disagree.
 #pragma once
 
+#include "velloran/encoding.h"
+
 #include <filesystem>
 #include <span>
 #include <stdexcept>
@@ -40,8 +42,10 @@ struct CommandLine {
     enum class Action { Convert, Help, Version, Manual };
     Action action = Action::Convert;
 
-    std::string from;
+    std::string from; // as given
     std::string to;
+    velloran::Encoding source; // `from` and `to` resolved
+    velloran::Encoding target;
     std::filesystem::path outputDirectory; // empty with --in-place
     bool inPlace = false;
     bool keepTree = false;

@@ -8,7 +8,6 @@
 #include "run_report.h"
 #include "summary.h"
 
-#include "velloran/encoding.h"
 #include "velloran/run.h"
 
 #include <csignal>
@@ -75,18 +74,12 @@ int convert(const CommandLine &line)
     report.from = line.from;
     report.to = line.to;
     report.dryRun = line.dryRun;
-    try {
-        report.plan = velloran::planRun(collectInputs(line), options);
-        prepareOutputDirectory(line);
-        std::optional<ProgressBar> bar;
-        if (ProgressBar::wanted(line.quiet))
-            bar.emplace(report.plan.entries.size(), options);
-        report.results = velloran::executeRun(report.plan, options);
-    } catch (const velloran::UnknownEncoding &unknown) {
-        // The names were checked already; the engine refuses them before any file.
-        printError("unknown encoding '" + unknown.name() + "'");
-        return kUsageError;
-    }
+    report.plan = velloran::planRun(collectInputs(line), options);
+    prepareOutputDirectory(line);
+    std::optional<ProgressBar> bar;
+    if (ProgressBar::wanted(line.quiet))
+        bar.emplace(report.plan.entries.size(), options);
+    report.results = velloran::executeRun(report.plan, options);
 
     const int status = exitStatus(countResults(report.results));
     const bool written = line.json ? writeText(stdout, jsonReport(report))

@@ -22,8 +22,8 @@ std::vector<velloran::RunInput> collectInputs(const CommandLine &line)
 velloran::RunOptions runOptions(const CommandLine &line)
 {
     velloran::RunOptions options;
-    options.sourceEncoding = line.from;
-    options.targetEncoding = line.to;
+    options.source = line.source;
+    options.target = line.target;
     if (line.inPlace)
         options.outputRule = velloran::OutputRule::InPlace;
     else

@@ -4,7 +4,6 @@
 // the window takes no input until the run is over, as if it ran synchronously.
 #pragma once
 
-#include "velloran/encoding.h"
 #include "velloran/run.h"
 
 #include <QByteArray>
@@ -24,7 +23,6 @@ public:
     ConversionRun(QWidget *window, const QList<QByteArray> &paths, velloran::RunOptions options);
 
     // Converts every entry and returns one result per entry, in list order.
-    // Throws velloran::UnknownEncoding, before touching any file.
     std::vector<velloran::FileResult> exec();
 
     // Bytes read per step in every later run; lets tests make a run slow.

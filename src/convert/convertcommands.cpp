@@ -85,18 +85,19 @@ void mainwindow::start()
         return;
 
     velloran::RunOptions options;
-    options.sourceEncoding = encodingName(ui->comboBox);
-    options.targetEncoding = encodingName(ui->comboBox_2);
-    options.outputDirectory = toFileSystemPath(ui->lineEdit->text());
-
-    const ListedEntries entries = listedEntries(ui->listWidget);
     try {
-        ConversionRun run(this, entries.paths, options);
-        showresult(makeReport(entries.texts, run.exec()));
+        options.source = velloran::resolveEncoding(encodingName(ui->comboBox));
+        options.target = velloran::resolveEncoding(encodingName(ui->comboBox_2));
     } catch (const velloran::UnknownEncoding &unknown) {
         QMessageBox::warning(this, windowTr("转换结果"),
                              unknownEncodingText(QString::fromStdString(unknown.name())));
+        return;
     }
+    options.outputDirectory = toFileSystemPath(ui->lineEdit->text());
+
+    const ListedEntries entries = listedEntries(ui->listWidget);
+    ConversionRun run(this, entries.paths, options);
+    showresult(makeReport(entries.texts, run.exec()));
 }
 
 void mainwindow::showresult(const RunReport &report)

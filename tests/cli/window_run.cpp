@@ -23,14 +23,14 @@ int main(int argc, char **argv)
             entries.push_back({file, {}});
     }
     velloran::RunOptions options;
-    options.sourceEncoding = argv[1];
-    options.targetEncoding = argv[2];
+    options.source = velloran::resolveEncoding(argv[1]);
+    options.target = velloran::resolveEncoding(argv[2]);
     options.outputRule = velloran::OutputRule::IntoDirectory;
     options.outputDirectory = argv[3];
 
     RunReport report;
-    report.from = options.sourceEncoding;
-    report.to = options.targetEncoding;
+    report.from = argv[1];
+    report.to = argv[2];
     report.results = velloran::convertRun(entries, options); // as ConversionRun does
     report.plan = velloran::planRun(entries, options);       // for the outputs' names
     std::cout << jsonReport(report);

@@ -4,6 +4,7 @@
 #include "test_detect_text.h"
 #include "test_support.h"
 
+#include "detect/detect_text_rules.h"
 #include "detect/detector.h"
 #include "files/input_file.h"
 
@@ -150,7 +151,7 @@ TEST(DetectEncoding, UnreadableFilesAreUndecided)
     EXPECT_EQ(detectEncoding(scratch.path()).encoding, "");
 }
 
-TEST(DetectEncoding, LeavesTheFileAtItsStart)
+TEST(DetectEncoding, LeavesTheFileWholeForTheConversion)
 {
     ScratchDirectory scratch;
     const fs::path file = scratch.path() / "大文件.txt";
@@ -159,7 +160,8 @@ TEST(DetectEncoding, LeavesTheFileAtItsStart)
     InputFile input(file);
     EXPECT_EQ(detectInFile(input).encoding, "Big5");
     std::string again(bytes.size(), '\0');
-    EXPECT_EQ(input.read(again.data(), again.size()), bytes.size());
+    InputFile::Reader reader = input.from(0);
+    EXPECT_EQ(reader.read(again.data(), again.size()), bytes.size());
     EXPECT_EQ(again, bytes);
 }
 
@@ -203,25 +205,27 @@ TEST(OtherChineseFamily, NamesTheOtherFamilyOnlyWhenItFits)
 {
     const std::string big5 = encodedStart(traditional(), "Big5", 2000);
     const std::string gb = encodedStart(simplified(), "GB18030", 2000);
-    const auto inMemory = [](const std::string &bytes) {
-        return [&bytes](std::string_view encoding) { return decodesStrictly(bytes, encoding); };
+    const auto other = [](const std::string &bytes, const std::string &chosen) {
+        WholeFileCheck inMemory({bytes});
+        return otherChineseFamily({bytes}, resolveEncoding(chosen).family, inMemory);
     };
-    EXPECT_EQ(otherChineseFamily({big5}, "GBK", inMemory(big5)), "Big5");
-    EXPECT_EQ(otherChineseFamily({big5}, "gb2312", inMemory(big5)), "Big5");
-    EXPECT_EQ(otherChineseFamily({big5}, "Big5", inMemory(big5)), "");
-    EXPECT_EQ(otherChineseFamily({big5}, "UTF-8", inMemory(big5)), "");
-    EXPECT_EQ(otherChineseFamily({gb}, "Big5", inMemory(gb)), "GB18030");
-    EXPECT_EQ(otherChineseFamily({gb}, "GB18030", inMemory(gb)), "");
-    // Confident, but the whole file does not decode in the other family.
-    EXPECT_EQ(otherChineseFamily({gb}, "Big5", [](std::string_view) { return false; }), "");
+    EXPECT_EQ(other(big5, "GBK"), "Big5");
+    EXPECT_EQ(other(big5, "gb2312"), "Big5");
+    EXPECT_EQ(other(big5, "Big5"), "");
+    EXPECT_EQ(other(big5, "UTF-8"), "");
+    EXPECT_EQ(other(gb, "Big5"), "GB18030");
+    EXPECT_EQ(other(gb, "GB18030"), "");
+    // Confident from the start, but the whole file (ending inside a
+    // character) does not decode in the other family.
+    WholeFileCheck spoiltEnd({gb + "\x81"});
+    EXPECT_EQ(otherChineseFamily({gb, false}, "Big5", spoiltEnd), "");
 }
 
 TEST(LikelyEncoding, OffersOnlyAnEncodingTheWholeFileDecodesIn)
 {
     const auto check = [](const std::string &bytes) {
-        return likelyEncoding({bytes}, [&bytes](std::string_view encoding) {
-            return decodesStrictly(bytes, encoding);
-        });
+        WholeFileCheck inMemory({bytes});
+        return likelyEncoding({bytes}, findByteOrderMark(bytes), inMemory);
     };
     EXPECT_EQ(check(encoded(simplified(), "UTF-8")), "UTF-8");
     EXPECT_EQ(check(encodedStart(simplified(), "GBK", 2000)), "GB18030");
@@ -240,7 +244,6 @@ TEST(DecodesStrictly, ReadsTheWholeFileAcrossChunks)
     writeBytes(file, bytes);
     InputFile input(file);
     EXPECT_TRUE(decodesStrictly(input, "GB18030"));
-    EXPECT_EQ(input.position(), 0u);
     writeBytes(file, bytes + "\xC4");
     InputFile truncated(file);
     EXPECT_FALSE(decodesStrictly(truncated, "GB18030"));

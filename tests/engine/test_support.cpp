@@ -116,8 +116,8 @@ ConvertOptions optionsFor(const std::string &source, const std::string &target,
                           std::size_t chunkSize)
 {
     ConvertOptions options;
-    options.sourceEncoding = source;
-    options.targetEncoding = target;
+    options.source = resolveSource(source);
+    options.target = resolveEncoding(target);
     options.tuning.chunkSize = chunkSize;
     return options;
 }
@@ -126,8 +126,8 @@ RunOptions runOptions(const std::string &source, const std::string &target,
                       const fs::path &outputDirectory, unsigned workers)
 {
     RunOptions options;
-    options.sourceEncoding = source;
-    options.targetEncoding = target;
+    options.source = resolveSource(source);
+    options.target = resolveEncoding(target);
     options.outputDirectory = outputDirectory;
     options.workers = workers;
     return options;

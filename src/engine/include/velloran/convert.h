@@ -1,6 +1,7 @@
 // Converting one file.
 #pragma once
 
+#include "velloran/encoding.h"
 #include "velloran/result.h"
 
 #include <atomic>
@@ -8,7 +9,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <string>
 
 namespace velloran {
 
@@ -32,8 +32,10 @@ struct Tuning {
 };
 
 struct ConvertOptions {
-    std::string sourceEncoding;
-    std::string targetEncoding;
+    // From resolveSource(): an encoding, or detection.
+    Encoding source;
+    // From resolveEncoding().
+    Encoding target;
     Tuning tuning;
     // Checked between chunks; when set, the file is abandoned as Cancelled and its
     // temporary output removed.
@@ -49,6 +51,9 @@ struct ConvertOptions {
     // the one a real conversion would give, except that writing is not tried:
     // it never comes back CannotWrite, and Converted means "would be".
     bool discardOutput = false;
+    // Makes the output's missing folders just before writing it (a run that
+    // keeps a tree); a failure to make them is CannotWrite.
+    bool makeOutputFolders = false;
 };
 
 // The output path of `input` in `outputDirectory`: the directory and the input's
@@ -56,8 +61,9 @@ struct ConvertOptions {
 std::filesystem::path outputPathFor(const std::filesystem::path &outputDirectory,
                                     const std::filesystem::path &input);
 
-// Converts `input` into `output` following the rules in engine.h; the source
-// may be kDetectEncoding. Throws UnknownEncoding if either name does not resolve.
+// Converts `input` into `output` following the rules in engine.h. Every way
+// a file can fail comes back in the result; what throws is a programming
+// error (options not made by resolving names) or exhausted memory.
 FileResult convertFile(const std::filesystem::path &input, const std::filesystem::path &output,
                        const ConvertOptions &options);
 

@@ -1,4 +1,6 @@
-// Encoding names. ICU resolves every one; the engine keeps no table of its own.
+// Encoding names. ICU resolves every one, once, when a run's options are
+// made; the engine keeps no table of its own, and nothing below the options
+// looks a name up again.
 #pragma once
 
 #include <stdexcept>
@@ -22,8 +24,33 @@ private:
     std::string m_name;
 };
 
-// True when ICU resolves `name` to a converter. kDetectEncoding is no
-// encoding: false for it, though a source may be it.
+// An encoding name that ICU resolved, or, as a source, detection. Made by
+// resolveEncoding() and resolveSource() only; a default-made one is no
+// encoding, and a conversion given one fails as a programming error.
+struct Encoding {
+    // As the user gave it; what reports call the encoding.
+    std::string name;
+    // ICU's canonical name, the same for every alias; empty for detection.
+    std::string canonical;
+    // The legacy Chinese family the guards watch over: "GB18030" (for
+    // GB18030, GBK and GB2312) or "Big5"; empty for every other encoding.
+    std::string family;
+    // Whether its byte order is a mark's to decide: ICU's "UTF-16" and
+    // "UTF-32". Read without a mark, they are little-endian; as a target
+    // they are written little-endian, after a mark.
+    bool markDecidesByteOrder = false;
+
+    bool detects() const { return name == kDetectEncoding; }
+};
+
+// `name` resolved by ICU. Throws UnknownEncoding when it does not resolve,
+// and for kDetectEncoding, which is no encoding.
+Encoding resolveEncoding(std::string_view name);
+
+// As resolveEncoding(), but a source may also be kDetectEncoding.
+Encoding resolveSource(std::string_view name);
+
+// True when ICU resolves `name`. False for kDetectEncoding.
 bool isKnownEncoding(std::string_view name);
 
 } // namespace velloran

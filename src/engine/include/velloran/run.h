@@ -4,6 +4,7 @@
 #pragma once
 
 #include "velloran/convert.h"
+#include "velloran/encoding.h"
 #include "velloran/result.h"
 
 #include <atomic>
@@ -11,7 +12,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <string>
 #include <vector>
 
 namespace velloran {
@@ -32,9 +32,10 @@ struct RunInput {
 };
 
 struct RunOptions {
-    // An encoding name ICU resolves; the source may also be kDetectEncoding.
-    std::string sourceEncoding;
-    std::string targetEncoding;
+    // From resolveSource() and resolveEncoding(): the names were checked
+    // when the options were made, before any file is touched.
+    Encoding source;
+    Encoding target;
     OutputRule outputRule = OutputRule::IntoDirectory;
     // For IntoDirectory and KeepTree.
     std::filesystem::path outputDirectory;
@@ -85,7 +86,7 @@ struct RunPlan {
 };
 
 // Plans a run; reads metadata (to tell the same file however spelled) but
-// writes nothing. Throws UnknownEncoding if a name does not resolve.
+// writes nothing.
 // A file is known by its identity (device and inode) when it exists, else by
 // its directory's identity (or, for a directory not made yet, its canonical
 // path) and its name; so links, "." and ".." do not hide a repeat. In list
@@ -104,7 +105,7 @@ RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options);
 // `sameAs` naming it, a refused entry SharedOutput with `sameAs` naming the
 // entry in its way, and an entry not converted because of a cancel Cancelled.
 // For KeepTree, missing folders of an output are made just before it is
-// written (not in a dry run). Throws UnknownEncoding before touching any file.
+// written (not in a dry run).
 std::vector<FileResult> executeRun(const RunPlan &plan, const RunOptions &options);
 
 // planRun then executeRun.

@@ -1,30 +1,8 @@
 #include "codec/byte_order_marks.h"
 
-#include <optional>
-
 namespace velloran {
 
 namespace {
-
-// ICU also recognises signatures of UTF-7, SCSU, BOCU-1 and UTF-EBCDIC, but
-// those are ordinary text in other encodings ("+/v8" is plain ASCII, DD 73 66
-// 73 is GBK text), so only the UTF-8, UTF-16 and UTF-32 marks count. A
-// signature whose encoding ICU cannot even open (UTF-EBCDIC) is text too: the
-// only encodings that may be unknown are the ones the user chose. ICU tests
-// FF FE 00 00 (UTF-32LE) before FF FE (UTF-16LE).
-std::optional<Decoder> decoderForMark(std::string_view head)
-{
-    int32_t markLength = 0;
-    UErrorCode error = U_ZERO_ERROR;
-    const char *name = ucnv_detectUnicodeSignature(head.data(), static_cast<int32_t>(head.size()),
-                                                   &markLength, &error);
-    if (U_FAILURE(error) || name == nullptr)
-        return std::nullopt;
-    std::optional<Converter> converter = Converter::tryOpen(name);
-    if (!converter || !(converter->isUtf8() || converter->isFixedUnitUnicode()))
-        return std::nullopt;
-    return Decoder{std::move(*converter), static_cast<std::size_t>(markLength)};
-}
 
 // ICU's "UTF-16" and "UTF-32" assume big-endian without a mark; ours mean
 // little-endian, the byte order Windows programs write.
@@ -42,21 +20,39 @@ Converter littleEndianVariantOf(Converter converter)
 
 } // namespace
 
-Decoder openDecoder(Converter chosen, std::string_view head)
+// ICU also recognises signatures of UTF-7, SCSU, BOCU-1 and UTF-EBCDIC, but
+// those are ordinary text in other encodings ("+/v8" is plain ASCII, DD 73 66
+// 73 is GBK text), so only the UTF-8, UTF-16 and UTF-32 marks count. A
+// signature whose encoding ICU cannot even open (UTF-EBCDIC) is text too.
+// ICU tests FF FE 00 00 (UTF-32LE) before FF FE (UTF-16LE).
+std::optional<ByteOrderMark> findByteOrderMark(std::string_view head)
 {
-    if (std::optional<Decoder> marked = decoderForMark(head))
-        return std::move(*marked);
-    return Decoder{littleEndianVariantOf(std::move(chosen)), 0};
+    head = head.substr(0, kLongestByteOrderMark);
+    int32_t length = 0;
+    UErrorCode error = U_ZERO_ERROR;
+    const char *name = ucnv_detectUnicodeSignature(head.data(), static_cast<int32_t>(head.size()),
+                                                   &length, &error);
+    if (U_FAILURE(error) || name == nullptr)
+        return std::nullopt;
+    const std::optional<Converter> converter = Converter::tryOpen(name);
+    if (!converter || !(converter->isUtf8() || converter->isFixedUnitUnicode()))
+        return std::nullopt;
+    return ByteOrderMark{converter->name(), static_cast<std::size_t>(length)};
 }
 
-Encoder openEncoder(std::string_view targetEncoding)
+Decoder openDecoder(std::string_view chosen, const std::optional<ByteOrderMark> &mark)
 {
-    Converter chosen(targetEncoding);
-    const bool wantsMark = chosen.isByteOrderByMark();
+    if (mark)
+        return Decoder{Converter(mark->encoding), mark->length};
+    return Decoder{littleEndianVariantOf(Converter(chosen)), 0};
+}
+
+Encoder openEncoder(const Encoding &target)
+{
     // ICU's own "UTF-16"/"UTF-32" encoders write the platform's byte order, so
     // the mark is written here and the text by an explicitly little-endian one.
-    Converter converter = littleEndianVariantOf(std::move(chosen));
-    std::string mark = wantsMark ? converter.encode(u"\uFEFF") : std::string();
+    Converter converter = littleEndianVariantOf(Converter(target));
+    std::string mark = target.markDecidesByteOrder ? converter.encode(u"\uFEFF") : std::string();
     return Encoder{std::move(converter), std::move(mark)};
 }
 

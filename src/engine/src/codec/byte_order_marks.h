@@ -7,8 +7,10 @@
 #pragma once
 
 #include "codec/converter.h"
+#include "velloran/encoding.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,17 @@ namespace velloran {
 // How many leading bytes of a file are enough to recognise any mark.
 inline constexpr std::size_t kLongestByteOrderMark = 4;
 
+// The mark a file starts with.
+struct ByteOrderMark
+{
+    std::string encoding; // ICU's name of the encoding it names, such as "UTF-16LE"
+    std::size_t length = 0;
+};
+
+// The mark at the start of `head` (the start of a file, any length); no
+// other signature than UTF-8's, UTF-16's and UTF-32's counts.
+std::optional<ByteOrderMark> findByteOrderMark(std::string_view head);
+
 struct Decoder
 {
     Converter converter;
@@ -24,9 +37,9 @@ struct Decoder
     std::size_t markLength = 0;
 };
 
-// `chosen` is the converter for the source encoding the user picked; `head` is
-// the start of the input, kLongestByteOrderMark bytes unless the input is shorter.
-Decoder openDecoder(Converter chosen, std::string_view head);
+// The decoder of a file that starts with `mark` (or none): in the encoding
+// the mark names, else in `chosen`, a resolved name.
+Decoder openDecoder(std::string_view chosen, const std::optional<ByteOrderMark> &mark);
 
 struct Encoder
 {
@@ -35,6 +48,6 @@ struct Encoder
     std::string mark;
 };
 
-Encoder openEncoder(std::string_view targetEncoding);
+Encoder openEncoder(const Encoding &target);
 
 } // namespace velloran

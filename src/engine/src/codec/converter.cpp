@@ -1,8 +1,8 @@
 #include "codec/converter.h"
 
-#include "velloran/encoding.h"
-
 #include <unicode/utf16.h>
+
+#include <stdexcept>
 
 namespace velloran {
 
@@ -44,7 +44,7 @@ UConverter *openStrict(std::string_view name)
 Converter::Converter(std::string_view name) : m_converter(openStrict(name))
 {
     if (!m_converter)
-        throw UnknownEncoding(std::string(name));
+        throw std::logic_error("ICU cannot open the encoding " + std::string(name));
 }
 
 std::optional<Converter> Converter::tryOpen(std::string_view name)

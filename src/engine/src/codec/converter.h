@@ -3,6 +3,8 @@
 // everything the engine asks ICU about an encoding goes through here.
 #pragma once
 
+#include "velloran/encoding.h"
+
 #include <unicode/ucnv.h>
 
 #include <memory>
@@ -15,9 +17,12 @@ namespace velloran {
 class Converter
 {
 public:
-    // Throws UnknownEncoding when ICU cannot resolve `name`.
+    // For a name already resolved (see resolveEncoding()) or one of the
+    // engine's own ("UTF-16LE"): failing to open it is a programming error,
+    // thrown as std::logic_error.
     explicit Converter(std::string_view name);
-    // Nothing when ICU cannot resolve `name`.
+    explicit Converter(const Encoding &encoding) : Converter(std::string_view(encoding.name)) {}
+    // Nothing when ICU cannot resolve `name`: for resolving names.
     static std::optional<Converter> tryOpen(std::string_view name);
 
     UConverter *get() const { return m_converter.get(); }

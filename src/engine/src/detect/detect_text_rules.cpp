@@ -2,8 +2,6 @@
 // before ICU's detector is asked: they are exact where it guesses.
 #include "detect/detect_text_rules.h"
 
-#include "codec/byte_order_marks.h"
-
 #include <unicode/utf8.h>
 
 #include <algorithm>
@@ -43,16 +41,6 @@ bool isPlausibleUnit(unsigned char low, unsigned char high)
 }
 
 } // namespace
-
-std::optional<std::string> encodingOfMark(std::string_view head)
-{
-    // Any converter will do as the chosen one: only the mark's is wanted.
-    Decoder decoder = openDecoder(Converter("UTF-8"), head.substr(0, kLongestByteOrderMark));
-    if (decoder.markLength == 0)
-        return std::nullopt;
-    UErrorCode error = U_ZERO_ERROR;
-    return std::string(ucnv_getName(decoder.converter.get(), &error));
-}
 
 bool isUtf8WithWideCharacters(const DetectionSample &sample)
 {

@@ -1,17 +1,11 @@
 // Rules that recognise Unicode text and ASCII by their bytes alone.
 #pragma once
 
-#include "detect/detector.h"
+#include "detect/sample.h"
 
-#include <optional>
-#include <string>
 #include <string_view>
 
 namespace velloran {
-
-// The encoding a byte-order mark at the start of `head` names: UTF-8, UTF-16
-// or UTF-32 in either byte order; no other signature counts.
-std::optional<std::string> encodingOfMark(std::string_view head);
 
 // Only ASCII characters, and no NUL byte (which UTF-16 text has).
 bool isPlainAscii(std::string_view bytes);
@@ -21,5 +15,10 @@ bool hasNoEightBitBytes(std::string_view bytes);
 
 // Plausibly Chinese (or English) text in UTF-16LE without a byte-order mark.
 bool looksLikeUtf16Le(const DetectionSample &sample);
+
+// Valid UTF-8 with at least one character at U+0800 or above (every Han
+// character is one). A sample that is not the whole file may end inside a
+// character.
+bool isUtf8WithWideCharacters(const DetectionSample &sample);
 
 } // namespace velloran

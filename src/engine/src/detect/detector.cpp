@@ -3,7 +3,6 @@
 // answer counts only when the whole file also decodes strictly in it.
 #include "detect/detector.h"
 
-#include "codec/converter.h"
 #include "detect/detect_byte_shape.h"
 #include "detect/detect_text_rules.h"
 #include "files/file_error.h"
@@ -13,7 +12,6 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -43,16 +41,6 @@ Detection undecided(std::string reason)
     return Detection{{}, std::move(reason), 0};
 }
 
-// ICU's canonical name for an encoding name, to compare names by.
-std::string canonicalName(std::string_view name)
-{
-    const std::optional<Converter> converter = Converter::tryOpen(name);
-    if (!converter)
-        return {};
-    UErrorCode error = U_ZERO_ERROR;
-    return ucnv_getName(converter->get(), &error);
-}
-
 // The Chinese family of an encoding name as ICU's detector spells it.
 std::string_view familyByName(std::string_view name)
 {
@@ -60,29 +48,6 @@ std::string_view familyByName(std::string_view name)
         return kGb18030;
     return name == kBig5 ? kBig5 : std::string_view();
 }
-
-} // namespace
-
-std::string_view chineseFamilyOf(std::string_view name)
-{
-    if (const std::string_view family = familyByName(name); !family.empty())
-        return family;
-    // Any other alias: compared by ICU's canonical names, looked up once.
-    static const std::vector<std::pair<std::string, std::string_view>> members = [] {
-        std::vector<std::pair<std::string, std::string_view>> names;
-        for (std::string_view member :
-             {kGb18030, std::string_view("GBK"), std::string_view("GB2312"), kBig5})
-            names.emplace_back(canonicalName(member), familyByName(member));
-        return names;
-    }();
-    const std::string canonical = canonicalName(name);
-    for (const auto &[memberName, family] : members)
-        if (!canonical.empty() && canonical == memberName)
-            return family;
-    return {};
-}
-
-namespace {
 
 // What ICU's detector makes of a sample: its confidence in each Chinese
 // family, and its best answer that is neither.
@@ -179,24 +144,6 @@ IcuOpinion askIcu(std::string_view bytes)
     return opinion;
 }
 
-// Asks the whole-file question once per encoding.
-class CachedCheck
-{
-public:
-    explicit CachedCheck(const WholeFileCheck &check) : m_check(check) {}
-    bool operator()(std::string_view encoding)
-    {
-        auto [where, added] = m_answers.try_emplace(std::string(encoding), false);
-        if (added)
-            where->second = m_check(encoding);
-        return where->second;
-    }
-
-private:
-    const WholeFileCheck &m_check;
-    std::map<std::string, bool, std::less<>> m_answers;
-};
-
 // ICU's detector weighs how common the characters are in each family; on
 // mostly-English text both families score alike and it can pick the wrong
 // one. The shape of the bytes then says which answers cannot be trusted:
@@ -216,14 +163,14 @@ bool shapeContradicts(std::string_view family, const TwoByteShape &shape)
 // The family ICU prefers, when it decodes the whole file and either the
 // other family does not or the shape of the bytes agrees; empty otherwise.
 Detection preferredFamily(const IcuOpinion &opinion, const TwoByteShape &shape,
-                          CachedCheck &decodes)
+                          WholeFileCheck &wholeFile)
 {
     const std::string_view favourite = opinion.favourite();
     const std::string_view second = favourite == kBig5 ? kGb18030 : kBig5;
     const int confidence = opinion.confidenceIn(favourite);
     const bool prefers = opinion.gb18030 != opinion.big5;
-    if (prefers && confidence > kSomeConfidence && decodes(favourite) &&
-        (!shapeContradicts(favourite, shape) || !decodes(second)))
+    if (prefers && confidence > kSomeConfidence && wholeFile.decodes(favourite) &&
+        (!shapeContradicts(favourite, shape) || !wholeFile.decodes(second)))
         return decided(favourite, confidence);
     return {};
 }
@@ -231,17 +178,17 @@ Detection preferredFamily(const IcuOpinion &opinion, const TwoByteShape &shape,
 // GB18030 or Big5, by ICU's opinion of `look` (the start of the sample) and
 // by which of them decode the file; else undecided, with the reason.
 Detection chooseChineseFamily(std::string_view look, const TwoByteShape &shape,
-                              CachedCheck &decodes)
+                              WholeFileCheck &wholeFile)
 {
     const IcuOpinion opinion = askIcu(look);
-    if (Detection preferred = preferredFamily(opinion, shape, decodes);
+    if (Detection preferred = preferredFamily(opinion, shape, wholeFile);
         !preferred.encoding.empty())
         return preferred;
     const std::string_view favourite = opinion.favourite();
-    if (opinion.confidenceIn(favourite) > kConfident && !decodes(favourite))
+    if (opinion.confidenceIn(favourite) > kConfident && !wholeFile.decodes(favourite))
         return undecided("looks like " + std::string(favourite) + " but does not decode as it");
-    const bool gb18030 = decodes(kGb18030);
-    const bool big5 = decodes(kBig5);
+    const bool gb18030 = wholeFile.decodes(kGb18030);
+    const bool big5 = wholeFile.decodes(kBig5);
     if (!gb18030 && !big5)
         return undecided("no encoding fits");
     if (shape.eightBitBytes < kFewestEightBitBytes)
@@ -258,13 +205,13 @@ Detection chooseChineseFamily(std::string_view look, const TwoByteShape &shape,
 }
 
 // ICU's preferred family on the quick looks; empty when none decides.
-Detection quickAnswer(std::string_view bytes, const TwoByteShape &shape, CachedCheck &decodes)
+Detection quickAnswer(std::string_view bytes, const TwoByteShape &shape, WholeFileCheck &wholeFile)
 {
     for (const std::size_t count : kQuickLooks) {
         const std::string look = twoByteCharacters(bytes, count);
         if (look.size() < 2 * kFewestCharactersToPrefer)
             return {};
-        if (Detection preferred = preferredFamily(askIcu(look), shape, decodes);
+        if (Detection preferred = preferredFamily(askIcu(look), shape, wholeFile);
             !preferred.encoding.empty())
             return preferred;
         if (look.size() < 2 * count)
@@ -273,59 +220,47 @@ Detection quickAnswer(std::string_view bytes, const TwoByteShape &shape, CachedC
     return {};
 }
 
-Detection detectChinese(std::string_view bytes, const WholeFileCheck &decodesWhole)
+Detection detectChinese(std::string_view bytes, WholeFileCheck &wholeFile)
 {
     const TwoByteShape shape = shapeOf(bytes);
-    CachedCheck decodes(decodesWhole);
-    if (Detection quick = quickAnswer(bytes, shape, decodes); !quick.encoding.empty())
+    if (Detection quick = quickAnswer(bytes, shape, wholeFile); !quick.encoding.empty())
         return quick;
-    return chooseChineseFamily(startOf(bytes, kLongLook), shape, decodes);
+    return chooseChineseFamily(startOf(bytes, kLongLook), shape, wholeFile);
 }
 
 } // namespace
 
-std::string readDetectionSample(InputFile &input, bool &wholeFile)
+DetectionSample sampleOf(InputFile &input)
 {
     // One byte more than a sample tells whether the file goes on. Nothing is
     // read past the size the file had when opened, so a small file gets a
     // small buffer (clearing 64 KB for each of many small files would cost
     // more than reading them).
-    const std::uint64_t longest = std::min<std::uint64_t>(kDetectionSampleSize, input.size()) + 1;
-    std::string bytes(static_cast<std::size_t>(longest), '\0');
-    bytes.resize(input.readHead(bytes.data(), bytes.size()));
-    wholeFile = bytes.size() <= kDetectionSampleSize;
-    bytes.resize(std::min(bytes.size(), kDetectionSampleSize));
-    return bytes;
+    const std::string_view bytes = input.start(kDetectionSampleSize + 1);
+    return DetectionSample{bytes.substr(0, kDetectionSampleSize),
+                           bytes.size() <= kDetectionSampleSize};
 }
 
-WholeFileCheck wholeFileCheckFor(InputFile &input, const DetectionSample &sample)
-{
-    return [&input, sample](std::string_view encoding) {
-        return sample.wholeFile ? decodesStrictly(sample.bytes, encoding)
-                                : decodesStrictly(input, encoding);
-    };
-}
-
-Detection detectInSample(const DetectionSample &sample, const WholeFileCheck &decodesWhole)
+Detection detectInSample(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,
+                         WholeFileCheck &wholeFile)
 {
     constexpr int kCertain = 100;
-    if (std::optional<std::string> marked = encodingOfMark(sample.bytes))
-        return decided(*marked, kCertain);
+    if (mark)
+        return decided(mark->encoding, kCertain);
     if (isUtf8WithWideCharacters(sample) || isPlainAscii(sample.bytes))
         return decided("UTF-8", kCertain);
     if (looksLikeUtf16Le(sample))
         return decided("UTF-16LE", kCertain);
     if (hasNoEightBitBytes(sample.bytes))
         return decided("UTF-8", kCertain);
-    return detectChinese(sample.bytes, decodesWhole);
+    return detectChinese(sample.bytes, wholeFile);
 }
 
 Detection detectInFile(InputFile &input)
 {
-    bool wholeFile = true;
-    const std::string bytes = readDetectionSample(input, wholeFile);
-    const DetectionSample sample{bytes, wholeFile};
-    return detectInSample(sample, wholeFileCheckFor(input, sample));
+    const DetectionSample sample = sampleOf(input);
+    WholeFileCheck wholeFile(sample, &input);
+    return detectInSample(sample, findByteOrderMark(sample.bytes), wholeFile);
 }
 
 Detection detectEncoding(const std::filesystem::path &path)
@@ -338,31 +273,29 @@ Detection detectEncoding(const std::filesystem::path &path)
     }
 }
 
-std::string otherChineseFamily(const DetectionSample &sample, std::string_view chosenSource,
-                               const WholeFileCheck &decodesWhole)
+std::string otherChineseFamily(const DetectionSample &sample, std::string_view family,
+                               WholeFileCheck &wholeFile)
 {
-    const std::string_view chosen = chineseFamilyOf(chosenSource);
-    if (chosen.empty())
+    if (family != kGb18030 && family != kBig5)
         return {};
     // The shape of the bytes ICU would see rules most files out before its
     // costly look (and a shape of more would cost a run of many small files
     // about as much as their decoding).
-    const std::string_view other = chosen == kBig5 ? kGb18030 : kBig5;
+    const std::string_view other = family == kBig5 ? kGb18030 : kBig5;
     const std::string_view look = startOf(sample.bytes, kLongLook);
     if (shapeContradicts(other, shapeOf(look)))
         return {};
     const IcuOpinion opinion = askIcu(look);
     if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident)
         return {};
-    return decodesWhole(other) ? std::string(other) : std::string();
+    return wholeFile.decodes(other) ? std::string(other) : std::string();
 }
 
-std::string likelyEncoding(const DetectionSample &sample, const WholeFileCheck &decodesWhole)
+std::string likelyEncoding(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,
+                           WholeFileCheck &wholeFile)
 {
-    CachedCheck decodes(decodesWhole);
-    const WholeFileCheck cached = [&](std::string_view encoding) { return decodes(encoding); };
-    const Detection detection = detectInSample(sample, cached);
-    if (detection.encoding.empty() || !decodes(detection.encoding))
+    const Detection detection = detectInSample(sample, mark, wholeFile);
+    if (detection.encoding.empty() || !wholeFile.decodes(detection.encoding))
         return {};
     return detection.encoding;
 }

@@ -1,7 +1,7 @@
 // Whether a whole text decodes strictly in one encoding into real text: the
 // same decoders a conversion uses (fast paths included), with the decoded
 // text only checked for private-use characters and then thrown away.
-#include "detect/detector.h"
+#include "detect/strict_decoding.h"
 
 #include "codec/text_codec.h"
 #include "files/input_file.h"
@@ -56,26 +56,6 @@ private:
     std::unique_ptr<UChar[]> m_text;
 };
 
-// Puts the next read back at the start of the file, however the check ends.
-class RewindOnExit
-{
-public:
-    explicit RewindOnExit(InputFile &input) : m_input(input) { m_input.seek(0); }
-    ~RewindOnExit()
-    {
-        try {
-            m_input.seek(0);
-        } catch (...) {
-            // The next read reports the file's trouble.
-        }
-    }
-    RewindOnExit(const RewindOnExit &) = delete;
-    RewindOnExit &operator=(const RewindOnExit &) = delete;
-
-private:
-    InputFile &m_input;
-};
-
 } // namespace
 
 bool decodesStrictly(std::string_view bytes, std::string_view encoding)
@@ -87,15 +67,30 @@ bool decodesStrictly(InputFile &input, std::string_view encoding)
 {
     constexpr std::size_t kChunkSize = 1 << 20;
     StrictDecoding decoding(encoding);
-    RewindOnExit rewind(input);
+    InputFile::Reader reader = input.from(0);
     std::vector<char> chunk(kChunkSize);
     for (;;) {
-        const std::size_t count = input.read(chunk.data(), chunk.size());
+        const std::size_t count = reader.read(chunk.data(), chunk.size());
         if (!decoding.feed(std::string_view(chunk.data(), count), count == 0))
             return false;
         if (count == 0)
             return true;
     }
+}
+
+bool WholeFileCheck::decodes(std::string_view encoding)
+{
+    if (m_trustNext) {
+        m_trustNext = false;
+        m_tookOnTrust = true;
+        return true;
+    }
+    auto [where, added] = m_answers.try_emplace(std::string(encoding), false);
+    if (added) {
+        where->second = m_sample.wholeFile || !m_file ? decodesStrictly(m_sample.bytes, encoding)
+                                                      : decodesStrictly(*m_file, encoding);
+    }
+    return where->second;
 }
 
 } // namespace velloran

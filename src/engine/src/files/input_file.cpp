@@ -11,7 +11,7 @@ namespace velloran {
 namespace {
 
 // Enough for the look at a file's start before converting it.
-constexpr std::size_t kLongestKeptHead = 128 * 1024;
+constexpr std::size_t kLongestKeptStart = 128 * 1024;
 
 FileError changedWhileConverted()
 {
@@ -42,60 +42,49 @@ InputFile::~InputFile()
     files::closeFile(m_fd);
 }
 
-std::size_t InputFile::read(char *buffer, std::size_t capacity)
+std::string_view InputFile::start(std::size_t length)
 {
-    const std::size_t fromHead = m_position < m_head.size() ? readFromHead(buffer, capacity) : 0;
-    const std::uint64_t left = size() - std::min(m_position, size());
-    if (left == 0 || capacity == fromHead)
-        return fromHead;
-    if (m_descriptorPosition != m_position) {
-        if (files::seekTo(m_fd, m_position) < 0)
+    const auto wanted = static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::min(length, kLongestKeptStart), size()));
+    if (wanted <= m_start.size())
+        return std::string_view(m_start).substr(0, wanted);
+    std::string bytes(wanted, '\0');
+    std::size_t filled = 0;
+    while (filled < wanted) {
+        const long long count = retryOnInterrupt(
+            [&] { return files::readAt(m_fd, bytes.data() + filled, wanted - filled, filled); });
+        if (count < 0)
             throwReadError(errno);
-        m_descriptorPosition = m_position;
+        if (count == 0)
+            break; // shorter than when opened: a later read says so
+        filled += static_cast<std::size_t>(count);
     }
+    bytes.resize(filled);
+    m_start = std::move(bytes);
+    return m_start;
+}
+
+std::size_t InputFile::readAt(std::uint64_t offset, char *buffer, std::size_t capacity)
+{
+    std::size_t fromStart = 0;
+    if (offset < m_start.size()) {
+        fromStart = std::min(capacity, m_start.size() - static_cast<std::size_t>(offset));
+        std::copy_n(m_start.data() + offset, fromStart, buffer);
+        offset += fromStart;
+    }
+    const std::uint64_t left = size() - std::min(offset, size());
+    if (left == 0 || capacity == fromStart)
+        return fromStart;
     const std::size_t wanted =
-        static_cast<std::size_t>(std::min<std::uint64_t>(capacity - fromHead, left));
-    const long long count =
-        retryOnInterrupt([&] { return files::readSome(m_fd, buffer + fromHead, wanted); });
+        static_cast<std::size_t>(std::min<std::uint64_t>(capacity - fromStart, left));
+    const long long count = retryOnInterrupt(
+        [&] { return files::readAt(m_fd, buffer + fromStart, wanted, offset); });
     if (count < 0)
         throwReadError(errno);
     // Shorter than when it was opened: truncated meanwhile.
     if (count == 0)
         throw changedWhileConverted();
-    m_position += static_cast<std::uint64_t>(count);
-    m_descriptorPosition = m_position;
-    return fromHead + static_cast<std::size_t>(count);
-}
-
-std::size_t InputFile::readFromHead(char *buffer, std::size_t capacity)
-{
-    const auto start = static_cast<std::size_t>(m_position);
-    const std::size_t count = std::min(capacity, m_head.size() - start);
-    std::copy_n(m_head.data() + start, count, buffer);
-    m_position += count;
-    return count;
-}
-
-std::size_t InputFile::readHead(char *buffer, std::size_t capacity)
-{
-    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(capacity, size()));
-    if (wanted <= m_head.size()) {
-        std::copy_n(m_head.data(), wanted, buffer);
-        return wanted;
-    }
-    std::size_t filled = 0;
-    while (filled < wanted) {
-        const long long count = retryOnInterrupt(
-            [&] { return files::readAt(m_fd, buffer + filled, wanted - filled, filled); });
-        if (count < 0)
-            throwReadError(errno);
-        if (count == 0)
-            break;
-        filled += static_cast<std::size_t>(count);
-    }
-    if (filled <= kLongestKeptHead)
-        m_head.assign(buffer, filled);
-    return filled;
+    return fromStart + static_cast<std::size_t>(count);
 }
 
 void InputFile::checkUnchanged() const

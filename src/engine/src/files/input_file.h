@@ -3,6 +3,9 @@
 // a file onto itself) while it is being read.
 // What is read is what the file held when it was opened: reads stop at the
 // size it had then, and checkUnchanged() tells whether it was written since.
+// Every pass over the file (a look at its start, a strict check, the
+// conversion, the search for an error) is a Reader of its own, which says
+// where it starts: no pass moves another's position.
 #pragma once
 
 #include "files/file_system.h"
@@ -11,12 +14,15 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace velloran {
 
 class InputFile
 {
 public:
+    class Reader;
+
     // Throws FileError(CannotRead) when the path cannot be opened or is not a
     // regular file.
     explicit InputFile(const std::filesystem::path &path);
@@ -27,39 +33,57 @@ public:
     // Size when opened.
     std::uint64_t size() const { return m_opened.size; }
 
-    // Reads the next bytes, at most `capacity`; 0 at the size the file had
-    // when opened. Throws FileError(CannotRead), also when the file ends
-    // before that size.
-    std::size_t read(char *buffer, std::size_t capacity);
+    // The first `length` bytes (at most 128 KiB), fewer when the file is
+    // shorter. Read once and kept: a small file is looked at (for its byte-order
+    // mark, its encoding) and converted from memory, with one read in all.
+    // The view lasts as long as the file. Throws FileError(CannotRead).
+    std::string_view start(std::size_t length);
 
-    // Fills `buffer` from the start of the file, as far as the file goes,
-    // without moving the position of the next read().
-    std::size_t readHead(char *buffer, std::size_t capacity);
-
-    // Only moves where the next read() starts: the descriptor follows when
-    // that read needs it.
-    void seek(std::uint64_t offset) { m_position = offset; }
-    // Where the next read starts.
-    std::uint64_t position() const { return m_position; }
+    // A pass from `offset` to the size the file had when opened.
+    Reader from(std::uint64_t offset);
 
     // Throws FileError(CannotRead) unless the file still has the size and the
     // modification time it had when opened.
     void checkUnchanged() const;
 
 private:
+    // Reads at `offset`, from the kept start where it can; 0 at the size
+    // when opened. Throws FileError(CannotRead), also when the file ends
+    // before that size.
+    std::size_t readAt(std::uint64_t offset, char *buffer, std::size_t capacity);
     [[noreturn]] void throwReadError(int errorNumber) const;
-
-    std::size_t readFromHead(char *buffer, std::size_t capacity);
 
     std::filesystem::path m_path;
     int m_fd = -1;
     files::FileStamp m_opened;
-    std::uint64_t m_position = 0;
-    std::uint64_t m_descriptorPosition = 0;
-    // The longest start of the file readHead() has read: a small file is
-    // looked at (for its byte-order mark, its encoding) and converted from
-    // memory, with one read in all.
-    std::string m_head;
+    std::string m_start;
 };
+
+class InputFile::Reader
+{
+public:
+    // Reads the next bytes, at most `capacity`; 0 at the end. Throws
+    // FileError(CannotRead).
+    std::size_t read(char *buffer, std::size_t capacity)
+    {
+        const std::size_t count = m_file.readAt(m_position, buffer, capacity);
+        m_position += count;
+        return count;
+    }
+    std::uint64_t position() const { return m_position; }
+    std::uint64_t size() const { return m_file.size(); }
+
+private:
+    friend class InputFile;
+    Reader(InputFile &file, std::uint64_t offset) : m_file(file), m_position(offset) {}
+
+    InputFile &m_file;
+    std::uint64_t m_position;
+};
+
+inline InputFile::Reader InputFile::from(std::uint64_t offset)
+{
+    return Reader(*this, offset);
+}
 
 } // namespace velloran

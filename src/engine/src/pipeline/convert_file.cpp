@@ -1,110 +1,59 @@
-// Single-file conversion: opens the pieces (converters, input, temporary
-// output), runs the fast path, and on failure asks the slow path where it went wrong.
+// One file, from its first byte to its committed output, in one straight
+// line: open it and look at its start once, recognise its byte-order mark,
+// choose its source (or refuse it), convert it, then give the opinions that
+// only warn. Every failure of the file system comes back here as a
+// FileError and leaves as the file's result.
 #include "velloran/convert.h"
-#include "velloran/encoding.h"
 
-#include "codec/byte_order_marks.h"
-#include "codec/conversion_buffers.h"
+#include "detect/detector.h"
 #include "files/file_error.h"
 #include "files/input_file.h"
+#include "files/output_folders.h"
 #include "files/path_text.h"
-#include "pipeline/error_locator.h"
-#include "pipeline/parallel_converter.h"
-#include "pipeline/restartable_output.h"
 #include "pipeline/source_choice.h"
 #include "pipeline/stream_converter.h"
-
-#include <optional>
+#include "pipeline/text_conversion.h"
 
 namespace velloran {
 
-UnknownEncoding::UnknownEncoding(std::string name)
-    : std::runtime_error("unknown encoding: " + name), m_name(std::move(name))
-{
-}
-
-bool isKnownEncoding(std::string_view name)
-{
-    return Converter::tryOpen(name).has_value();
-}
-
 namespace {
 
-FileResult resultOf(Outcome outcome, std::string message = {})
+// The opinions that only warn, once a file was converted or failed to decode
+// (see "Knowing the source" in engine.h).
+void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
+                      const FileLook &look, WholeFileCheck &wholeFile)
 {
-    FileResult result;
-    result.outcome = outcome;
-    result.message = std::move(message);
-    return result;
+    if (result.outcome == Outcome::Converted && source.guarded)
+        result.likely = otherChineseFamily(look.sample, chosen.family, wholeFile);
+    if (result.outcome == Outcome::InvalidSource) {
+        result.likely = likelyEncoding(look.sample, look.mark, wholeFile);
+        if (result.likely == result.encoding)
+            result.likely.clear();
+    }
 }
 
-// Small files get small buffers, not a whole chunk; but not tiny ones, since
-// a file can grow after it was opened, and /proc files all claim size 0.
-// ICU refuses inputs of a gigabyte or more per call.
-std::size_t inputBufferSize(std::size_t chunkSize, std::uint64_t fileSize)
-{
-    constexpr std::uint64_t kSmallest = 64 * 1024;
-    constexpr std::size_t kLargest = 256 * 1024 * 1024;
-    const std::size_t chunk = chunkSize == 0 ? kDefaultChunkSize : std::min(chunkSize, kLargest);
-    return static_cast<std::size_t>(std::min<std::uint64_t>(chunk, std::max(fileSize, kSmallest)));
-}
-
-// Only large files are worth the threads, and only encodings whose line
-// feeds are safe places to cut.
-std::optional<PieceBoundary> piecesWorthIt(const InputFile &input, const Decoder &decoder,
-                                           const Encoder &encoder, const ConvertOptions &options)
-{
-    if (options.workers < 2 || input.size() < options.tuning.parallelFrom)
-        return std::nullopt;
-    return pieceBoundaryFor(decoder.converter, encoder.converter);
-}
-
-// Converts the text that starts at `textStart` into `output`: in pieces when
-// that is worth it, and in one go when not or when the pieces give up.
-StreamStatus convertText(InputFile &input, std::uint64_t textStart, Decoder &decoder,
-                         Encoder &encoder, ConversionBuffers &buffers, RestartableOutput &output,
+FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
                          const ConvertOptions &options)
 {
-    if (const std::optional<PieceBoundary> boundary =
-            piecesWorthIt(input, decoder, encoder, options)) {
-        const StreamStatus status =
-            convertInPieces(input, textStart, decoder, encoder, *boundary, output, options);
-        if (status != StreamStatus::NotSplittable)
-            return status;
-        output.restart();
-        input.seek(textStart);
-    }
-    StreamConverter stream(decoder, encoder, buffers);
-    return stream.run(input, textStart, output, options);
-}
+    const DetectionSample sample = sampleOf(input);
+    const FileLook look{sample, findByteOrderMark(sample.bytes)};
+    WholeFileCheck wholeFile(sample, &input);
+    SourceChoice source = chooseSource(options.source, look, wholeFile);
+    if (source.refused())
+        return source.refusal;
 
-FileResult convertOpened(InputFile &input, const std::filesystem::path &outputPath,
-                         Converter chosenSource, Encoder &encoder, const ConvertOptions &options)
-{
-    char head[kLongestByteOrderMark];
-    const std::size_t headLength = input.readHead(head, sizeof head);
-    Decoder decoder = openDecoder(std::move(chosenSource), std::string_view(head, headLength));
-    const std::uint64_t textStart = decoder.markLength;
-    if (textStart != 0)
-        input.seek(textStart);
-
-    RestartableOutput output(outputPath, options.discardOutput);
-    ConversionBuffers buffers(inputBufferSize(options.tuning.chunkSize, input.size()));
-    switch (convertText(input, textStart, decoder, encoder, buffers, output, options)) {
-    case StreamStatus::Completed:
-        input.checkUnchanged();
-        output.commit();
-        return resultOf(Outcome::Converted);
-    case StreamStatus::Cancelled:
-        return resultOf(Outcome::Cancelled);
-    case StreamStatus::Failed:
-    case StreamStatus::NotSplittable:
-        break;
+    FileResult result = convertText(input, source.encoding, look.mark, output, options);
+    if (source.unconfirmed && result.outcome == Outcome::InvalidSource) {
+        const SourceChoice confirmed = confirmSource(look, wholeFile);
+        if (confirmed.refused())
+            return confirmed.refusal;
+        if (confirmed.encoding != source.encoding)
+            result = convertText(input, confirmed.encoding, look.mark, output, options);
+        source = confirmed;
     }
-    ErrorLocator locator(decoder, encoder, buffers);
-    if (std::optional<FileResult> error = locator.locate(input, textStart))
-        return *error;
-    return resultOf(Outcome::CannotRead, "the file changed while it was being converted");
+    result.encoding = source.encoding;
+    addSecondOpinion(result, source, options.source, look, wholeFile);
+    return result;
 }
 
 } // namespace
@@ -124,18 +73,15 @@ std::filesystem::path outputPathFor(const std::filesystem::path &outputDirectory
 FileResult convertFile(const std::filesystem::path &input, const std::filesystem::path &output,
                        const ConvertOptions &options)
 {
-    // Both names are resolved before any file is touched.
-    const SourceChoice source(options.sourceEncoding);
-    Encoder encoder = openEncoder(options.targetEncoding);
     if (isCancelled(options.cancel))
-        return resultOf(Outcome::Cancelled);
+        return FileResult{.outcome = Outcome::Cancelled};
     try {
+        if (options.makeOutputFolders && !options.discardOutput)
+            makeFoldersOf(output);
         InputFile opened(input);
-        return convertFromSource(opened, source, [&](Converter chosenSource) {
-            return convertOpened(opened, output, std::move(chosenSource), encoder, options);
-        });
+        return convertOpened(opened, output, options);
     } catch (const FileError &error) {
-        return resultOf(error.outcome(), error.what());
+        return FileResult{.outcome = error.outcome(), .message = error.what()};
     }
 }
 

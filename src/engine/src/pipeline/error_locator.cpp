@@ -18,24 +18,25 @@ ErrorLocator::ErrorLocator(Decoder &decoder, Encoder &encoder, ConversionBuffers
 {
 }
 
-std::optional<FileResult> ErrorLocator::locate(InputFile &input, std::uint64_t offset)
+FileResult ErrorLocator::locate(InputFile &input, std::uint64_t offset)
 {
     m_decoder.converter.reset();
     m_encoder.converter.reset();
     m_pairing.reset();
     m_lineFeeds = 0;
-    input.seek(offset);
+    InputFile::Reader reader = input.from(offset);
     for (;;) {
-        const std::size_t count = input.read(m_buffers.input(), m_buffers.inputCapacity());
+        const std::size_t count = reader.read(m_buffers.input(), m_buffers.inputCapacity());
         const bool last = count == 0;
-        if (auto error = decodeChunk(m_buffers.input(), m_buffers.input() + count, last))
-            return error;
+        if (decodeChunk(m_buffers.input(), m_buffers.input() + count, last))
+            return m_error;
         if (last)
-            return std::nullopt;
+            return FileResult{.outcome = Outcome::CannotRead,
+                              .message = "the file changed while it was being converted"};
     }
 }
 
-std::optional<FileResult> ErrorLocator::decodeChunk(const char *begin, const char *end, bool last)
+bool ErrorLocator::decodeChunk(const char *begin, const char *end, bool last)
 {
     const char *source = begin;
     for (;;) {
@@ -50,20 +51,19 @@ std::optional<FileResult> ErrorLocator::decodeChunk(const char *begin, const cha
             unpaired = text;
         // The text decoded before an invalid byte comes first in the file, so
         // a character in it that cannot be encoded is the first error.
-        if (auto unrepresentable =
-                encode(m_buffers.pivot(), unpaired ? unpaired : text, atEnd && !unpaired))
-            return unrepresentable;
+        if (encode(m_buffers.pivot(), unpaired ? unpaired : text, atEnd && !unpaired))
+            return true;
         if (unpaired != nullptr || (U_FAILURE(error) && !more))
             return invalidSource(m_lineFeeds + 1);
         if (!more)
-            return std::nullopt;
+            return false;
     }
 }
 
 // Encodes into scratch space only to learn whether the target can represent
-// the text; the real output was written by StreamConverter. The end of the
+// the text; the real output was written by the conversion. The end of the
 // text is flushed, as the real conversion flushed it.
-std::optional<FileResult> ErrorLocator::encode(const UChar *begin, const UChar *end, bool last)
+bool ErrorLocator::encode(const UChar *begin, const UChar *end, bool last)
 {
     const UChar *source = begin;
     for (;;) {
@@ -78,23 +78,20 @@ std::optional<FileResult> ErrorLocator::encode(const UChar *begin, const UChar *
             // An unpaired surrogate is the source's fault, whatever the target.
             if (error == U_ILLEGAL_CHAR_FOUND || error == U_TRUNCATED_CHAR_FOUND)
                 return invalidSource(line);
-            FileResult result;
-            result.outcome = Outcome::Unrepresentable;
-            result.line = line;
-            result.character = m_encoder.converter.unrepresentableCharacter();
-            return result;
+            m_error = FileResult{.outcome = Outcome::Unrepresentable,
+                                 .line = line,
+                                 .character = m_encoder.converter.unrepresentableCharacter()};
+            return true;
         }
         m_lineFeeds += countLineFeeds(begin, end);
-        return std::nullopt;
+        return false;
     }
 }
 
-FileResult ErrorLocator::invalidSource(std::uint64_t line) const
+bool ErrorLocator::invalidSource(std::uint64_t line)
 {
-    FileResult result;
-    result.outcome = Outcome::InvalidSource;
-    result.line = line;
-    return result;
+    m_error = FileResult{.outcome = Outcome::InvalidSource, .line = line};
+    return true;
 }
 
 } // namespace velloran

@@ -1,6 +1,6 @@
-// The slow path, taken only after StreamConverter failed: replays the file
-// from the start, decoding and encoding in two separate steps, to find the
-// first error in text order, its kind and its line.
+// The slow path, taken only after a conversion failed: replays the file from
+// the start of its text, decoding and encoding in two separate steps, to find
+// the first error in text order, its kind and its line.
 #pragma once
 
 #include "codec/byte_order_marks.h"
@@ -9,8 +9,6 @@
 #include "files/input_file.h"
 #include "velloran/result.h"
 
-#include <optional>
-
 namespace velloran {
 
 class ErrorLocator
@@ -18,20 +16,23 @@ class ErrorLocator
 public:
     ErrorLocator(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers);
 
-    // An InvalidSource or Unrepresentable result; nothing if the replay finds
-    // no error (the file changed in between). `offset` is where the text starts.
-    std::optional<FileResult> locate(InputFile &input, std::uint64_t offset);
+    // The first error of the text that starts at `offset`: InvalidSource or
+    // Unrepresentable with its line, or CannotRead when the replay finds none
+    // (the file changed in between).
+    FileResult locate(InputFile &input, std::uint64_t offset);
 
 private:
-    std::optional<FileResult> decodeChunk(const char *begin, const char *end, bool last);
-    std::optional<FileResult> encode(const UChar *begin, const UChar *end, bool last);
-    FileResult invalidSource(std::uint64_t line) const;
+    // Each true once the first error is found, in m_error.
+    bool decodeChunk(const char *begin, const char *end, bool last);
+    bool encode(const UChar *begin, const UChar *end, bool last);
+    bool invalidSource(std::uint64_t line);
 
     Decoder &m_decoder;
     Encoder &m_encoder;
     ConversionBuffers &m_buffers;
     SurrogatePairing m_pairing;
     std::uint64_t m_lineFeeds = 0;
+    FileResult m_error;
 };
 
 } // namespace velloran

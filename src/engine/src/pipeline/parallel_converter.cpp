@@ -18,7 +18,7 @@ namespace {
 class PieceReader
 {
 public:
-    PieceReader(InputFile &input, const PieceBoundary &boundary, std::size_t pieceSize)
+    PieceReader(InputFile::Reader &input, const PieceBoundary &boundary, std::size_t pieceSize)
         : m_input(input), m_boundary(boundary), m_pieceSize(pieceSize)
     {
     }
@@ -55,7 +55,7 @@ public:
     }
 
 private:
-    InputFile &m_input;
+    InputFile::Reader &m_input;
     const PieceBoundary &m_boundary;
     const std::size_t m_pieceSize;
     std::string m_rest;
@@ -78,7 +78,7 @@ std::unique_ptr<Piece> reuse(std::vector<std::unique_ptr<Piece>> &spare)
 
 } // namespace
 
-StreamStatus convertInPieces(InputFile &input, std::uint64_t offset, const Decoder &decoder,
+StreamStatus convertInPieces(InputFile::Reader &input, const Decoder &decoder,
                              const Encoder &encoder, const PieceBoundary &boundary,
                              ByteSink &output, const ConvertOptions &options)
 {
@@ -91,6 +91,8 @@ StreamStatus convertInPieces(InputFile &input, std::uint64_t offset, const Decod
     const std::size_t window = workers + 2;
     const std::size_t pieceSize =
         options.tuning.pieceSize == 0 ? kDefaultPieceSize : options.tuning.pieceSize;
+    // Converted input so far, the mark included, as a stream would count it.
+    std::uint64_t written = input.position();
     PieceReader reader(input, boundary, pieceSize);
     std::deque<std::unique_ptr<Piece>> inFlight;
     std::vector<std::unique_ptr<Piece>> spare;
@@ -117,9 +119,9 @@ StreamStatus convertInPieces(InputFile &input, std::uint64_t offset, const Decod
         if (oldest.failed)
             return StreamStatus::Failed;
         sink.write(oldest.output.data(), oldest.output.size());
-        offset += oldest.inputSize;
+        written += oldest.inputSize;
         if (options.onBytes)
-            options.onBytes(offset, input.size());
+            options.onBytes(written, input.size());
         spare.push_back(std::move(inFlight.front()));
         inFlight.pop_front();
     }

@@ -17,7 +17,7 @@ namespace velloran {
 
 // As StreamConverter, or NotSplittable when a piece found no line feed to end
 // at: the caller then converts the file again, in one go.
-StreamStatus convertInPieces(InputFile &input, std::uint64_t offset, const Decoder &decoder,
+StreamStatus convertInPieces(InputFile::Reader &input, const Decoder &decoder,
                              const Encoder &encoder, const PieceBoundary &boundary,
                              ByteSink &output, const ConvertOptions &options);
 

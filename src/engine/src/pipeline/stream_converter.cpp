@@ -25,7 +25,7 @@ StreamConverter::StreamConverter(Decoder &decoder, Encoder &encoder, ConversionB
 {
 }
 
-StreamStatus StreamConverter::run(InputFile &input, std::uint64_t offset, ByteSink &output,
+StreamStatus StreamConverter::run(InputFile::Reader &input, ByteSink &output,
                                   const ConvertOptions &options)
 {
     Transcoder transcoder(m_decoder.converter, m_encoder.converter, m_buffers);
@@ -41,9 +41,8 @@ StreamStatus StreamConverter::run(InputFile &input, std::uint64_t offset, ByteSi
             return StreamStatus::Failed;
         if (last)
             return StreamStatus::Completed;
-        offset += count;
         if (options.onBytes)
-            options.onBytes(offset, input.size());
+            options.onBytes(input.position(), input.size());
     }
 }
 

@@ -42,10 +42,9 @@ class StreamConverter
 public:
     StreamConverter(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers);
 
-    // Converts from the input's current position (`offset`, past any mark) to
-    // its end into `output`. I/O errors throw FileError.
-    StreamStatus run(InputFile &input, std::uint64_t offset, ByteSink &output,
-                     const ConvertOptions &options);
+    // Converts what `input` reads (the text, past any mark) into `output`.
+    // I/O errors throw FileError.
+    StreamStatus run(InputFile::Reader &input, ByteSink &output, const ConvertOptions &options);
 
 private:
     Decoder &m_decoder;

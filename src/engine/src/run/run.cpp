@@ -8,36 +8,11 @@
 #include <algorithm>
 #include <exception>
 #include <mutex>
-#include <optional>
 #include <thread>
 
 namespace velloran {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-FileResult resultOf(Outcome outcome, std::size_t sameAs = kNoEntry)
-{
-    FileResult result;
-    result.outcome = outcome;
-    result.sameAs = sameAs;
-    return result;
-}
-
-// For OutputRule::KeepTree: the output's folder, made when missing.
-std::optional<FileResult> makeOutputFolder(const fs::path &output)
-{
-    const fs::path folder = output.parent_path();
-    std::error_code error;
-    if (folder.empty() || fs::create_directories(folder, error) || !error)
-        return std::nullopt;
-    if (fs::is_directory(folder)) // made by another worker meanwhile
-        return std::nullopt;
-    FileResult result = resultOf(Outcome::CannotWrite);
-    result.message = error.message();
-    return result;
-}
 
 class RunExecutor
 {
@@ -61,7 +36,7 @@ public:
         for (std::size_t i = 0; i < m_plan.entries.size(); ++i) {
             const PlannedEntry &entry = m_plan.entries[i];
             if (entry.action == PlannedEntry::Action::SharedOutput)
-                finish(i, resultOf(Outcome::SharedOutput, entry.sameAs));
+                finish(i, FileResult{.outcome = Outcome::SharedOutput, .sameAs = entry.sameAs});
         }
         const std::size_t threadCount = std::min<std::size_t>(m_toConvert.size(), m_workers);
         std::vector<std::thread> threads;
@@ -89,14 +64,10 @@ private:
     FileResult convert(std::size_t index)
     {
         if (isCancelled(m_options.cancel))
-            return resultOf(Outcome::Cancelled);
+            return FileResult{.outcome = Outcome::Cancelled};
         if (m_options.onFileStarted)
             m_options.onFileStarted(index);
         const PlannedEntry &entry = m_plan.entries[index];
-        if (m_options.outputRule == OutputRule::KeepTree && !m_options.dryRun) {
-            if (auto failed = makeOutputFolder(entry.output))
-                return *failed;
-        }
         return convertFile(entry.input, entry.output, fileOptions(index));
     }
 
@@ -121,14 +92,15 @@ private:
     ConvertOptions fileOptions(std::size_t index) const
     {
         ConvertOptions options;
-        options.sourceEncoding = m_options.sourceEncoding;
-        options.targetEncoding = m_options.targetEncoding;
+        options.source = m_options.source;
+        options.target = m_options.target;
         options.tuning = m_options.tuning;
         // With fewer files than workers, the idle ones help with large files.
         options.workers = std::max<unsigned>(
             1, static_cast<unsigned>(m_workers / std::max<std::size_t>(m_toConvert.size(), 1)));
         options.cancel = m_options.cancel;
         options.discardOutput = m_options.dryRun;
+        options.makeOutputFolders = m_options.outputRule == OutputRule::KeepTree;
         if (m_options.onBytes) {
             options.onBytes = [this, index](std::uint64_t done, std::uint64_t total) {
                 m_options.onBytes(index, done, total);
@@ -163,7 +135,6 @@ private:
 
 std::vector<FileResult> executeRun(const RunPlan &plan, const RunOptions &options)
 {
-    requireKnownEncodings(options);
     return RunExecutor(plan, options).run();
 }
 

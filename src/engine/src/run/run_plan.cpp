@@ -7,9 +7,7 @@
 // existing file by its identity (device and inode), a missing one (an output
 // not written yet) by its directory's identity plus its name.
 #include "run/run_plan.h"
-#include "velloran/encoding.h"
 
-#include "codec/converter.h"
 #include "files/directory_platform.h"
 #include "files/path_text.h"
 #include "run/identity_lookup.h"
@@ -298,16 +296,8 @@ unsigned workersFor(const RunOptions &options)
     return std::max(options.workers != 0 ? options.workers : usableCpuCount(), 1u);
 }
 
-void requireKnownEncodings(const RunOptions &options)
-{
-    if (options.sourceEncoding != kDetectEncoding)
-        Converter source(options.sourceEncoding);
-    Converter target(options.targetEncoding);
-}
-
 RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options)
 {
-    requireKnownEncodings(options);
     return Planner(options, inputs.size()).plan(inputs);
 }
 

@@ -5,10 +5,6 @@
 
 namespace velloran {
 
-// Throws UnknownEncoding unless both of the run's encoding names resolve
-// (the source may also ask for detection).
-void requireKnownEncodings(const RunOptions &options);
-
 // The threads a run uses: as many as asked for, else one per usable processor.
 unsigned workersFor(const RunOptions &options);
 

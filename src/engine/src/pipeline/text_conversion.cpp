@@ -1,0 +1,80 @@
+#include "pipeline/text_conversion.h"
+
+#include "codec/conversion_buffers.h"
+#include "pipeline/error_locator.h"
+#include "pipeline/parallel_converter.h"
+#include "pipeline/restartable_output.h"
+#include "pipeline/stream_converter.h"
+
+#include <algorithm>
+
+namespace velloran {
+
+namespace {
+
+// Small files get small buffers, not a whole chunk; but not tiny ones, since
+// a file can grow after it was opened, and /proc files all claim size 0.
+// ICU refuses inputs of a gigabyte or more per call.
+std::size_t inputBufferSize(std::size_t chunkSize, std::uint64_t fileSize)
+{
+    constexpr std::uint64_t kSmallest = 64 * 1024;
+    constexpr std::size_t kLargest = 256 * 1024 * 1024;
+    const std::size_t chunk = chunkSize == 0 ? kDefaultChunkSize : std::min(chunkSize, kLargest);
+    return static_cast<std::size_t>(std::min<std::uint64_t>(chunk, std::max(fileSize, kSmallest)));
+}
+
+// Only large files are worth the threads, and only encodings whose line
+// feeds are safe places to cut.
+std::optional<PieceBoundary> piecesWorthIt(const InputFile &input, const Decoder &decoder,
+                                           const Encoder &encoder, const ConvertOptions &options)
+{
+    if (options.workers < 2 || input.size() < options.tuning.parallelFrom)
+        return std::nullopt;
+    return pieceBoundaryFor(decoder.converter, encoder.converter);
+}
+
+// Converts the text into `output`: in pieces when that is worth it, and in
+// one go when not or when the pieces give up.
+StreamStatus convert(InputFile &input, Decoder &decoder, Encoder &encoder,
+                     ConversionBuffers &buffers, RestartableOutput &output,
+                     const ConvertOptions &options)
+{
+    if (const std::optional<PieceBoundary> boundary =
+            piecesWorthIt(input, decoder, encoder, options)) {
+        InputFile::Reader text = input.from(decoder.markLength);
+        const StreamStatus status =
+            convertInPieces(text, decoder, encoder, *boundary, output, options);
+        if (status != StreamStatus::NotSplittable)
+            return status;
+        output.restart();
+    }
+    InputFile::Reader text = input.from(decoder.markLength);
+    StreamConverter stream(decoder, encoder, buffers);
+    return stream.run(text, output, options);
+}
+
+} // namespace
+
+FileResult convertText(InputFile &input, std::string_view source,
+                       const std::optional<ByteOrderMark> &mark,
+                       const std::filesystem::path &output, const ConvertOptions &options)
+{
+    Decoder decoder = openDecoder(source, mark);
+    Encoder encoder = openEncoder(options.target);
+    RestartableOutput restartable(output, options.discardOutput);
+    ConversionBuffers buffers(inputBufferSize(options.tuning.chunkSize, input.size()));
+    switch (convert(input, decoder, encoder, buffers, restartable, options)) {
+    case StreamStatus::Completed:
+        input.checkUnchanged();
+        restartable.commit();
+        return FileResult{.outcome = Outcome::Converted};
+    case StreamStatus::Cancelled:
+        return FileResult{.outcome = Outcome::Cancelled};
+    case StreamStatus::Failed:
+    case StreamStatus::NotSplittable:
+        break;
+    }
+    return ErrorLocator(decoder, encoder, buffers).locate(input, decoder.markLength);
+}
+
+} // namespace velloran

@@ -1,0 +1,26 @@
+// A file's text converted once its source is chosen: in one stream, or in
+// pieces on several threads for a large file, into a temporary output that
+// replaces the final one only when every character converted. A failed
+// conversion is replayed to find its first error.
+#pragma once
+
+#include "codec/byte_order_marks.h"
+#include "files/input_file.h"
+#include "velloran/convert.h"
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace velloran {
+
+// Converts `input`, which starts with `mark` (or none), from `source` (a
+// resolved name, ignored when there is a mark) into `output`. The result's
+// outcome is Converted, Cancelled, InvalidSource or Unrepresentable (with
+// the line and character), or CannotRead when the file changed meanwhile;
+// its encoding is left for the caller. Throws FileError on I/O errors.
+FileResult convertText(InputFile &input, std::string_view source,
+                       const std::optional<ByteOrderMark> &mark,
+                       const std::filesystem::path &output, const ConvertOptions &options);
+
+} // namespace velloran
