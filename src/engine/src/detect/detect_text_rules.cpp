@@ -2,6 +2,7 @@
 // before ICU's detector is asked: they are exact where it guesses.
 #include "detect/detect_text_rules.h"
 
+#include <unicode/utf.h>
 #include <unicode/utf8.h>
 
 #include <algorithm>
@@ -26,18 +27,48 @@ std::size_t completeLength(std::string_view bytes)
     return bytes.size();
 }
 
+bool isWhiteSpaceControl(char32_t character)
+{
+    return character == '\t' || character == '\n' || character == '\r' || character == '\f';
+}
+
+// No control character but white space.
+bool isTextCharacter(char32_t character)
+{
+    return character >= 0x20 || isWhiteSpaceControl(character);
+}
+
 // A UTF-16 code unit that Chinese text is made of, judged by its high byte:
 // ASCII and Latin-1 (no control characters but white space), punctuation
 // (U+2000 to U+203F), CJK symbols, the common Han block and full-width forms.
+// A unit whose low byte alone is zero is far more often an ASCII character
+// read in the wrong byte order than U+4E00 or U+3000.
 bool isPlausibleUnit(unsigned char low, unsigned char high)
 {
     if (high == 0x00)
-        return low >= 0x20 || low == '\t' || low == '\n' || low == '\r' || low == '\f';
+        return isTextCharacter(low);
+    if (low == 0x00)
+        return false;
     if (high == 0x20)
         return low <= 0x3F;
     if (high == 0xFF)
         return low <= 0xEF;
     return high == 0x30 || (high >= 0x4E && high <= 0x9F);
+}
+
+bool isBase64(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
+           c == '/';
+}
+
+// The UTF-32 unit at `bytes`, in `order`.
+char32_t utf32UnitAt(const unsigned char *bytes, ByteOrder order)
+{
+    char32_t unit = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        unit = unit << 8 | bytes[order == ByteOrder::BigEndian ? i : 3 - i];
+    return unit;
 }
 
 } // namespace
@@ -66,36 +97,90 @@ bool isUtf8WithWideCharacters(const DetectionSample &sample)
     return wide;
 }
 
+bool isMostlyUtf8(std::string_view bytes)
+{
+    const auto *text = reinterpret_cast<const uint8_t *>(bytes.data());
+    const auto length = static_cast<int32_t>(bytes.size());
+    std::size_t eightBitBytes = 0;
+    std::size_t inCharacters = 0;
+    for (int32_t i = 0; i < length;) {
+        if (text[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const int32_t start = i;
+        UChar32 character = 0;
+        U8_NEXT(text, i, length, character);
+        const auto taken = static_cast<std::size_t>(i - start);
+        eightBitBytes += taken;
+        inCharacters += character >= 0 ? taken : 0;
+    }
+    return inCharacters * 2 > eightBitBytes;
+}
+
 bool isPlainAscii(std::string_view bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(),
                        [](char c) { return c != '\0' && static_cast<unsigned char>(c) < 0x80; });
 }
 
-bool hasNoEightBitBytes(std::string_view bytes)
+bool hasNul(std::string_view bytes)
 {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return bytes.find('\0') != std::string_view::npos;
 }
 
-// Legacy Chinese text read as UTF-16LE turns its bytes of 0x80 and above into
-// unlikely code units, and never has a NUL byte. Text in UTF-16LE without a
-// NUL byte has no ASCII in it, so all its units must be plausible; and a few
-// of them prove nothing, since two or three Big5 or GBK characters can look
-// the same.
-bool looksLikeUtf16Le(const DetectionSample &sample)
+// Every ISO-2022 encoding switches to a double-byte character set with ESC
+// and '$'; what follows names the set: ')' and 'C' Korean, ')', '*' or '+'
+// Chinese, anything else one of ISO-2022-JP's.
+std::string_view iso2022EncodingOf(std::string_view bytes)
+{
+    const std::size_t escape = bytes.find("\x1B$");
+    if (escape == std::string_view::npos)
+        return {};
+    const std::string_view set = bytes.substr(escape + 2, 2);
+    if (set == ")C")
+        return "ISO-2022-KR";
+    if (set.starts_with(')') || set.starts_with('*') || set.starts_with('+'))
+        return "ISO-2022-CN";
+    return "ISO-2022-JP";
+}
+
+// UTF-7 writes a character outside ASCII as '+' and its UTF-16 in base64,
+// three base64 characters at least.
+bool hasUtf7Shift(std::string_view bytes)
+{
+    constexpr std::size_t kShortestShift = 3;
+    for (std::size_t plus = bytes.find('+'); plus != std::string_view::npos;
+         plus = bytes.find('+', plus + 1)) {
+        const std::string_view after = bytes.substr(plus + 1, kShortestShift);
+        if (after.size() == kShortestShift && std::all_of(after.begin(), after.end(), isBase64))
+            return true;
+    }
+    return false;
+}
+
+// Legacy Chinese text read as UTF-16 turns its bytes of 0x80 and above into
+// unlikely code units, and never has a NUL byte. Text in UTF-16 without a
+// NUL byte has no ASCII in it, so all its units must be plausible; a few of
+// them prove nothing, since two or three Big5 or GBK characters can look the
+// same; and most must be below U+8100, where most Han characters in use are,
+// while legacy two-byte text read as UTF-16BE (Shift_JIS above all, whose
+// kana read as Han) has a lead byte of 0x81 or above for a high byte.
+bool looksLikeUtf16(const DetectionSample &sample, ByteOrder order)
 {
     constexpr std::size_t kFewestUnitsWithoutNul = 8;
     const std::size_t length = sample.bytes.size() & ~std::size_t(1);
     if (length == 0 || (sample.wholeFile && length != sample.bytes.size()))
         return false;
     const auto *bytes = reinterpret_cast<const unsigned char *>(sample.bytes.data());
+    const std::size_t lowByte = order == ByteOrder::LittleEndian ? 0 : 1;
     std::size_t implausible = 0;
+    std::size_t fromU8100 = 0;
     bool hasNul = false;
     bool expectTrail = false;
     for (std::size_t i = 0; i < length; i += 2) {
-        const unsigned char low = bytes[i];
-        const unsigned char high = bytes[i + 1];
+        const unsigned char low = bytes[i + lowByte];
+        const unsigned char high = bytes[i + 1 - lowByte];
         hasNul = hasNul || low == 0 || high == 0;
         const bool lead = high >= 0xD8 && high <= 0xDB;
         const bool trail = high >= 0xDC && high <= 0xDF;
@@ -104,13 +189,35 @@ bool looksLikeUtf16Le(const DetectionSample &sample)
         expectTrail = lead;
         if (!lead && !trail && !isPlausibleUnit(low, high))
             ++implausible;
+        fromU8100 += high >= 0x81 ? 1 : 0;
     }
     if (expectTrail && sample.wholeFile)
         return false;
     const std::size_t units = length / 2;
     if (!hasNul)
-        return implausible == 0 && units >= kFewestUnitsWithoutNul;
+        return implausible == 0 && units >= kFewestUnitsWithoutNul && fromU8100 * 2 <= units;
     return implausible * 10 <= units;
+}
+
+// Text in UTF-32 has three NUL bytes in most of its units, and in every one
+// a value no larger than U+10FFFF; text in any other encoding breaks that
+// pattern within a few units.
+Utf32Reading readAsUtf32(const DetectionSample &sample, ByteOrder order)
+{
+    const std::size_t length = sample.bytes.size() & ~std::size_t(3);
+    if (length == 0 || (sample.wholeFile && length != sample.bytes.size()))
+        return Utf32Reading::None;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(sample.bytes.data());
+    std::size_t text = 0;
+    for (std::size_t i = 0; i < length; i += 4) {
+        const char32_t unit = utf32UnitAt(bytes + i, order);
+        if (unit > 0x10FFFF || U_IS_SURROGATE(unit))
+            return Utf32Reading::None;
+        text += isTextCharacter(unit) ? 1 : 0;
+    }
+    if (text == 0)
+        return Utf32Reading::None;
+    return text == length / 4 ? Utf32Reading::Text : Utf32Reading::NotAllText;
 }
 
 } // namespace velloran

@@ -1,28 +1,26 @@
-// The detector: exact rules for byte-order marks, UTF-8, ASCII and UTF-16LE
-// first, then ICU's statistical detector for the two Chinese families, whose
-// answer counts only when the whole file also decodes strictly in it.
+// The detector: exact rules for byte-order marks, UTF-8, ASCII, UTF-16 and
+// UTF-32 first, then the legacy Chinese families: by the bytes alone where
+// only one of the region's multi-byte encodings decodes the sample, else by
+// ICU's statistical detector. An answer counts only when the whole file also
+// decodes strictly in it.
 #include "detect/detector.h"
 
 #include "detect/detect_byte_shape.h"
 #include "detect/detect_text_rules.h"
+#include "detect/icu_opinion.h"
 #include "files/file_error.h"
 #include "files/input_file.h"
 
-#include <unicode/ucsdet.h>
-
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <utility>
-#include <vector>
 
 namespace velloran {
 
 namespace {
 
-constexpr std::string_view kGb18030 = "GB18030";
-constexpr std::string_view kBig5 = "Big5";
-
+// How sure a rule is that leaves no other reading.
+constexpr int kCertain = 100;
 // Above this, ICU's detector has seen enough of the text to prefer a family.
 constexpr int kSomeConfidence = 10;
 // Above this, it is confident enough to question the user's own choice.
@@ -30,6 +28,11 @@ constexpr int kConfident = 50;
 // Fewer bytes of 0x80 and above than this are a handful of characters, too
 // few for the detector.
 constexpr std::size_t kFewestEightBitBytes = 40;
+
+// The multi-byte encodings of East Asia, besides the Chinese families, that
+// text in them is most often in. Japanese and Korean text decodes in GB18030
+// too (EUC-JP's kana are GB2312's), so a Chinese answer needs them ruled out.
+constexpr std::array<std::string_view, 3> kRivals = {"EUC-JP", "Shift_JIS", "EUC-KR"};
 
 Detection decided(std::string_view encoding, int confidence)
 {
@@ -41,26 +44,10 @@ Detection undecided(std::string reason)
     return Detection{{}, std::move(reason), 0};
 }
 
-// The Chinese family of an encoding name as ICU's detector spells it.
-std::string_view familyByName(std::string_view name)
+std::string_view otherFamily(std::string_view family)
 {
-    if (name == kGb18030 || name == "GBK" || name == "GB2312")
-        return kGb18030;
-    return name == kBig5 ? kBig5 : std::string_view();
+    return family == kBig5 ? kGb18030 : kBig5;
 }
-
-// What ICU's detector makes of a sample: its confidence in each Chinese
-// family, and its best answer that is neither.
-struct IcuOpinion
-{
-    int gb18030 = 0;
-    int big5 = 0;
-    std::string other;
-    int otherConfidence = 0;
-
-    int confidenceIn(std::string_view family) const { return family == kBig5 ? big5 : gb18030; }
-    std::string_view favourite() const { return big5 > gb18030 ? kBig5 : kGb18030; }
-};
 
 // ICU's detector costs about half a microsecond a byte, many times a
 // conversion, almost all of it in recognizers of single-byte encodings that
@@ -98,52 +85,6 @@ std::string twoByteCharacters(std::string_view bytes, std::size_t count)
     return characters;
 }
 
-using DetectorPointer = std::unique_ptr<UCharsetDetector, decltype(&ucsdet_close)>;
-
-// Each thread keeps one detector: opening one costs as much as looking at a
-// few characters. Null when ICU cannot open one.
-UCharsetDetector *threadDetector()
-{
-    thread_local const DetectorPointer detector = [] {
-        UErrorCode error = U_ZERO_ERROR;
-        UCharsetDetector *opened = ucsdet_open(&error);
-        if (U_FAILURE(error)) {
-            ucsdet_close(opened);
-            opened = nullptr;
-        }
-        return DetectorPointer(opened, &ucsdet_close);
-    }();
-    return detector.get();
-}
-
-IcuOpinion askIcu(std::string_view bytes)
-{
-    IcuOpinion opinion;
-    UCharsetDetector *detector = threadDetector();
-    if (!detector)
-        return opinion;
-    UErrorCode error = U_ZERO_ERROR;
-    ucsdet_setText(detector, bytes.data(), static_cast<int32_t>(bytes.size()), &error);
-    int32_t count = 0;
-    const UCharsetMatch **matches = ucsdet_detectAll(detector, &count, &error);
-    if (U_FAILURE(error))
-        return opinion;
-    for (int32_t i = 0; i < count; ++i) {
-        const std::string_view name = ucsdet_getName(matches[i], &error);
-        const int confidence = ucsdet_getConfidence(matches[i], &error);
-        const std::string_view family = familyByName(name);
-        if (family == kGb18030)
-            opinion.gb18030 = std::max(opinion.gb18030, confidence);
-        else if (family == kBig5)
-            opinion.big5 = std::max(opinion.big5, confidence);
-        else if (opinion.other.empty()) {
-            opinion.other = name;
-            opinion.otherConfidence = confidence;
-        }
-    }
-    return opinion;
-}
-
 // ICU's detector weighs how common the characters are in each family; on
 // mostly-English text both families score alike and it can pick the wrong
 // one. The shape of the bytes then says which answers cannot be trusted:
@@ -160,43 +101,114 @@ bool shapeContradicts(std::string_view family, const TwoByteShape &shape)
     return shape.lowTrails * 20 >= shape.characters;
 }
 
-// The family ICU prefers, when it decodes the whole file and either the
-// other family does not or the shape of the bytes agrees; empty otherwise.
-Detection preferredFamily(const IcuOpinion &opinion, const TwoByteShape &shape,
-                          WholeFileCheck &wholeFile)
+// Whether the sample decodes strictly in UTF-7 into a character that UTF-7
+// writes only in base64: anything outside ASCII, and '\\' and '~'.
+bool readsAsUtf7(const DetectionSample &sample)
+{
+    bool shifted = false;
+    const bool decodes = decodesStrictly(sample, "UTF-7", [&](std::u16string_view text) {
+        shifted = shifted || std::any_of(text.begin(), text.end(), [](char16_t unit) {
+                      return unit >= 0x80 || unit == u'\\' || unit == u'~';
+                  });
+    });
+    return decodes && shifted;
+}
+
+// Modern Korean is written in Hangul, with a Hanja now and then, while
+// Chinese text read as EUC-KR comes out largely as Hanja (EUC-KR's Hanja
+// rows are where GB2312 keeps most Han characters). So EUC-KR reads a
+// sample only when it decodes into four Hangul syllables for every Hanja.
+bool readsAsKorean(const DetectionSample &sample)
+{
+    std::size_t hangul = 0;
+    std::size_t hanja = 0;
+    const bool decodes = decodesStrictly(sample, "EUC-KR", [&](std::u16string_view text) {
+        for (const char16_t unit : text) {
+            hangul += unit >= 0xAC00 && unit <= 0xD7A3 ? 1 : 0;
+            hanja +=
+                (unit >= 0x4E00 && unit <= 0x9FFF) || (unit >= 0xF900 && unit <= 0xFAFF) ? 1 : 0;
+        }
+    });
+    return decodes && hangul >= 4 * hanja;
+}
+
+// What the bytes alone say of a sample in a legacy encoding: their shape, and
+// which encodings read it (asked of the check as needed, each once).
+struct LegacyEvidence
+{
+    DetectionSample sample;
+    TwoByteShape shape;
+    WholeFileCheck &decoding;
+
+    bool decodes(std::string_view encoding) const { return decoding.sampleDecodes(encoding); }
+    // Whether an East Asian rival reads the sample: it decodes it, and EUC-KR into Korean.
+    bool rivalReads(std::string_view rival) const
+    {
+        return decodes(rival) && (rival != "EUC-KR" || readsAsKorean(sample));
+    }
+    bool anyRivalReads() const
+    {
+        return std::any_of(kRivals.begin(), kRivals.end(),
+                           [this](std::string_view rival) { return rivalReads(rival); });
+    }
+};
+
+// ICU's most confident answer among the other East Asian encodings that
+// read the sample (one that does not decode it is no reading of it).
+IcuAnswer strongestRival(const IcuOpinion &opinion, const LegacyEvidence &evidence)
+{
+    for (const IcuAnswer &answer : opinion.eastAsian)
+        if (evidence.rivalReads(answer.encoding))
+            return answer;
+    return {};
+}
+
+// Whether ICU is at least as confident in an East Asian rival as in
+// `confidence`, a Chinese family's.
+bool rivalIsAsLikely(const IcuOpinion &opinion, const LegacyEvidence &evidence, int confidence)
+{
+    const IcuAnswer rival = strongestRival(opinion, evidence);
+    return !rival.encoding.empty() && rival.confidence >= confidence;
+}
+
+// The family ICU prefers, when it decodes the sample, no rival is as likely,
+// and either the other family does not decode or the shape of the bytes
+// agrees; empty otherwise.
+Detection preferredFamily(const IcuOpinion &opinion, const LegacyEvidence &evidence)
 {
     const std::string_view favourite = opinion.favourite();
-    const std::string_view second = favourite == kBig5 ? kGb18030 : kBig5;
     const int confidence = opinion.confidenceIn(favourite);
     const bool prefers = opinion.gb18030 != opinion.big5;
-    if (prefers && confidence > kSomeConfidence && wholeFile.decodes(favourite) &&
-        (!shapeContradicts(favourite, shape) || !wholeFile.decodes(second)))
+    if (prefers && confidence > kSomeConfidence && evidence.decodes(favourite) &&
+        !rivalIsAsLikely(opinion, evidence, confidence) &&
+        (!shapeContradicts(favourite, evidence.shape) || !evidence.decodes(otherFamily(favourite))))
         return decided(favourite, confidence);
     return {};
 }
 
 // GB18030 or Big5, by ICU's opinion of `look` (the start of the sample) and
-// by which of them decode the file; else undecided, with the reason.
-Detection chooseChineseFamily(std::string_view look, const TwoByteShape &shape,
-                              WholeFileCheck &wholeFile)
+// by which encodings decode the sample; else undecided, with the reason.
+Detection chooseChineseFamily(std::string_view look, const LegacyEvidence &evidence)
 {
     const IcuOpinion opinion = askIcu(look);
-    if (Detection preferred = preferredFamily(opinion, shape, wholeFile);
-        !preferred.encoding.empty())
+    if (Detection preferred = preferredFamily(opinion, evidence); !preferred.encoding.empty())
         return preferred;
     const std::string_view favourite = opinion.favourite();
-    if (opinion.confidenceIn(favourite) > kConfident && !wholeFile.decodes(favourite))
+    if (opinion.confidenceIn(favourite) > kConfident && !evidence.decodes(favourite))
         return undecided("looks like " + std::string(favourite) + " but does not decode as it");
-    const bool gb18030 = wholeFile.decodes(kGb18030);
-    const bool big5 = wholeFile.decodes(kBig5);
+    const bool gb18030 = evidence.decodes(kGb18030);
+    const bool big5 = evidence.decodes(kBig5);
     if (!gb18030 && !big5)
         return undecided("no encoding fits");
-    if (shape.eightBitBytes < kFewestEightBitBytes)
+    if (evidence.shape.eightBitBytes < kFewestEightBitBytes)
         return undecided("too short");
+    const int chinese = std::max(gb18030 ? opinion.gb18030 : 0, big5 ? opinion.big5 : 0);
+    if (rivalIsAsLikely(opinion, evidence, chinese))
+        return undecided("looks like " + strongestRival(opinion, evidence).encoding);
     if (gb18030 && big5)
         return undecided("GB18030 and Big5 both possible");
-    if (opinion.otherConfidence > kConfident)
-        return undecided("looks like " + opinion.other);
+    if (opinion.other.confidence > kConfident)
+        return undecided("looks like " + opinion.other.encoding);
     // Only one family decodes: it, if ICU saw more than a trace of it.
     const std::string_view only = gb18030 ? kGb18030 : kBig5;
     if (opinion.confidenceIn(only) > kSomeConfidence)
@@ -205,13 +217,13 @@ Detection chooseChineseFamily(std::string_view look, const TwoByteShape &shape,
 }
 
 // ICU's preferred family on the quick looks; empty when none decides.
-Detection quickAnswer(std::string_view bytes, const TwoByteShape &shape, WholeFileCheck &wholeFile)
+Detection quickAnswer(std::string_view bytes, const LegacyEvidence &evidence)
 {
     for (const std::size_t count : kQuickLooks) {
         const std::string look = twoByteCharacters(bytes, count);
         if (look.size() < 2 * kFewestCharactersToPrefer)
             return {};
-        if (Detection preferred = preferredFamily(askIcu(look), shape, wholeFile);
+        if (Detection preferred = preferredFamily(askIcu(look), evidence);
             !preferred.encoding.empty())
             return preferred;
         if (look.size() < 2 * count)
@@ -220,12 +232,76 @@ Detection quickAnswer(std::string_view bytes, const TwoByteShape &shape, WholeFi
     return {};
 }
 
-Detection detectChinese(std::string_view bytes, WholeFileCheck &wholeFile)
+// The family the bytes alone settle, without ICU: the only one of the legacy
+// multi-byte encodings that decodes the sample, in text long enough and
+// shaped like it, and not UTF-8 with a broken byte (which can decode in one,
+// and which ICU then tells apart; the bytes alone do so only by chance).
+// Empty otherwise.
+Detection onlyFamilyThatFits(const LegacyEvidence &evidence)
 {
-    const TwoByteShape shape = shapeOf(bytes);
-    if (Detection quick = quickAnswer(bytes, shape, wholeFile); !quick.encoding.empty())
-        return quick;
-    return chooseChineseFamily(startOf(bytes, kLongLook), shape, wholeFile);
+    const bool gb18030 = evidence.decodes(kGb18030);
+    if (gb18030 == evidence.decodes(kBig5) || evidence.shape.eightBitBytes < kFewestEightBitBytes ||
+        evidence.anyRivalReads())
+        return {};
+    const std::string_view family = gb18030 ? kGb18030 : kBig5;
+    if (shapeContradicts(family, evidence.shape) ||
+        isMostlyUtf8(startOf(evidence.sample.bytes, kLongLook)))
+        return {};
+    return decided(family, kCertain);
+}
+
+// The answer for the sample, once the whole file decodes in it too.
+Detection confirmed(Detection detection, WholeFileCheck &wholeFile)
+{
+    if (detection.encoding.empty() || wholeFile.decodes(detection.encoding))
+        return detection;
+    return undecided("looks like " + detection.encoding + " but does not decode as it");
+}
+
+// A legacy encoding: by the bytes alone, else by ICU.
+Detection detectLegacy(const DetectionSample &sample, WholeFileCheck &wholeFile)
+{
+    const LegacyEvidence evidence{sample, shapeOf(sample.bytes), wholeFile};
+    if (Detection alone = onlyFamilyThatFits(evidence); !alone.encoding.empty())
+        return confirmed(alone, wholeFile);
+    if (Detection quick = quickAnswer(sample.bytes, evidence); !quick.encoding.empty())
+        return confirmed(quick, wholeFile);
+    return confirmed(chooseChineseFamily(startOf(sample.bytes, kLongLook), evidence), wholeFile);
+}
+
+// ASCII reads the same in UTF-8 and every legacy encoding, but not in the
+// ISO-2022 encodings or UTF-7, which write everything else in ASCII too.
+Detection readAscii(const DetectionSample &sample)
+{
+    if (const std::string_view iso2022 = iso2022EncodingOf(sample.bytes); !iso2022.empty())
+        return undecided("looks like " + std::string(iso2022));
+    if (hasUtf7Shift(sample.bytes) && readsAsUtf7(sample))
+        return undecided("ASCII that may be UTF-7");
+    return decided("UTF-8", kCertain);
+}
+
+// UTF-32, then UTF-16, without a mark: the answer, undecided when more than
+// one byte order fits; nothing when no reading is plausible.
+std::optional<Detection> readUnicodeWithoutMark(const DetectionSample &sample)
+{
+    for (const auto &[order, name] : {std::pair(ByteOrder::LittleEndian, "UTF-32LE"),
+                                      std::pair(ByteOrder::BigEndian, "UTF-32BE")}) {
+        switch (readAsUtf32(sample, order)) {
+        case Utf32Reading::Text:
+            return decided(name, kCertain);
+        case Utf32Reading::NotAllText:
+            return undecided("looks like " + std::string(name) + " without a mark");
+        case Utf32Reading::None:
+            break;
+        }
+    }
+    const bool littleEndian = looksLikeUtf16(sample, ByteOrder::LittleEndian);
+    const bool bigEndian = looksLikeUtf16(sample, ByteOrder::BigEndian);
+    if (littleEndian && bigEndian)
+        return undecided("UTF-16LE and UTF-16BE both possible");
+    if (littleEndian || bigEndian)
+        return decided(littleEndian ? "UTF-16LE" : "UTF-16BE", kCertain);
+    return std::nullopt;
 }
 
 } // namespace
@@ -244,16 +320,17 @@ DetectionSample sampleOf(InputFile &input)
 Detection detectInSample(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,
                          WholeFileCheck &wholeFile)
 {
-    constexpr int kCertain = 100;
     if (mark)
         return decided(mark->encoding, kCertain);
-    if (isUtf8WithWideCharacters(sample) || isPlainAscii(sample.bytes))
+    if (isUtf8WithWideCharacters(sample))
         return decided("UTF-8", kCertain);
-    if (looksLikeUtf16Le(sample))
-        return decided("UTF-16LE", kCertain);
-    if (hasNoEightBitBytes(sample.bytes))
-        return decided("UTF-8", kCertain);
-    return detectChinese(sample.bytes, wholeFile);
+    if (isPlainAscii(sample.bytes))
+        return readAscii(sample);
+    if (std::optional<Detection> unicode = readUnicodeWithoutMark(sample))
+        return *unicode;
+    if (hasNul(sample.bytes))
+        return undecided("holds NUL bytes");
+    return detectLegacy(sample, wholeFile);
 }
 
 Detection detectInFile(InputFile &input)
@@ -281,7 +358,7 @@ std::string otherChineseFamily(const DetectionSample &sample, std::string_view f
     // The shape of the bytes ICU would see rules most files out before its
     // costly look (and a shape of more would cost a run of many small files
     // about as much as their decoding).
-    const std::string_view other = family == kBig5 ? kGb18030 : kBig5;
+    const std::string_view other = otherFamily(family);
     const std::string_view look = startOf(sample.bytes, kLongLook);
     if (shapeContradicts(other, shapeOf(look)))
         return {};

@@ -33,8 +33,10 @@ public:
     }
 
     // Decodes the next bytes of the text; `last` marks its end, where an
-    // incomplete character is an error. False on any error.
-    bool feed(std::string_view bytes, bool last)
+    // incomplete character is an error. False on any error. `seen`, when
+    // given, is shown the decoded text piece by piece.
+    bool feed(std::string_view bytes, bool last,
+              const std::function<void(std::u16string_view)> &seen = {})
     {
         const char *source = bytes.data();
         for (;;) {
@@ -43,13 +45,17 @@ public:
                                                 m_text.get() + kTextCapacity, last);
             if (std::any_of(m_text.get(), target, isPrivateUse))
                 return false;
+            if (seen)
+                seen(std::u16string_view(m_text.get(),
+                                         static_cast<std::size_t>(target - m_text.get())));
             if (step != Step::TargetFull)
                 return step == Step::Done;
         }
     }
 
 private:
-    static constexpr std::size_t kTextCapacity = 64 * 1024;
+    // Small, since detection decodes a few samples of every file.
+    static constexpr std::size_t kTextCapacity = 16 * 1024;
 
     Converter m_converter;
     std::unique_ptr<TextDecoder> m_decoder;
@@ -61,6 +67,12 @@ private:
 bool decodesStrictly(std::string_view bytes, std::string_view encoding)
 {
     return StrictDecoding(encoding).feed(bytes, true);
+}
+
+bool decodesStrictly(const DetectionSample &sample, std::string_view encoding,
+                     const std::function<void(std::u16string_view text)> &seen)
+{
+    return StrictDecoding(encoding).feed(sample.bytes, sample.wholeFile, seen);
 }
 
 bool decodesStrictly(InputFile &input, std::string_view encoding)
@@ -90,6 +102,16 @@ bool WholeFileCheck::decodes(std::string_view encoding)
         where->second = m_sample.wholeFile || !m_file ? decodesStrictly(m_sample.bytes, encoding)
                                                       : decodesStrictly(*m_file, encoding);
     }
+    return where->second;
+}
+
+bool WholeFileCheck::sampleDecodes(std::string_view encoding)
+{
+    if (m_sample.wholeFile)
+        return decodes(encoding);
+    auto [where, added] = m_sampleAnswers.try_emplace(std::string(encoding), false);
+    if (added)
+        where->second = StrictDecoding(encoding).feed(m_sample.bytes, false);
     return where->second;
 }
 

@@ -5,6 +5,7 @@
 
 #include "detect/sample.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -16,13 +17,20 @@ class InputFile;
 // Whether `bytes`, a whole text, decode strictly in `encoding`.
 bool decodesStrictly(std::string_view bytes, std::string_view encoding);
 
+// Whether a sample decodes strictly in `encoding` as far as it goes (a
+// character its end cuts is no error when the file goes on); `seen` is
+// shown the decoded text piece by piece.
+bool decodesStrictly(const DetectionSample &sample, std::string_view encoding,
+                     const std::function<void(std::u16string_view text)> &seen);
+
 // Whether the whole of `input` decodes strictly in `encoding`, read from its
 // start. Throws FileError(CannotRead) on a read error.
 bool decodesStrictly(InputFile &input, std::string_view encoding);
 
 // Whether the whole file a sample comes from decodes strictly in an
 // encoding: from the sample alone when it is the whole file, else by reading
-// the file once more from its start. Each encoding is asked about once.
+// the file once more from its start. And, for what the sample alone can
+// tell, whether the sample does. Each encoding is asked about once.
 class WholeFileCheck
 {
 public:
@@ -34,6 +42,10 @@ public:
     }
 
     bool decodes(std::string_view encoding);
+    // Whether the sample decodes strictly in `encoding` as far as it goes:
+    // decodes() for a sample that is the whole file. A file whose sample
+    // does not decode does not either.
+    bool sampleDecodes(std::string_view encoding);
 
     // Answers the next question yes, unless the sample is the whole file,
     // without reading anything: for a guess that the conversion itself then
@@ -48,6 +60,7 @@ private:
     DetectionSample m_sample;
     InputFile *m_file;
     std::map<std::string, bool, std::less<>> m_answers;
+    std::map<std::string, bool, std::less<>> m_sampleAnswers;
     bool m_trustNext = false;
     bool m_tookOnTrust = false;
 };
