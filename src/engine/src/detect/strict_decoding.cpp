@@ -1,12 +1,13 @@
 // Whether a whole text decodes strictly in one encoding into real text: the
-// same decoders a conversion uses (fast paths included), with the decoded
-// text only checked for private-use characters and then thrown away.
+// same decoders a conversion uses (fast paths included), refusing
+// private-use characters as the conversion of a detected source does, with
+// the decoded text then thrown away.
 #include "detect/strict_decoding.h"
 
 #include "codec/text_codec.h"
 #include "files/input_file.h"
 
-#include <algorithm>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -14,21 +15,11 @@ namespace velloran {
 
 namespace {
 
-// The private use areas, U+E000 to U+F8FF and planes 15 and 16 (their lead
-// surrogates). Big5 and GB18030 map their user-defined byte ranges there, so
-// legacy text of the other family or of no family at all often "decodes"
-// into them; real text hardly ever uses them.
-bool isPrivateUse(UChar unit)
-{
-    return (unit >= 0xE000 && unit <= 0xF8FF) || (unit >= 0xDB80 && unit <= 0xDBFF);
-}
-
 class StrictDecoding
 {
 public:
     explicit StrictDecoding(std::string_view encoding)
-        : m_converter(encoding), m_decoder(makeTextDecoder(m_converter)),
-          m_text(new UChar[kTextCapacity])
+        : m_converter(encoding), m_decoder(makeTextDecoder(m_converter, PrivateUse::Refused))
     {
     }
 
@@ -40,26 +31,26 @@ public:
     {
         const char *source = bytes.data();
         for (;;) {
-            UChar *target = m_text.get();
+            UChar *target = m_text.data();
             const Step step = m_decoder->decode(source, bytes.data() + bytes.size(), target,
-                                                m_text.get() + kTextCapacity, last);
-            if (std::any_of(m_text.get(), target, isPrivateUse))
+                                                m_text.data() + m_text.size(), last);
+            if (step == Step::Failed)
                 return false;
             if (seen)
-                seen(std::u16string_view(m_text.get(),
-                                         static_cast<std::size_t>(target - m_text.get())));
-            if (step != Step::TargetFull)
-                return step == Step::Done;
+                seen(std::u16string_view(m_text.data(),
+                                         static_cast<std::size_t>(target - m_text.data())));
+            if (step == Step::Done)
+                return true;
         }
     }
 
 private:
-    // Small, since detection decodes a few samples of every file.
-    static constexpr std::size_t kTextCapacity = 16 * 1024;
-
     Converter m_converter;
     std::unique_ptr<TextDecoder> m_decoder;
-    std::unique_ptr<UChar[]> m_text;
+    // Small: detection decodes a few samples of every file, and the text of
+    // the wrong encoding fails at its first private-use character, which a
+    // larger piece would decode far past.
+    std::array<UChar, 512> m_text;
 };
 
 } // namespace

@@ -42,13 +42,20 @@ FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
     if (source.refused())
         return source.refusal;
 
-    FileResult result = convertText(input, source.encoding, look.mark, output, options);
-    if (source.unconfirmed && result.outcome == Outcome::InvalidSource) {
+    // A source detected on trust is held to detection's rules by the
+    // conversion itself, as a small file's is by detection: no private use.
+    // A conversion that stops before the end has not confirmed it.
+    const PrivateUse privateUse = source.unconfirmed ? PrivateUse::Refused : PrivateUse::Allowed;
+    FileResult result = convertText(input, source.encoding, look.mark, privateUse, output, options);
+    const bool stopped =
+        result.outcome == Outcome::InvalidSource || result.outcome == Outcome::Unrepresentable;
+    if (source.unconfirmed && stopped) {
         const SourceChoice confirmed = confirmSource(look, wholeFile);
         if (confirmed.refused())
             return confirmed.refusal;
         if (confirmed.encoding != source.encoding)
-            result = convertText(input, confirmed.encoding, look.mark, output, options);
+            result = convertText(input, confirmed.encoding, look.mark, PrivateUse::Allowed, output,
+                                 options);
         source = confirmed;
     }
     result.encoding = source.encoding;

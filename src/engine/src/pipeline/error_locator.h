@@ -24,6 +24,9 @@ public:
 private:
     // Each true once the first error is found, in m_error.
     bool decodeChunk(const char *begin, const char *end, bool last);
+    // The first unit of decoded text that the source may not hold: an
+    // unpaired surrogate, or a private-use character where they are refused.
+    const UChar *firstRefused(const UChar *begin, const UChar *end);
     bool encode(const UChar *begin, const UChar *end, bool last);
     bool invalidSource(std::uint64_t line);
 

@@ -31,8 +31,9 @@ struct SourceChoice
     // A legacy Chinese source chosen by the user, for a file without a mark:
     // the guards watch over its conversion.
     bool guarded = false;
-    // Detected on trust, the whole file unchecked: a conversion that fails
-    // to decode asks confirmSource() whether detection stands.
+    // Detected on trust, the whole file unchecked: the conversion holds the
+    // text to detection's rules (no private-use character), and one that
+    // stops before the end asks confirmSource() whether detection stands.
     bool unconfirmed = false;
 
     bool refused() const { return encoding.empty(); }
@@ -41,8 +42,8 @@ struct SourceChoice
 // The source of a file that looks like `look`, converted from `source`.
 SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile);
 
-// For an unconfirmed choice whose conversion did not decode: detection again,
-// with the whole file checked.
+// For an unconfirmed choice whose conversion stopped before the end:
+// detection again, with the whole file checked.
 SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile);
 
 } // namespace velloran

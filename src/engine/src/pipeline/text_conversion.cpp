@@ -56,10 +56,11 @@ StreamStatus convert(InputFile &input, Decoder &decoder, Encoder &encoder,
 } // namespace
 
 FileResult convertText(InputFile &input, std::string_view source,
-                       const std::optional<ByteOrderMark> &mark,
+                       const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
                        const std::filesystem::path &output, const ConvertOptions &options)
 {
     Decoder decoder = openDecoder(source, mark);
+    decoder.privateUse = privateUse;
     Encoder encoder = openEncoder(options.target);
     RestartableOutput restartable(output, options.discardOutput);
     ConversionBuffers buffers(inputBufferSize(options.tuning.chunkSize, input.size()));

@@ -15,12 +15,13 @@
 namespace velloran {
 
 // Converts `input`, which starts with `mark` (or none), from `source` (a
-// resolved name, ignored when there is a mark) into `output`. The result's
-// outcome is Converted, Cancelled, InvalidSource or Unrepresentable (with
-// the line and character), or CannotRead when the file changed meanwhile;
-// its encoding is left for the caller. Throws FileError on I/O errors.
+// resolved name, ignored when there is a mark) into `output`; a private-use
+// character is invalid in the source when `privateUse` refuses them. The
+// result's outcome is Converted, Cancelled, InvalidSource or Unrepresentable
+// (with the line and character), or CannotRead when the file changed
+// meanwhile; its encoding is left for the caller. Throws FileError on I/O errors.
 FileResult convertText(InputFile &input, std::string_view source,
-                       const std::optional<ByteOrderMark> &mark,
+                       const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
                        const std::filesystem::path &output, const ConvertOptions &options);
 
 } // namespace velloran
