@@ -10,7 +10,8 @@
 # file (the corpus's gb18030.txt).
 # Build the release preset first. Usage: bench/detect/speed.sh
 # Environment: REPS (5), DETECT_FILES (10000), GBK_SHARE (0.01), and those of
-# bench/lib.sh.
+# bench/lib.sh. Each run is timed by the clock and by its CPU time (user and
+# system), which is the fairer measure on a busy machine.
 # shellcheck source-path=SCRIPTDIR source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 require cat diff
@@ -20,27 +21,43 @@ count="${DETECT_FILES:-10000}"
 share="${GBK_SHARE:-0.01}"
 small="/tmp/velloran-detect-small"
 
-# run [--unguarded] SOURCE INPUT OUTPUT_DIR
-run() { "$FOLDER_RUN" "${@:1:$#-2}" UTF-8 "${@: -2}"; }
+# run NAME [--unguarded] SOURCE INPUT OUTPUT_DIR: convert_folder to UTF-8,
+# its CPU seconds (user and system) added to $WORK/NAME.cpu.
+run() {
+  local name=$1
+  shift
+  /usr/bin/time -f '%U %S' -o "$WORK/time.log" \
+    "$FOLDER_RUN" "${@:1:$#-2}" UTF-8 "${@: -2}" || return 1
+  awk '{ print $1 + $2 }' "$WORK/time.log" >>"$WORK/$name.cpu"
+}
 
 make_files "$small" --files "$count" --file-size 4096 --gbk-share "$share"
 cat "$small"/f*.txt >/dev/null # into the page cache
 
-named_small() { run GB18030 "$small" "$1"; }
-unguarded_small() { run --unguarded GB18030 "$small" "$1"; }
-detect_small() { run detect "$small" "$1"; }
+named_small() { run "${FUNCNAME[0]}" GB18030 "$small" "$1"; }
+unguarded_small() { run "${FUNCNAME[0]}" --unguarded GB18030 "$small" "$1"; }
+detect_small() { run "${FUNCNAME[0]}" detect "$small" "$1"; }
 
-# ratio A B TARGET: how fast A runs next to B, against TARGET.
+# ratio A B TARGET: how fast A runs next to B, against TARGET, by the
+# medians of wall-clock time and of CPU time.
 ratio() {
-  local speed
+  local speed cpu_a cpu_b cpu_speed
   speed=$(divide "${MEDIAN[$2]}" "${MEDIAN[$1]}")
-  printf '%-15s %9s s   %-15s %9s s   %s: %s (target %s: %s)\n' "$1" "${MEDIAN[$1]}" \
-    "$2" "${MEDIAN[$2]}" "speed of $1 / $2" "$speed" "$3" "$(verdict "$speed" "$3")"
+  # shellcheck disable=SC2046 # one time a line
+  cpu_a=$(median $(cat "$WORK/$1.cpu"))
+  # shellcheck disable=SC2046
+  cpu_b=$(median $(cat "$WORK/$2.cpu"))
+  cpu_speed=$(divide "$cpu_b" "$cpu_a")
+  printf '%-15s %7s s %7s s CPU   %-15s %7s s %7s s CPU\n' "$1" "${MEDIAN[$1]}" "$cpu_a" \
+    "$2" "${MEDIAN[$2]}" "$cpu_b"
+  printf '  speed of %s / %s: %s, by CPU time %s (target %s: %s, by CPU time %s)\n' "$1" "$2" \
+    "$speed" "$cpu_speed" "$3" "$(verdict "$speed" "$3")" "$(verdict "$cpu_speed" "$3")"
 }
 
 # compare SET: the three runs on SET side by side, with their ratios and
 # whether they wrote the same files.
 compare() {
+  rm -f "$WORK"/*.cpu
   interleave "named_$1" "unguarded_$1" "detect_$1"
   ratio "named_$1" "unguarded_$1" 0.91
   ratio "detect_$1" "named_$1" 0.8
@@ -60,9 +77,9 @@ rm -rf "${WORK:?}"/*
 
 ensure_corpus
 large="$CORPUS/gb18030.txt"
-named_large() { run GB18030 "$large" "$1"; }
-unguarded_large() { run --unguarded GB18030 "$large" "$1"; }
-detect_large() { run detect "$large" "$1"; }
+named_large() { run "${FUNCNAME[0]}" GB18030 "$large" "$1"; }
+unguarded_large() { run "${FUNCNAME[0]}" --unguarded GB18030 "$large" "$1"; }
+detect_large() { run "${FUNCNAME[0]}" detect "$large" "$1"; }
 
 echo
 echo "== one file of $(divide "$(bytes "$large")" 1e6 0) MB, medians of $REPS interleaved runs"

@@ -123,6 +123,10 @@ INSTANTIATE_TEST_SUITE_P(
                           start(traditional(), "Big5", 100000, "\xFA\x40"), Undecided, {}, {},
                           "looks like Big5 but does not decode as it"),
                    "GB2312"),
+        // Taken as GB18030 on trust, the only family left; the conversion is
+        // the check, and detection is then asked with the file decoded.
+        failed("not_text", detect, literal(std::string(64, '\xFF')), Undecided, {}, {},
+               "no encoding fits"),
         // English read as UTF-8; the GBK word after it makes the conversion
         // fail rather than guess.
         failed("english_then_gbk_past_the_sample", detect, englishThenGbkWord, InvalidSource,

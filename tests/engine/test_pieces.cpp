@@ -100,8 +100,8 @@ TEST(Pieces, ReportTheFirstErrorInFileOrderWithItsLine)
         {lines + "\xE2\x80\x8B\n" + lines, "UTF-8", Outcome::Unrepresentable, 21, U'\u200B'},
         // Detected past the sample as Big5, which a user-defined character at
         // the end rules out (see the Detect table of SourceTest).
-        {encodedStart(traditional(), "Big5", 100000) + "\n\xFA\x40\n", "detect",
-         Outcome::Undecided, 0, 0}};
+        {encodedStart(traditional(), "Big5", 100000) + "\n\xFA\x40\n", "detect", Outcome::Undecided,
+         0, 0}};
     for (const auto &c : cases) {
         for (std::size_t pieceSize : {1, 7, 10, 30, 200}) {
             const Conversion run = convert(scratch, c.bytes, c.source, "GBK", pieceSize);

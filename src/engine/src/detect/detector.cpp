@@ -232,22 +232,33 @@ Detection quickAnswer(std::string_view bytes, const LegacyEvidence &evidence)
     return {};
 }
 
-// The family the bytes alone settle, without ICU: the only one of the legacy
-// multi-byte encodings that decodes the sample, in text long enough and
-// shaped like it, and not UTF-8 with a broken byte (which can decode in one,
-// and which ICU then tells apart; the bytes alone do so only by chance).
-// Empty otherwise.
-Detection onlyFamilyThatFits(const LegacyEvidence &evidence)
+// The family that is left when the other one does not decode the sample
+// (asked about GB18030 last: most files are in it); empty when both do.
+std::string_view familyLeft(const LegacyEvidence &evidence)
 {
-    const bool gb18030 = evidence.decodes(kGb18030);
-    if (gb18030 == evidence.decodes(kBig5) || evidence.shape.eightBitBytes < kFewestEightBitBytes ||
-        evidence.anyRivalReads())
+    if (!evidence.decodes(kBig5))
+        return kGb18030;
+    if (!evidence.decodes(kGb18030))
+        return kBig5;
+    return {};
+}
+
+// The family the bytes alone settle, without ICU: the other family and the
+// East Asian rivals do not decode the sample, which is long enough, shaped
+// like the family and not UTF-8 with a broken byte (which can decode in a
+// family, and which ICU then tells apart), and the whole file decodes in it.
+// Empty otherwise. UTF-8 with a broken byte is valid nearly everywhere, so a
+// few hundred bytes of it tell.
+Detection onlyFamilyLeft(const LegacyEvidence &evidence, WholeFileCheck &wholeFile)
+{
+    constexpr std::size_t kUtf8Look = 256;
+    if (evidence.shape.eightBitBytes < kFewestEightBitBytes)
         return {};
-    const std::string_view family = gb18030 ? kGb18030 : kBig5;
-    if (shapeContradicts(family, evidence.shape) ||
-        isMostlyUtf8(startOf(evidence.sample.bytes, kLongLook)))
+    const std::string_view family = familyLeft(evidence);
+    if (family.empty() || evidence.anyRivalReads() || shapeContradicts(family, evidence.shape) ||
+        isMostlyUtf8(startOf(evidence.sample.bytes, kUtf8Look)))
         return {};
-    return decided(family, kCertain);
+    return wholeFile.decodes(family) ? decided(family, kCertain) : Detection{};
 }
 
 // The answer for the sample, once the whole file decodes in it too.
@@ -262,8 +273,8 @@ Detection confirmed(Detection detection, WholeFileCheck &wholeFile)
 Detection detectLegacy(const DetectionSample &sample, WholeFileCheck &wholeFile)
 {
     const LegacyEvidence evidence{sample, shapeOf(sample.bytes), wholeFile};
-    if (Detection alone = onlyFamilyThatFits(evidence); !alone.encoding.empty())
-        return confirmed(alone, wholeFile);
+    if (Detection alone = onlyFamilyLeft(evidence, wholeFile); !alone.encoding.empty())
+        return alone;
     if (Detection quick = quickAnswer(sample.bytes, evidence); !quick.encoding.empty())
         return confirmed(quick, wholeFile);
     return confirmed(chooseChineseFamily(startOf(sample.bytes, kLongLook), evidence), wholeFile);
@@ -355,12 +366,12 @@ std::string otherChineseFamily(const DetectionSample &sample, std::string_view f
 {
     if (family != kGb18030 && family != kBig5)
         return {};
-    // The shape of the bytes ICU would see rules most files out before its
-    // costly look (and a shape of more would cost a run of many small files
-    // about as much as their decoding).
+    // The shape of the bytes ICU would see, then a strict decoding of the
+    // sample, rule most files out before its costly look (a shape of more
+    // would cost a run of many small files about as much as their decoding).
     const std::string_view other = otherFamily(family);
     const std::string_view look = startOf(sample.bytes, kLongLook);
-    if (shapeContradicts(other, shapeOf(look)))
+    if (shapeContradicts(other, shapeOf(look)) || !wholeFile.sampleDecodes(other))
         return {};
     const IcuOpinion opinion = askIcu(look);
     if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident)

@@ -83,26 +83,26 @@ bool decodesStrictly(InputFile &input, std::string_view encoding)
 
 bool WholeFileCheck::decodes(std::string_view encoding)
 {
+    if (const auto known = m_answers.find(encoding); known != m_answers.end())
+        return known->second;
     if (m_trustNext) {
         m_trustNext = false;
         m_tookOnTrust = true;
         return true;
     }
-    auto [where, added] = m_answers.try_emplace(std::string(encoding), false);
-    if (added) {
-        where->second = m_sample.wholeFile || !m_file ? decodesStrictly(m_sample.bytes, encoding)
+    const bool answer = m_sample.wholeFile || !m_file ? decodesStrictly(m_sample.bytes, encoding)
                                                       : decodesStrictly(*m_file, encoding);
-    }
-    return where->second;
+    m_answers.emplace(encoding, answer);
+    return answer;
 }
 
 bool WholeFileCheck::sampleDecodes(std::string_view encoding)
 {
-    if (m_sample.wholeFile)
-        return decodes(encoding);
-    auto [where, added] = m_sampleAnswers.try_emplace(std::string(encoding), false);
+    // For a sample that is the whole file, the answer is the file's too.
+    auto &answers = m_sample.wholeFile ? m_answers : m_sampleAnswers;
+    auto [where, added] = answers.try_emplace(std::string(encoding), false);
     if (added)
-        where->second = StrictDecoding(encoding).feed(m_sample.bytes, false);
+        where->second = StrictDecoding(encoding).feed(m_sample.bytes, m_sample.wholeFile);
     return where->second;
 }
 

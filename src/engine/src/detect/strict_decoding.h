@@ -47,10 +47,11 @@ public:
     // does not decode does not either.
     bool sampleDecodes(std::string_view encoding);
 
-    // Answers the next question yes, unless the sample is the whole file,
-    // without reading anything: for a guess that the conversion itself then
-    // checks, rather than reading a large file twice.
-    void trustNextAnswer() { m_trustNext = !m_sample.wholeFile; }
+    // Answers the next question whose answer is not known yet yes, without
+    // decoding anything: for a guess that the conversion itself then
+    // checks, rather than decoding the file twice (and reading a large one
+    // twice). sampleDecodes() is never answered on trust.
+    void trustNextAnswer() { m_trustNext = true; }
     // Ends the trust, in case nothing was asked.
     void endTrust() { m_trustNext = false; }
     // Whether an answer was taken on trust.

@@ -31,19 +31,15 @@ bool isAlreadyUtf8(const DetectionSample &sample, WholeFileCheck &wholeFile)
     return isUtf8WithWideCharacters(sample) && wholeFile.decodes("UTF-8");
 }
 
-// Detection wants to know whether the whole file decodes in the family it
-// leans to; for a file larger than its sample, that would read it all once
-// before the conversion reads it again. So the first family it asks about is
-// taken on trust, and the conversion is the check (see confirmSource()); when
-// detection stays undecided on that trust, it is asked again with the file
-// really checked.
+// Detection asks whether the whole file decodes in its answer, once; for a
+// file larger than its sample, that would read it all before the conversion
+// reads it again. So the answer is taken on trust, and the conversion is the
+// check (see confirmSource()).
 SourceChoice chooseDetected(const FileLook &look, WholeFileCheck &wholeFile)
 {
     wholeFile.trustNextAnswer();
-    Detection detection = detectInSample(look.sample, look.mark, wholeFile);
+    const Detection detection = detectInSample(look.sample, look.mark, wholeFile);
     wholeFile.endTrust();
-    if (wholeFile.tookOnTrust() && detection.encoding.empty())
-        detection = detectInSample(look.sample, look.mark, wholeFile);
     return detected(detection, wholeFile.tookOnTrust());
 }
 
