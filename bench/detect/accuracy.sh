@@ -12,10 +12,14 @@ tool="${VELLORAN_DETECT_ACCURACY:-$root/build/release/bench/detect/detect_accura
 work="${VELLORAN_BENCH_WORK:-/tmp}"
 [ -x "$tool" ] || { echo "build it first: cmake --preset release && cmake --build --preset release --target detect_accuracy" >&2; exit 1; }
 
-texts="$work/velloran-texts"
-mkdir -p "$texts"
-for locale in zh_CN zh_TW ja ko; do
-  python3 "$here/extract_text.py" "$locale" "$texts/$locale.txt"
-done
-python3 "$here/extract_text.py" zh_CN "$texts/en.txt" --originals
+# VELLORAN_DETECT_TEXTS names a folder of texts extracted before, to compare
+# two builds on the same samples after packages were installed or removed.
+texts="${VELLORAN_DETECT_TEXTS:-$work/velloran-texts}"
+if [[ -z "${VELLORAN_DETECT_TEXTS:-}" ]]; then
+  mkdir -p "$texts"
+  for locale in zh_CN zh_TW ja ko; do
+    python3 "$here/extract_text.py" "$locale" "$texts/$locale.txt"
+  done
+  python3 "$here/extract_text.py" zh_CN "$texts/en.txt" --originals
+fi
 "$tool" "$texts" "${1:-200}" "$work"

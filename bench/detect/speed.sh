@@ -9,13 +9,14 @@
 # so that the shape of the bytes alone cannot rule out Big5) and on one large
 # file (the corpus's gb18030.txt).
 # Build the release preset first. Usage: bench/detect/speed.sh
-# Environment: REPS (5), DETECT_FILES (10000), GBK_SHARE (0.01), and those of
-# bench/lib.sh. Each run is timed by the clock and by its CPU time (user and
+# Environment: REPS (5), DETECT_FILES (10000), GBK_SHARE (0.01),
+# VELLORAN_CONVERT_FOLDER (the convert_folder to time, e.g. one built from
+# another commit), and those of bench/lib.sh. Each run is timed by the clock and by its CPU time (user and
 # system), which is the fairer measure on a busy machine.
 # shellcheck source-path=SCRIPTDIR source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 require cat diff
-FOLDER_RUN="$bench_dir/../build/release/bench/detect/convert_folder"
+FOLDER_RUN="${VELLORAN_CONVERT_FOLDER:-$bench_dir/../build/release/bench/detect/convert_folder}"
 [[ -x "$FOLDER_RUN" ]] || die "no $FOLDER_RUN; build the release preset first"
 count="${DETECT_FILES:-10000}"
 share="${GBK_SHARE:-0.01}"
