@@ -366,12 +366,13 @@ std::string otherChineseFamily(const DetectionSample &sample, std::string_view f
 {
     if (family != kGb18030 && family != kBig5)
         return {};
-    // The shape of the bytes ICU would see, then a strict decoding of the
-    // sample, rule most files out before its costly look (a shape of more
-    // would cost a run of many small files about as much as their decoding).
+    // A strict decoding of the sample, which most files fail within their
+    // first characters, then the shape of the bytes ICU would see, rule most
+    // files out before its costly look (a shape of more would cost a run of
+    // many small files about as much as their decoding).
     const std::string_view other = otherFamily(family);
     const std::string_view look = startOf(sample.bytes, kLongLook);
-    if (shapeContradicts(other, shapeOf(look)) || !wholeFile.sampleDecodes(other))
+    if (!wholeFile.sampleDecodes(other) || shapeContradicts(other, shapeOf(look)))
         return {};
     const IcuOpinion opinion = askIcu(look);
     if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident)

@@ -7,6 +7,7 @@
 #include "codec/text_codec.h"
 #include "files/input_file.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
@@ -25,9 +26,26 @@ public:
 
     // Decodes the next bytes of the text; `last` marks its end, where an
     // incomplete character is an error. False on any error. `seen`, when
-    // given, is shown the decoded text piece by piece.
+    // given, is shown the decoded text piece by piece. The bytes go in
+    // slices that double in size: the decoder looks for private use once a
+    // call is done, text in the wrong encoding mostly fails within its first
+    // characters, and text in the right one soon goes in large slices.
     bool feed(std::string_view bytes, bool last,
               const std::function<void(std::u16string_view)> &seen = {})
+    {
+        do {
+            const std::string_view slice = bytes.substr(0, m_slice);
+            bytes.remove_prefix(slice.size());
+            m_slice = std::min(2 * m_slice, kLargestSlice);
+            if (!decode(slice, last && bytes.empty(), seen))
+                return false;
+        } while (!bytes.empty());
+        return true;
+    }
+
+private:
+    bool decode(std::string_view bytes, bool last,
+                const std::function<void(std::u16string_view)> &seen)
     {
         const char *source = bytes.data();
         for (;;) {
@@ -44,13 +62,12 @@ public:
         }
     }
 
-private:
+    static constexpr std::size_t kLargestSlice = 64 * 1024;
+
     Converter m_converter;
     std::unique_ptr<TextDecoder> m_decoder;
-    // Small: detection decodes a few samples of every file, and the text of
-    // the wrong encoding fails at its first private-use character, which a
-    // larger piece would decode far past.
-    std::array<UChar, 512> m_text;
+    std::size_t m_slice = 64;
+    std::array<UChar, 1024> m_text;
 };
 
 } // namespace
