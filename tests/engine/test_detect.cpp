@@ -187,6 +187,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Shifts that read as ASCII ("+AGE-" is "a") and plus signs of code.
         found("plus_signs", "UTF-8", [] { return std::string("x +AGE- y = C++ a+b+c\n"); }),
         undecided("ascii_with_nul", "holds NUL bytes", [] { return std::string("a\0b\0c\0", 5); }),
+        // Lower-case letters pair into Han in UTF-16 too, but ASCII with one
+        // stray byte is no UTF-16 text.
+        undecided("letters_and_a_stray_byte", "no encoding fits",
+                  [] { return std::string("one\ntwo\nthree \xFF\n"); }),
         // Lower-case letters and spaces read the other way round are Han and
         // U+2000, but with a low byte of zero.
         found("english_utf16be", "UTF-16BE",

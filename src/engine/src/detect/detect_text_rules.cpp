@@ -71,6 +71,56 @@ char32_t utf32UnitAt(const unsigned char *bytes, ByteOrder order)
     return unit;
 }
 
+// What a sample read as UTF-16 of one byte order is made of.
+struct Utf16Units
+{
+    std::size_t count = 0;
+    std::size_t implausible = 0;
+    std::size_t fromU8100 = 0;    // with a high byte of 0x81 or above
+    std::size_t withEightBit = 0; // with a byte of 0x80 or above
+    bool hasNul = false;
+    bool pairedSurrogates = true;
+};
+
+Utf16Units readAsUtf16(const DetectionSample &sample, ByteOrder order)
+{
+    Utf16Units units;
+    const std::size_t length = sample.bytes.size() & ~std::size_t(1);
+    const auto *bytes = reinterpret_cast<const unsigned char *>(sample.bytes.data());
+    const std::size_t lowByte = order == ByteOrder::LittleEndian ? 0 : 1;
+    bool expectTrail = false;
+    for (std::size_t i = 0; i < length && units.pairedSurrogates; i += 2) {
+        const unsigned char low = bytes[i + lowByte];
+        const unsigned char high = bytes[i + 1 - lowByte];
+        const bool lead = high >= 0xD8 && high <= 0xDB;
+        const bool trail = high >= 0xDC && high <= 0xDF;
+        units.pairedSurrogates = trail == expectTrail;
+        expectTrail = lead;
+        ++units.count;
+        units.implausible += !lead && !trail && !isPlausibleUnit(low, high) ? 1 : 0;
+        units.fromU8100 += high >= 0x81 ? 1 : 0;
+        units.withEightBit += high >= 0x80 || low >= 0x80 ? 1 : 0;
+        units.hasNul = units.hasNul || low == 0 || high == 0;
+    }
+    units.pairedSurrogates = units.pairedSurrogates && !(expectTrail && sample.wholeFile);
+    return units;
+}
+
+// Text in UTF-16 without a NUL byte has no ASCII in it, so all its units
+// must be plausible; a few of them prove nothing, since two or three Big5
+// or GBK characters can look the same; most must be below U+8100, where most
+// Han characters in use are, while legacy two-byte text read as UTF-16BE
+// (Shift_JIS above all, whose kana read as Han) has a lead byte of 0x81 or
+// above for a high byte; and three Han characters in four have a byte of
+// 0x80 or above, where ASCII letters with a stray byte, which pair into Han
+// too, have few.
+bool isTextWithoutNul(const Utf16Units &units)
+{
+    constexpr std::size_t kFewestUnits = 8;
+    return units.implausible == 0 && units.count >= kFewestUnits &&
+           units.fromU8100 * 2 <= units.count && units.withEightBit * 4 >= units.count;
+}
+
 } // namespace
 
 bool isUtf8WithWideCharacters(const DetectionSample &sample)
@@ -160,43 +210,17 @@ bool hasUtf7Shift(std::string_view bytes)
 }
 
 // Legacy Chinese text read as UTF-16 turns its bytes of 0x80 and above into
-// unlikely code units, and never has a NUL byte. Text in UTF-16 without a
-// NUL byte has no ASCII in it, so all its units must be plausible; a few of
-// them prove nothing, since two or three Big5 or GBK characters can look the
-// same; and most must be below U+8100, where most Han characters in use are,
-// while legacy two-byte text read as UTF-16BE (Shift_JIS above all, whose
-// kana read as Han) has a lead byte of 0x81 or above for a high byte.
+// unlikely code units, and never has a NUL byte.
 bool looksLikeUtf16(const DetectionSample &sample, ByteOrder order)
 {
-    constexpr std::size_t kFewestUnitsWithoutNul = 8;
-    const std::size_t length = sample.bytes.size() & ~std::size_t(1);
-    if (length == 0 || (sample.wholeFile && length != sample.bytes.size()))
+    if (sample.bytes.size() < 2 || (sample.wholeFile && sample.bytes.size() % 2 != 0))
         return false;
-    const auto *bytes = reinterpret_cast<const unsigned char *>(sample.bytes.data());
-    const std::size_t lowByte = order == ByteOrder::LittleEndian ? 0 : 1;
-    std::size_t implausible = 0;
-    std::size_t fromU8100 = 0;
-    bool hasNul = false;
-    bool expectTrail = false;
-    for (std::size_t i = 0; i < length; i += 2) {
-        const unsigned char low = bytes[i + lowByte];
-        const unsigned char high = bytes[i + 1 - lowByte];
-        hasNul = hasNul || low == 0 || high == 0;
-        const bool lead = high >= 0xD8 && high <= 0xDB;
-        const bool trail = high >= 0xDC && high <= 0xDF;
-        if (trail != expectTrail)
-            return false; // an unpaired surrogate
-        expectTrail = lead;
-        if (!lead && !trail && !isPlausibleUnit(low, high))
-            ++implausible;
-        fromU8100 += high >= 0x81 ? 1 : 0;
-    }
-    if (expectTrail && sample.wholeFile)
+    const Utf16Units units = readAsUtf16(sample, order);
+    if (!units.pairedSurrogates)
         return false;
-    const std::size_t units = length / 2;
-    if (!hasNul)
-        return implausible == 0 && units >= kFewestUnitsWithoutNul && fromU8100 * 2 <= units;
-    return implausible * 10 <= units;
+    if (!units.hasNul)
+        return isTextWithoutNul(units);
+    return units.implausible * 10 <= units.count;
 }
 
 // Text in UTF-32 has three NUL bytes in most of its units, and in every one
