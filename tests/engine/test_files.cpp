@@ -174,6 +174,13 @@ INSTANTIATE_TEST_SUITE_P(
                               [](const fs::path &d) {
                                   ASSERT_EQ(::mkfifo((d / "管道").c_str(), 0600), 0);
                               }},
+                    // A file of the system's, made up as it is read, claims to be empty.
+                    FaultCase{"size_claimed_empty", Outcome::CannotRead, "系统.txt", "旧.txt",
+                              "cannot read {}/系统.txt: its size is unknown",
+                              [](const fs::path &d) {
+                                  fs::create_symlink("/proc/version", d / "系统.txt");
+                                  writeBytes(d / "旧.txt", "previous contents");
+                              }},
                     FaultCase{"invalid_input_keeps_the_old_output", Outcome::InvalidSource,
                               "坏.txt", "旧.txt", "",
                               [](const fs::path &d) {

@@ -51,6 +51,7 @@ private:
     // when opened. Throws FileError(CannotRead), also when the file ends
     // before that size.
     std::size_t readAt(std::uint64_t offset, char *buffer, std::size_t capacity);
+    void refuseUnknownSize();
     [[noreturn]] void throwReadError(int errorNumber) const;
 
     std::filesystem::path m_path;
