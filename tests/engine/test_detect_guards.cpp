@@ -65,11 +65,18 @@ Text literal(const std::string &bytes)
     return [=] { return bytes; };
 }
 
-// English for longer than detection samples, then one GBK word.
+// English for longer than detection samples, then `tail`.
+Text englishThen(const std::string &tail)
+{
+    return [=] {
+        const int times = static_cast<int>(70000 / english().size()) + 1;
+        return repeated(english(), times) + tail;
+    };
+}
+
 std::string englishThenGbkWord()
 {
-    const int times = static_cast<int>(70000 / english().size()) + 1;
-    return repeated(english(), times) + twoCharacters(simplified(), "GBK");
+    return englishThen(twoCharacters(simplified(), "GBK"))();
 }
 
 SourceCase converted(const std::string &label, const std::string &source, const Text &text,
@@ -124,6 +131,13 @@ INSTANTIATE_TEST_SUITE_P(
                "GB18030"),
         failed("past_the_sample", "GB18030", start(simplified(), "UTF-8", 200000), AlreadyUtf8,
                "GB18030"),
+        // Its first wide character past the sample: the conversion tells,
+        // whether GBK reads the rest (中文) or not.
+        failed("first_han_past_the_sample", "GBK", englishThen("\xE4\xB8\xAD\xE6\x96\x87\n"),
+               AlreadyUtf8, "GBK"),
+        failed("text_past_the_sample", "GB18030", englishThen(encoded(simplified(), "UTF-8")),
+               AlreadyUtf8, "GB18030"),
+        converted("gbk_past_the_sample", "GBK", englishThenGbkWord, "GBK"),
         // Not UTF-8 after all, past the sample: converted from the choice.
         failed("broken_past_the_sample", "GBK", start(simplified(), "UTF-8", 100000, "\xFF"),
                InvalidSource, "GBK"),

@@ -42,7 +42,9 @@ FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
     if (source.refused())
         return source.refusal;
 
-    FileResult result = convertText(input, source.encoding, look.mark, output, options);
+    Utf8Scan utf8Watch(Utf8Scan::PrivateUse::Refused);
+    FileResult result = convertText(input, source.encoding, look.mark, output, options,
+                                    source.watchForUtf8 ? &utf8Watch : nullptr);
     if (source.unconfirmed && result.outcome == Outcome::InvalidSource) {
         const SourceChoice confirmed = confirmSource(look, wholeFile);
         if (confirmed.refused())

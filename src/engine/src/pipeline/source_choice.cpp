@@ -4,8 +4,8 @@
 // check truly needs all of it: most files pay for a look at their first bytes.
 #include "pipeline/source_choice.h"
 
-#include "detect/detect_text_rules.h"
 #include "detect/detector.h"
+#include "detect/utf8_scan.h"
 
 namespace velloran {
 
@@ -25,12 +25,6 @@ SourceChoice detected(const Detection &detection, bool unconfirmed)
     return SourceChoice{.encoding = detection.encoding, .unconfirmed = unconfirmed};
 }
 
-// Valid UTF-8 with wide characters in the sample, and valid UTF-8 to its end.
-bool isAlreadyUtf8(const DetectionSample &sample, WholeFileCheck &wholeFile)
-{
-    return isUtf8WithWideCharacters(sample) && wholeFile.decodes("UTF-8");
-}
-
 // Detection wants to know whether the whole file decodes in the family it
 // leans to; for a file larger than its sample, that would read it all once
 // before the conversion reads it again. So the first family it asks about is
@@ -48,14 +42,25 @@ SourceChoice chooseDetected(const FileLook &look, WholeFileCheck &wholeFile)
 }
 
 // A byte-order mark decides the encoding whatever was chosen, so the guards
-// leave such a file alone.
+// leave such a file alone. A file that is UTF-8 text with wide characters
+// (every Han character is one) is refused: from its start when that is all
+// of it, or when its start has wide characters and the rest decodes too;
+// otherwise, when its start is UTF-8 text, the conversion tells.
 SourceChoice chooseGiven(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile)
 {
     const bool guarded = !look.mark && !source.family.empty();
-    if (guarded && isAlreadyUtf8(look.sample, wholeFile))
-        return refused(Outcome::AlreadyUtf8, source.name);
-    return SourceChoice{.encoding = look.mark ? look.mark->encoding : source.name,
+    SourceChoice choice{.encoding = look.mark ? look.mark->encoding : source.name,
                         .guarded = guarded};
+    if (!guarded)
+        return choice;
+    Utf8Scan start(Utf8Scan::PrivateUse::Refused);
+    start.seen(look.sample.bytes);
+    if (look.sample.wholeFile)
+        start.finish();
+    if (start.isWideText() && (look.sample.wholeFile || wholeFile.decodes("UTF-8")))
+        return refused(Outcome::AlreadyUtf8, source.name);
+    choice.watchForUtf8 = !look.sample.wholeFile && start.valid() && !start.isWideText();
+    return choice;
 }
 
 } // namespace

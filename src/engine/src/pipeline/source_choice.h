@@ -34,6 +34,10 @@ struct SourceChoice
     // Detected on trust, the whole file unchecked: a conversion that fails
     // to decode asks confirmSource() whether detection stands.
     bool unconfirmed = false;
+    // Guarded, and the file starts like UTF-8 text without wide characters:
+    // whether it is UTF-8 text is known only at its end, so the conversion
+    // watches for it.
+    bool watchForUtf8 = false;
 
     bool refused() const { return encoding.empty(); }
 };
