@@ -1,8 +1,8 @@
 // On Windows the temporary file is always named: ".velloran-" and ten random
 // characters. It is hidden while it is written, so that the scans pass over
 // it, and over one a crash left behind, as they pass over names starting with
-// "." on POSIX; it shows what the final file should show once it is moved
-// into place.
+// "." on POSIX, until just before it is moved into place, when it takes the
+// attributes the final file is to show.
 //
 // A file that replaces another takes over its access control list (its
 // permissions) before any text is written, and its hidden, system and
