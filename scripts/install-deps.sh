@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev xvfb xauth xdotool fonts-wqy-zenhei
   desktop-file-utils appstream dpkg-dev file
+  g++-mingw-w64-x86-64-posix # checks the Windows sources (tests/windows)
 )
 
 missing=()
