@@ -88,29 +88,13 @@ int stampOf(int fd, FileStamp &stamp)
     return 0;
 }
 
-long long readSome(int fd, char *buffer, std::size_t capacity)
-{
-    return ::_read(fd, buffer, static_cast<unsigned>(std::min<std::size_t>(capacity, INT_MAX)));
-}
-
-long long seekTo(int fd, std::uint64_t offset)
-{
-    return ::_lseeki64(fd, static_cast<long long>(offset), SEEK_SET);
-}
-
-// No pread: seek there, read, and seek back. (ReadFile at an offset would
-// move the position of a handle like this one as well.)
+// No pread: seek there, then read. Nothing relies on the position a read
+// leaves behind.
 long long readAt(int fd, char *buffer, std::size_t capacity, std::uint64_t offset)
 {
-    const long long position = ::_telli64(fd);
-    if (position < 0 || seekTo(fd, offset) < 0)
+    if (::_lseeki64(fd, static_cast<long long>(offset), SEEK_SET) < 0)
         return -1;
-    const long long count = readSome(fd, buffer, capacity);
-    const int readError = errno;
-    if (::_lseeki64(fd, position, SEEK_SET) < 0)
-        return -1;
-    errno = readError;
-    return count;
+    return ::_read(fd, buffer, static_cast<unsigned>(std::min<std::size_t>(capacity, INT_MAX)));
 }
 
 long long writeSome(int fd, const char *bytes, std::size_t count)
