@@ -1,6 +1,6 @@
 // What the reports of a run (the window's and the command line's) share: the
 // counts and the sections they show, built once from the run's results, and
-// which characters they spell as code points. The window and the command line only put these
+// how they name a character. The window and the command line only put these
 // into words.
 #pragma once
 
@@ -65,5 +65,8 @@ RunReport makeRunReport(const std::vector<FileResult> &results);
 // private-use, unassigned and out-of-range code points. The window and the
 // command line both follow it.
 bool isInvisibleCharacter(char32_t character);
+
+// A character's code point as a report spells it: "U+00A0", "U+10FFFF".
+std::string codePointName(char32_t character);
 
 } // namespace velloran
