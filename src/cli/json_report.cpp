@@ -65,17 +65,17 @@ std::string jsonPath(const char *name, const std::filesystem::path &path)
            "_bytes\": " + (isValidUtf8(bytes) ? "null" : "\"" + hexBytes(bytes) + "\"");
 }
 
-std::string jsonEntry(const RunReport &report, std::size_t index)
+std::string jsonEntry(const FinishedRun &run, std::size_t index)
 {
-    const velloran::FileResult &result = report.results[index];
-    const velloran::PlannedEntry &entry = report.plan.entries[index];
+    const velloran::FileResult &result = run.results[index];
+    const velloran::PlannedEntry &entry = run.plan.entries[index];
     const bool hasLine = result.outcome == velloran::Outcome::InvalidSource ||
                          result.outcome == velloran::Outcome::Unrepresentable;
     return "{" + jsonPath("input", entry.input) + ", " + jsonPath("output", entry.output) +
            ", \"outcome\": \"" + outcomeName(result.outcome) + "\"" +
            ", \"line\": " + jsonNumberOrNull(result.line, hasLine && result.line > 0) +
            ", \"character\": " +
-           (result.character ? "\"" + codePointName(result.character) + "\"" : "null") +
+           (result.character ? "\"" + velloran::codePointName(result.character) + "\"" : "null") +
            ", \"encoding\": " + jsonStringOrNull(result.encoding) +
            ", \"likely\": " + jsonStringOrNull(result.likely) +
            ", \"reason\": " + jsonStringOrNull(result.reason) +
@@ -122,18 +122,17 @@ std::string jsonString(std::string_view bytes)
     return out + "\"";
 }
 
-std::string jsonReport(const RunReport &report)
+std::string jsonReport(const FinishedRun &run, const velloran::RunCounts &counts)
 {
-    const RunCounts counts = countResults(report.results);
-    std::string text = "{\n  \"from\": " + jsonString(report.from) +
-                       ",\n  \"to\": " + jsonString(report.to) +
-                       ",\n  \"dry_run\": " + (report.dryRun ? "true" : "false") +
+    std::string text = "{\n  \"from\": " + jsonString(run.from) +
+                       ",\n  \"to\": " + jsonString(run.to) +
+                       ",\n  \"dry_run\": " + (run.dryRun ? "true" : "false") +
                        ",\n  \"counts\": {\"entries\": " + std::to_string(counts.entries) +
                        ", \"converted\": " + std::to_string(counts.converted) +
                        ", \"failed\": " + std::to_string(counts.failed()) +
                        ", \"cancelled\": " + std::to_string(counts.cancelled) +
                        "},\n  \"files\": [";
-    for (std::size_t i = 0; i < report.results.size() && i < report.plan.entries.size(); ++i)
-        text += std::string(i ? "," : "") + "\n    " + jsonEntry(report, i);
-    return text + (report.results.empty() ? "]\n}\n" : "\n  ]\n}\n");
+    for (std::size_t i = 0; i < run.results.size() && i < run.plan.entries.size(); ++i)
+        text += std::string(i ? "," : "") + "\n    " + jsonEntry(run, i);
+    return text + (run.results.empty() ? "]\n}\n" : "\n  ]\n}\n");
 }

@@ -9,6 +9,7 @@
 #include "summary.h"
 
 #include "velloran/encoding.h"
+#include "velloran/report.h"
 #include "velloran/run.h"
 
 #include <csignal>
@@ -71,26 +72,27 @@ int convert(const CommandLine &line)
 {
     velloran::RunOptions options = runOptions(line);
     options.cancel = &g_cancel;
-    RunReport report;
-    report.from = line.from;
-    report.to = line.to;
-    report.dryRun = line.dryRun;
+    FinishedRun run;
+    run.from = line.from;
+    run.to = line.to;
+    run.dryRun = line.dryRun;
     try {
-        report.plan = velloran::planRun(collectInputs(line), options);
+        run.plan = velloran::planRun(collectInputs(line), options);
         prepareOutputDirectory(line);
         std::optional<ProgressBar> bar;
         if (ProgressBar::wanted(line.quiet))
-            bar.emplace(report.plan.entries.size(), options);
-        report.results = velloran::executeRun(report.plan, options);
+            bar.emplace(run.plan.entries.size(), options);
+        run.results = velloran::executeRun(run.plan, options);
     } catch (const velloran::UnknownEncoding &unknown) {
         // The names were checked already; the engine refuses them before any file.
         printError("unknown encoding '" + unknown.name() + "'");
         return kUsageError;
     }
 
-    const int status = exitStatus(countResults(report.results));
-    const bool written = line.json ? writeText(stdout, jsonReport(report))
-                                   : writeText(stderr, summaryText(report));
+    const velloran::RunReport report = velloran::makeRunReport(run.results);
+    const int status = exitStatus(report.counts);
+    const bool written = line.json ? writeText(stdout, jsonReport(run, report.counts))
+                                   : writeText(stderr, summaryText(run, report));
     if (!written) {
         printError(std::string("cannot write the report: ") + std::strerror(errno));
         return status == 0 ? 1 : status;

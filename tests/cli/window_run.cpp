@@ -28,11 +28,11 @@ int main(int argc, char **argv)
     options.outputRule = velloran::OutputRule::IntoDirectory;
     options.outputDirectory = argv[3];
 
-    RunReport report;
-    report.from = options.sourceEncoding;
-    report.to = options.targetEncoding;
-    report.results = velloran::convertRun(entries, options); // as ConversionRun does
-    report.plan = velloran::planRun(entries, options);       // for the outputs' names
-    std::cout << jsonReport(report);
+    FinishedRun run;
+    run.from = options.sourceEncoding;
+    run.to = options.targetEncoding;
+    run.results = velloran::convertRun(entries, options); // as ConversionRun does
+    run.plan = velloran::planRun(entries, options);       // for the outputs' names
+    std::cout << jsonReport(run, velloran::makeRunReport(run.results).counts);
     return 0;
 }
