@@ -1,5 +1,8 @@
 #include "json_report.h"
 
+#include <unicode/utf8.h>
+
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -9,31 +12,11 @@ constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 // The length of the valid UTF-8 sequence at the start of `bytes`, or 0.
 std::size_t utf8SequenceLength(std::string_view bytes)
 {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned char lead = byte(0);
+    const auto *text = reinterpret_cast<const std::uint8_t *>(bytes.data());
     std::size_t length = 0;
-    char32_t lowest = 0;
-    char32_t value = 0;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, lowest = 0x80, value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, lowest = 0x800, value = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, lowest = 0x10000, value = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return 0;
-        value = (value << 6) | (byte(i) & 0x3F);
-    }
-    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-    return value < lowest || value > 0x10FFFF || surrogate ? 0 : length;
+    UChar32 character = 0;
+    U8_NEXT(text, length, bytes.size(), character);
+    return character < 0 ? 0 : length;
 }
 
 std::string hexBytes(std::string_view bytes)

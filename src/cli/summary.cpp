@@ -1,5 +1,9 @@
 #include "summary.h"
 
+#include <unicode/utf8.h>
+
+#include <cstdint>
+
 namespace {
 
 using velloran::FileResult;
@@ -34,25 +38,15 @@ std::string heading(const ReportSection &section)
     return {};
 }
 
-std::string utf8(char32_t c)
+std::string utf8(char32_t character)
 {
-    std::string out;
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-    return out;
+    std::uint8_t bytes[U8_MAX_LENGTH];
+    std::int32_t length = 0;
+    bool invalid = false;
+    U8_APPEND(bytes, length, U8_MAX_LENGTH, character, invalid);
+    if (invalid)
+        return {};
+    return std::string(reinterpret_cast<const char *>(bytes), std::size_t(length));
 }
 
 std::string inputOf(const FinishedRun &run, std::size_t entry)
