@@ -36,7 +36,7 @@ enum class SectionKind {
 // One entry as a section lists it.
 struct ReportLine {
     std::size_t entry = 0; // its index in the list
-    FileResult result;
+    FileResult result;     // the entry's result
     // For SharedOutput: the listed entry in its way, or kNoEntry.
     std::size_t inTheWay = kNoEntry;
 };
