@@ -8,6 +8,7 @@
 #include "run_report.h"
 #include "summary.h"
 
+#include "velloran/report.h"
 #include "velloran/run.h"
 
 #include <csignal>
@@ -70,20 +71,21 @@ int convert(const CommandLine &line)
 {
     velloran::RunOptions options = runOptions(line);
     options.cancel = &g_cancel;
-    RunReport report;
-    report.from = line.from;
-    report.to = line.to;
-    report.dryRun = line.dryRun;
-    report.plan = velloran::planRun(collectInputs(line), options);
+    FinishedRun run;
+    run.from = line.from;
+    run.to = line.to;
+    run.dryRun = line.dryRun;
+    run.plan = velloran::planRun(collectInputs(line), options);
     prepareOutputDirectory(line);
     std::optional<ProgressBar> bar;
     if (ProgressBar::wanted(line.quiet))
-        bar.emplace(report.plan.entries.size(), options);
-    report.results = velloran::executeRun(report.plan, options);
+        bar.emplace(run.plan.entries.size(), options);
+    run.results = velloran::executeRun(run.plan, options);
 
-    const int status = exitStatus(countResults(report.results));
-    const bool written = line.json ? writeText(stdout, jsonReport(report))
-                                   : writeText(stderr, summaryText(report));
+    const velloran::RunReport report = velloran::makeRunReport(run.results);
+    const int status = exitStatus(report.counts);
+    const bool written = line.json ? writeText(stdout, jsonReport(run, report.counts))
+                                   : writeText(stderr, summaryText(run, report));
     if (!written) {
         printError(std::string("cannot write the report: ") + std::strerror(errno));
         return status == 0 ? 1 : status;

@@ -1,21 +1,6 @@
 #include "run_report.h"
 
-#include <cstdio>
-
-RunCounts countResults(const std::vector<velloran::FileResult> &results)
-{
-    RunCounts counts;
-    counts.entries = results.size();
-    for (const velloran::FileResult &result : results) {
-        if (result.outcome == velloran::Outcome::Converted)
-            ++counts.converted;
-        else if (result.outcome == velloran::Outcome::Cancelled)
-            ++counts.cancelled;
-    }
-    return counts;
-}
-
-int exitStatus(const RunCounts &counts)
+int exitStatus(const velloran::RunCounts &counts)
 {
     if (counts.cancelled > 0)
         return 130;
@@ -46,11 +31,4 @@ const char *outcomeName(velloran::Outcome outcome)
         return "undecided";
     }
     return "unknown";
-}
-
-std::string codePointName(char32_t character)
-{
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", unsigned(character));
-    return code;
 }

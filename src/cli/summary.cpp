@@ -1,135 +1,88 @@
 #include "summary.h"
 
-#include "velloran/report.h"
+#include <unicode/utf8.h>
 
-#include <algorithm>
-#include <vector>
+#include <cstdint>
 
 namespace {
 
 using velloran::FileResult;
 using velloran::Outcome;
+using velloran::ReportLine;
+using velloran::ReportSection;
+using velloran::SectionKind;
 
-struct Section {
-    std::string heading;
-    std::vector<std::string> lines;
-};
-
-// The sections in the window's order, the files that look like another
-// encoding coming before the cancelled ones. The window has no section for
-// undecided files, which only "detect" produces.
-enum SectionId {
-    ReadFailed,
-    WriteFailed,
-    InvalidSource,
-    Unrepresentable,
-    SharedOutput,
-    AlreadyUtf8,
-    Undecided,
-    Cancelled,
-};
-
-std::vector<Section> emptySections()
+std::string heading(const ReportSection &section)
 {
-    return {
-        {"These files cannot be read:", {}},
-        {"These files cannot be written:", {}},
-        {"These files hold bytes that are not valid in the source encoding:", {}},
-        {"These files hold characters that the target encoding cannot represent:", {}},
-        {"These files would be written to the same place as an earlier file in the list, and "
-         "were not converted:",
-         {}},
-        {"These files look like UTF-8 already, and were not converted:", {}},
-        {"The encoding of these files could not be detected, so they were not converted:", {}},
-        {"These files were not converted because the run was cancelled:", {}},
-    };
-}
-
-std::string utf8(char32_t c)
-{
-    std::string out;
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
+    switch (section.kind) {
+    case SectionKind::CannotRead:
+        return "These files cannot be read:";
+    case SectionKind::CannotWrite:
+        return "These files cannot be written:";
+    case SectionKind::InvalidSource:
+        return "These files hold bytes that are not valid in the source encoding:";
+    case SectionKind::Unrepresentable:
+        return "These files hold characters that the target encoding cannot represent:";
+    case SectionKind::SharedOutput:
+        return "These files would be written to the same place as an earlier file in the list, "
+               "and were not converted:";
+    case SectionKind::AlreadyUtf8:
+        return "These files look like UTF-8 already, and were not converted:";
+    case SectionKind::Undecided:
+        return "The encoding of these files could not be detected, so they were not converted:";
+    case SectionKind::LooksLike:
+        return "These files were converted, but look like " + section.encoding + "; please check:";
+    case SectionKind::Cancelled:
+        return "These files were not converted because the run was cancelled:";
     }
-    return out;
+    return {};
 }
 
-std::string withDetail(const std::string &path, const std::string &detail)
+std::string utf8(char32_t character)
 {
-    return detail.empty() ? path : path + " (" + detail + ")";
+    std::uint8_t bytes[U8_MAX_LENGTH];
+    std::int32_t length = 0;
+    bool invalid = false;
+    U8_APPEND(bytes, length, U8_MAX_LENGTH, character, invalid);
+    if (invalid)
+        return {};
+    return std::string(reinterpret_cast<const char *>(bytes), std::size_t(length));
 }
 
-// Puts one entry's line into its section; returns false for a converted entry.
-bool sortEntry(std::vector<Section> &sections, const RunReport &report, std::size_t index)
+std::string inputOf(const FinishedRun &run, std::size_t entry)
 {
-    const FileResult &result = report.results[index];
-    const std::string path = report.plan.entries[index].input.native();
-    const std::string line = "line " + std::to_string(result.line);
+    return run.plan.entries.at(entry).input.native();
+}
+
+// What follows a file's name on its line: why it failed, or where.
+std::string detail(const FinishedRun &run, const ReportLine &line)
+{
+    const FileResult &result = line.result;
+    const std::string where = "line " + std::to_string(result.line);
     switch (result.outcome) {
-    case Outcome::Converted:
-        return false;
     case Outcome::CannotRead:
-        sections[ReadFailed].lines.push_back(withDetail(path, result.message));
-        break;
     case Outcome::CannotWrite:
-        sections[WriteFailed].lines.push_back(withDetail(path, result.message));
-        break;
+        return result.message;
     case Outcome::InvalidSource:
-        sections[InvalidSource].lines.push_back(withDetail(
-            path, result.likely.empty() ? line : line + "; maybe " + result.likely));
-        break;
+        return result.likely.empty() ? where : where + "; maybe " + result.likely;
     case Outcome::Unrepresentable:
-        sections[Unrepresentable].lines.push_back(
-            withDetail(path, line + ": " + visibleCharacter(result.character)));
-        break;
-    case Outcome::SharedOutput: {
-        const bool named = result.sameAs < report.plan.entries.size();
-        sections[SharedOutput].lines.push_back(withDetail(
-            path, named ? "same as " + report.plan.entries[result.sameAs].input.native() : ""));
-        break;
-    }
-    case Outcome::AlreadyUtf8:
-        sections[AlreadyUtf8].lines.push_back(path);
-        break;
+        return where + ": " + visibleCharacter(result.character);
+    case Outcome::SharedOutput:
+        return line.inTheWay == velloran::kNoEntry ? "" : "same as " + inputOf(run, line.inTheWay);
     case Outcome::Undecided:
-        sections[Undecided].lines.push_back(withDetail(path, result.reason));
-        break;
-    case Outcome::Cancelled:
-        sections[Cancelled].lines.push_back(path);
-        break;
+        return result.reason;
+    default:
+        return {};
     }
-    return true;
 }
 
-std::string countsLine(const RunCounts &counts)
+std::string countsLine(const velloran::RunCounts &counts)
 {
     std::string text = "Converted " + std::to_string(counts.converted) + ", failed " +
                        std::to_string(counts.failed());
     if (counts.cancelled > 0)
         text += ", cancelled " + std::to_string(counts.cancelled);
     return text + "\n";
-}
-
-void appendSection(std::string &text, const std::string &heading,
-                   const std::vector<std::string> &lines)
-{
-    if (lines.empty())
-        return;
-    text += "\n" + heading + "\n";
-    for (const std::string &line : lines)
-        text += line + "\n";
 }
 
 } // namespace
@@ -140,36 +93,22 @@ std::string visibleCharacter(char32_t character)
     // is easily misread between quotation marks in a terminal.
     if (character != U' ' && !velloran::isInvisibleCharacter(character))
         return "\"" + utf8(character) + "\"";
-    return codePointName(character);
+    return velloran::codePointName(character);
 }
 
-std::string summaryText(const RunReport &report)
+std::string summaryText(const FinishedRun &run, const velloran::RunReport &report)
 {
-    std::vector<Section> sections = emptySections();
-    // Converted, but the file looks like the other Chinese family: one
-    // section per encoding, in the order they first appear.
-    std::vector<Section> suspicious;
-    for (std::size_t i = 0; i < report.results.size() && i < report.plan.entries.size(); ++i) {
-        const std::string &likely = report.results[i].likely;
-        if (sortEntry(sections, report, i) || likely.empty())
-            continue;
-        const std::string heading =
-            "These files were converted, but look like " + likely + "; please check:";
-        auto group = std::find_if(suspicious.begin(), suspicious.end(),
-                                  [&](const Section &section) { return section.heading == heading; });
-        if (group == suspicious.end())
-            group = suspicious.insert(suspicious.end(), {heading, {}});
-        group->lines.push_back(report.plan.entries[i].input.native());
-    }
-
     std::string text;
-    if (report.dryRun)
+    if (run.dryRun)
         text += "Dry run: nothing was written. A run would do this:\n";
-    text += countsLine(countResults(report.results));
-    for (int id = ReadFailed; id < Cancelled; ++id)
-        appendSection(text, sections[id].heading, sections[id].lines);
-    for (const Section &section : suspicious)
-        appendSection(text, section.heading, section.lines);
-    appendSection(text, sections[Cancelled].heading, sections[Cancelled].lines);
+    text += countsLine(report.counts);
+    // Every section after a blank line; a line per file, its detail in parentheses.
+    for (const ReportSection &section : report.sections) {
+        text += "\n" + heading(section) + "\n";
+        for (const ReportLine &line : section.lines) {
+            const std::string why = detail(run, line);
+            text += inputOf(run, line.entry) + (why.empty() ? "" : " (" + why + ")") + "\n";
+        }
+    }
     return text;
 }

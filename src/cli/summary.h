@@ -6,7 +6,7 @@
 
 #include <string>
 
-std::string summaryText(const RunReport &report);
+std::string summaryText(const FinishedRun &run, const velloran::RunReport &report);
 
 // A character as a reader can see it: itself in quotes, or U+XXXX when it
 // would not show (a control, format or space character, or an unassigned one).

@@ -115,38 +115,43 @@ velloran::FileResult result(velloran::Outcome outcome)
     return result;
 }
 
-// One entry of every kind, in an order unlike the sections', so that the test
-// sees each line land in its own section and the sections in the window's order.
-RunReport everyKindOfEntry()
+// One entry of every kind, with the details each line shows: every heading
+// and every kind of line. Which entry goes where is velloran/report.h's.
+FinishedRun everyKindOfEntry()
 {
     using velloran::Outcome;
-    RunReport report;
+    FinishedRun run;
     const char *names[] = {"取消.txt", "繁体.txt", "已是.txt", "同名/a.txt", "a.txt",     "坏.txt",
                            "表情.txt", "缺.txt",   "只读.txt", "短.txt",     "繁体2.txt", "好.txt"};
     for (const char *name : names)
-        report.plan.entries.push_back({{}, name, std::string("out/") + name, velloran::kNoEntry});
-    report.results = {result(Outcome::Cancelled),       result(Outcome::Converted),
-                      result(Outcome::AlreadyUtf8),     result(Outcome::Converted),
-                      result(Outcome::SharedOutput),    result(Outcome::InvalidSource),
-                      result(Outcome::Unrepresentable), result(Outcome::CannotRead),
-                      result(Outcome::CannotWrite),     result(Outcome::Undecided),
-                      result(Outcome::Converted),       result(Outcome::Converted)};
-    report.results[1].likely = "Big5";
-    report.results[10].likely = "Big5";
-    report.results[4].sameAs = 3;
-    report.results[5].line = 3;
-    report.results[5].likely = "UTF-8";
-    report.results[6].line = 2;
-    report.results[6].character = U'\u00A0';
-    report.results[7].message = "No such file or directory";
-    report.results[8].message = "Permission denied";
-    report.results[9].reason = "too short";
-    return report;
+        run.plan.entries.push_back({{}, name, std::string("out/") + name, velloran::kNoEntry});
+    run.results = {result(Outcome::Cancelled),       result(Outcome::Converted),
+                   result(Outcome::AlreadyUtf8),     result(Outcome::Converted),
+                   result(Outcome::SharedOutput),    result(Outcome::InvalidSource),
+                   result(Outcome::Unrepresentable), result(Outcome::CannotRead),
+                   result(Outcome::CannotWrite),     result(Outcome::Undecided),
+                   result(Outcome::Converted),       result(Outcome::Converted)};
+    run.results[1].likely = "Big5";
+    run.results[10].likely = "Big5";
+    run.results[4].sameAs = 3;
+    run.results[5].line = 3;
+    run.results[5].likely = "UTF-8";
+    run.results[6].line = 2;
+    run.results[6].character = U'\u00A0';
+    run.results[7].message = "No such file or directory";
+    run.results[8].message = "Permission denied";
+    run.results[9].reason = "too short";
+    return run;
+}
+
+std::string summaryOf(const FinishedRun &run)
+{
+    return summaryText(run, velloran::makeRunReport(run.results));
 }
 
 TEST(Summary, TheWindowsSectionsInEnglish)
 {
-    EXPECT_EQ(summaryText(everyKindOfEntry()),
+    EXPECT_EQ(summaryOf(everyKindOfEntry()),
               "Converted 4, failed 7, cancelled 1\n"
               "\nThese files cannot be read:\n缺.txt (No such file or directory)\n"
               "\nThese files cannot be written:\n只读.txt (Permission denied)\n"
@@ -166,25 +171,22 @@ TEST(Summary, TheWindowsSectionsInEnglish)
 
 TEST(Summary, AllConvertedIsOneLineAndADryRunSaysSo)
 {
-    RunReport report;
-    report.plan.entries.push_back({{}, "好.txt", "out/好.txt", velloran::kNoEntry});
-    report.results.push_back(result(velloran::Outcome::Converted));
-    EXPECT_EQ(summaryText(report), "Converted 1, failed 0\n");
-    report.dryRun = true;
-    EXPECT_EQ(summaryText(report),
+    FinishedRun run;
+    run.plan.entries.push_back({{}, "好.txt", "out/好.txt", velloran::kNoEntry});
+    run.results.push_back(result(velloran::Outcome::Converted));
+    EXPECT_EQ(summaryOf(run), "Converted 1, failed 0\n");
+    run.dryRun = true;
+    EXPECT_EQ(summaryOf(run),
               "Dry run: nothing was written. A run would do this:\nConverted 1, failed 0\n");
 }
 
 TEST(ExitStatus, FollowsTheWorstOutcome)
 {
-    RunReport report = everyKindOfEntry();
-    EXPECT_EQ(exitStatus(countResults(report.results)), 130);
-    report.results[0] = result(velloran::Outcome::Converted);
-    EXPECT_EQ(exitStatus(countResults(report.results)), 1);
-    for (velloran::FileResult &each : report.results)
-        each = result(velloran::Outcome::Converted);
-    EXPECT_EQ(exitStatus(countResults(report.results)), 0);
-    EXPECT_EQ(exitStatus(countResults({})), 0);
+    using Counts = velloran::RunCounts;
+    EXPECT_EQ(exitStatus(Counts{.entries = 3, .converted = 1, .cancelled = 1}), 130);
+    EXPECT_EQ(exitStatus(Counts{.entries = 3, .converted = 2, .cancelled = 0}), 1);
+    EXPECT_EQ(exitStatus(Counts{.entries = 3, .converted = 3, .cancelled = 0}), 0);
+    EXPECT_EQ(exitStatus(Counts{}), 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -242,7 +244,7 @@ TEST_P(CharacterShown, AsItselfOrAsItsCode)
     EXPECT_EQ(visibleCharacter(GetParam().first), GetParam().second);
 }
 
-// Which characters are invisible is the window's rule, tested with the
+// Which characters are invisible is the engine's rule, tested with the
 // window's report; here only how the command shows either kind.
 INSTANTIATE_TEST_SUITE_P(Cases, CharacterShown,
                          testing::Values(CharacterCase{U'€', "\"€\""},
