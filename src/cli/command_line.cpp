@@ -19,7 +19,13 @@ constexpr OptionInfo kOptions[] = {
     {OptionId::Output, "output", 'o', "DIR",
      "Write the outputs into DIR, created when missing. Either this or --in-place is "
      "required."},
-    {OptionId::InPlace, "in-place", 0, nullptr, "Replace each file by its conversion."},
+    {OptionId::InPlace, "in-place", 0, nullptr,
+     "Replace each file by its conversion. A file read from GB18030, GBK, GB2312 or Big5 "
+     "that looks like the other of the two Chinese families (GB18030 or Big5) is then not "
+     "converted, since its original bytes would be gone."},
+    {OptionId::Force, "force", 0, nullptr,
+     "Convert such files in place anyway, each with a warning that names the family it "
+     "looks like."},
     {OptionId::Recursive, "recursive", 'r', nullptr,
      "Search directories down the whole tree; the same as --depth -1."},
     {OptionId::Depth, "depth", 0, "N",
@@ -149,6 +155,9 @@ void applyOption(CommandLine &line, OptionId id, const char *argument)
         break;
     case OptionId::Quiet:
         line.quiet = true;
+        break;
+    case OptionId::Force:
+        line.force = true;
         break;
     case OptionId::Help:
         line.action = CommandLine::Action::Help;

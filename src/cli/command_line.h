@@ -15,6 +15,7 @@ enum class OptionId {
     To,
     Output,
     InPlace,
+    Force,
     Recursive,
     Depth,
     Suffix,
@@ -48,6 +49,7 @@ struct CommandLine {
     velloran::Encoding target;
     std::filesystem::path outputDirectory; // empty with --in-place
     bool inPlace = false;
+    bool force = false; // convert in place files that look like the other Chinese family
     bool keepTree = false;
     int depth = 0;                     // as the window's scan: -1 is the whole tree
     std::vector<std::string> suffixes; // "txt" when none is given

@@ -12,8 +12,8 @@ constexpr std::string_view kName = "velloran-cli";
 
 // The synopsis in two lines, broken where a reader expects it.
 constexpr std::string_view kSynopsis[] = {
-    "-f FROM -t TO [-o DIR | --in-place] [-r | --depth N] [-s SUFFIX]...",
-    "[--keep-tree] [-j N] [--dry-run] [--json] [-q] PATH...",
+    "-f FROM -t TO [-o DIR | --in-place [--force]] [-r | --depth N]",
+    "[-s SUFFIX]... [--keep-tree] [-j N] [--dry-run] [--json] [-q] PATH...",
 };
 
 constexpr std::string_view kDescription[] = {

@@ -32,5 +32,6 @@ velloran::RunOptions runOptions(const CommandLine &line)
     options.outputDirectory = line.outputDirectory;
     options.workers = line.workers;
     options.dryRun = line.dryRun;
+    options.convertLookalikes = line.force;
     return options;
 }

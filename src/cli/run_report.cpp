@@ -27,6 +27,8 @@ const char *outcomeName(velloran::Outcome outcome)
         return "shared_output";
     case Outcome::AlreadyUtf8:
         return "already_utf8";
+    case Outcome::LooksLikeOther:
+        return "looks_like_other";
     case Outcome::Undecided:
         return "undecided";
     }

@@ -28,6 +28,9 @@ std::string heading(const ReportSection &section)
                "and were not converted:";
     case SectionKind::AlreadyUtf8:
         return "These files look like UTF-8 already, and were not converted:";
+    case SectionKind::LooksLikeOther:
+        return "These files would have replaced their own text, but look like " +
+               section.encoding + " (--force converts them anyway):";
     case SectionKind::Undecided:
         return "The encoding of these files could not be detected, so they were not converted:";
     case SectionKind::LooksLike:
@@ -71,6 +74,8 @@ std::string detail(const FinishedRun &run, const ReportLine &line)
         return line.inTheWay == velloran::kNoEntry ? "" : "same as " + inputOf(run, line.inTheWay);
     case Outcome::Undecided:
         return result.reason;
+    case Outcome::LooksLikeOther:
+        return "not converted: looks like " + result.likely;
     default:
         return {};
     }

@@ -33,6 +33,9 @@ QString heading(const ReportSection &section)
         return windowTr("\n以下文件与列表中前面的文件输出到同一位置，未转换：\n");
     case SectionKind::AlreadyUtf8:
         return windowTr("\n以下文件看起来已经是UTF-8编码，未转换：\n");
+    case SectionKind::LooksLikeOther:
+        return windowTr("\n以下文件看起来是%1编码，未转换：\n")
+            .arg(QString::fromStdString(section.encoding));
     case SectionKind::LooksLike:
         return windowTr("\n以下文件已转换，但看起来是%1编码，请检查：\n")
             .arg(QString::fromStdString(section.encoding));

@@ -229,7 +229,8 @@ RunEntry refusedFile(const std::string &name, const std::string &bytes, Outcome 
 // Runs `entries` from `source` to UTF-8 into `output` on two workers, from
 // files named by the entries in `folder`, and checks every result and output.
 void checkRun(const std::vector<RunEntry> &entries, const std::string &source,
-              const fs::path &folder, OutputRule rule, const fs::path &output)
+              const fs::path &folder, OutputRule rule, const fs::path &output,
+              bool convertLookalikes = false)
 {
     std::vector<fs::path> inputs;
     for (const RunEntry &entry : entries) {
@@ -238,6 +239,7 @@ void checkRun(const std::vector<RunEntry> &entries, const std::string &source,
     }
     RunOptions options = runOptions(source, "UTF-8", output, 2);
     options.outputRule = rule;
+    options.convertLookalikes = convertLookalikes;
     const std::vector<FileResult> results = convertRun(runInputs(inputs), options);
     ASSERT_EQ(results.size(), entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -276,18 +278,28 @@ TEST(DetectRun, ConvertsAMixedFolderFileByFile)
              scratch.subdirectory("输出"));
 }
 
-// In place from GBK: the UTF-8 file and the one that does not decode stay
-// as they were; the Big5 file is converted, but named as looking like Big5.
-TEST(GuardedRun, KeepsUtf8FilesAndNamesLookAlikes)
+// In place from GBK: the UTF-8 file, the Big5 one (whose bytes would be
+// gone) and the one that does not decode stay as they were.
+TEST(GuardedRun, KeepsUtf8FilesAndLookAlikesInPlace)
 {
     ScratchDirectory scratch;
     const fs::path folder = scratch.subdirectory("字幕");
     checkRun({convertedFile("国标.txt", encodedStart(simplified(), "GBK", 2000), "GBK"),
               refusedFile("已是.txt", encoded(simplified(), "UTF-8"), AlreadyUtf8, "GBK"),
-              convertedFile("繁體.txt", encodedStart(traditional(), "Big5", 2000), "GBK", "Big5"),
+              refusedFile("繁體.txt", encodedStart(traditional(), "Big5", 2000), LooksLikeOther,
+                          "GBK", "Big5"),
               refusedFile("小端.txt", encodedStart(simplified(), "UTF-16LE", 2000), InvalidSource,
                           "GBK", "UTF-16LE")},
              "GBK", folder, OutputRule::InPlace, folder);
+}
+
+// Asked to, the look-alike is converted in place, and named as looking like Big5.
+TEST(GuardedRun, ConvertsLookAlikesInPlaceWhenAsked)
+{
+    ScratchDirectory scratch;
+    const fs::path folder = scratch.subdirectory("字幕");
+    checkRun({convertedFile("繁體.txt", encodedStart(traditional(), "Big5", 2000), "GBK", "Big5")},
+             "GBK", folder, OutputRule::InPlace, folder, true);
 }
 
 } // namespace

@@ -23,6 +23,12 @@ FileResult looksLike(const std::string &encoding)
     result.likely = encoding;
     return result;
 }
+FileResult refusedAsLike(const std::string &encoding)
+{
+    FileResult result = is(LooksLikeOther);
+    result.likely = encoding;
+    return result;
+}
 FileResult sharedWith(std::size_t entry)
 {
     FileResult result = is(SharedOutput);
@@ -57,9 +63,9 @@ std::string countsOf(const RunReport &report)
 // "Kind[ encoding]: entry entry...; ...", an entry with another in its way as "2>0".
 std::string sectionsOf(const RunReport &report)
 {
-    static const char *const kinds[] = {"CannotRead",      "CannotWrite",  "InvalidSource",
-                                        "Unrepresentable", "SharedOutput", "AlreadyUtf8",
-                                        "Undecided",       "LooksLike",    "Cancelled"};
+    static const char *const kinds[] = {
+        "CannotRead",  "CannotWrite",    "InvalidSource", "Unrepresentable", "SharedOutput",
+        "AlreadyUtf8", "LooksLikeOther", "Undecided",     "LooksLike",       "Cancelled"};
     std::string text;
     for (const ReportSection &section : report.sections) {
         text += std::string(text.empty() ? "" : "; ") + kinds[int(section.kind)];
@@ -99,13 +105,18 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{"converted", {kOk, kOk}, "2 entries: 2 converted, 0 failed, 0 cancelled", ""},
         // One entry of each kind, listed against the sections' order.
         ReportCase{"sectionsInTheirOrder",
-                   {kOk, is(Cancelled), looksLike("Big5"), is(Undecided), is(AlreadyUtf8),
-                    sharedWith(0), is(Unrepresentable), is(InvalidSource), is(CannotWrite),
-                    is(CannotRead)},
-                   "10 entries: 2 converted, 7 failed, 1 cancelled",
-                   "CannotRead: 9; CannotWrite: 8; InvalidSource: 7; Unrepresentable: 6; "
-                   "SharedOutput: 5>0; AlreadyUtf8: 4; Undecided: 3; LooksLike Big5: 2; "
-                   "Cancelled: 1"},
+                   {kOk, is(Cancelled), looksLike("Big5"), is(Undecided), refusedAsLike("Big5"),
+                    is(AlreadyUtf8), sharedWith(0), is(Unrepresentable), is(InvalidSource),
+                    is(CannotWrite), is(CannotRead)},
+                   "11 entries: 2 converted, 8 failed, 1 cancelled",
+                   "CannotRead: 10; CannotWrite: 9; InvalidSource: 8; Unrepresentable: 7; "
+                   "SharedOutput: 6>0; AlreadyUtf8: 5; LooksLikeOther Big5: 4; Undecided: 3; "
+                   "LooksLike Big5: 2; Cancelled: 1"},
+        // Refused in place: failed, one section per encoding.
+        ReportCase{"refusedByEncoding",
+                   {refusedAsLike("Big5"), refusedAsLike("GB18030"), refusedAsLike("Big5")},
+                   "3 entries: 0 converted, 3 failed, 0 cancelled",
+                   "LooksLikeOther Big5: 0 2; LooksLikeOther GB18030: 1"},
         ReportCase{"linesInListOrder",
                    {is(CannotRead), is(InvalidSource), is(CannotRead), is(InvalidSource), kOk},
                    "5 entries: 1 converted, 4 failed, 0 cancelled",

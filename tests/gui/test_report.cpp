@@ -11,7 +11,8 @@ namespace {
 
 // One result written as text: "ok", "read", "write", "cancel", "utf8",
 // "undecided", "shared", "invalid:<line>[:<likely encoding>]", "likely:<encoding>"
-// (converted, but looks like that encoding) or "unrepresentable:<line>:<character>";
+// (converted, but looks like that encoding), "lookalike:<encoding>" (not
+// converted: looks like that encoding) or "unrepresentable:<line>:<character>";
 // "@<N>" at the end names entry N as the one in its way.
 velloran::FileResult result(const QString &text)
 {
@@ -23,6 +24,7 @@ velloran::FileResult result(const QString &text)
     static const QHash<QString, Outcome> outcomes{
         {"ok", Outcome::Converted},
         {"likely", Outcome::Converted},
+        {"lookalike", Outcome::LooksLikeOther},
         {"read", Outcome::CannotRead},
         {"write", Outcome::CannotWrite},
         {"cancel", Outcome::Cancelled},
@@ -33,7 +35,7 @@ velloran::FileResult result(const QString &text)
         {"undecided", Outcome::Undecided},
     };
     result.outcome = outcomes.value(kind);
-    if (kind == "likely")
+    if (kind == "likely" || kind == "lookalike")
         result.likely = parts[1].toStdString();
     else if (parts.size() > 1)
         result.line = parts[1].toULongLong();
@@ -68,6 +70,7 @@ private slots:
         const QString unrepresentable = "\n以下文件含有目标编码无法表示的字符而转换失败：\n";
         const QString shared = "\n以下文件与列表中前面的文件输出到同一位置，未转换：\n";
         const QString utf8 = "\n以下文件看起来已经是UTF-8编码，未转换：\n";
+        const QString notBig5 = "\n以下文件看起来是Big5编码，未转换：\n";
         const QString big5 = "\n以下文件已转换，但看起来是Big5编码，请检查：\n";
         const QString gb = "\n以下文件已转换，但看起来是GB18030编码，请检查：\n";
         const QString cancelled = "\n以下文件因取消而未转换：\n";
@@ -80,12 +83,13 @@ private slots:
         // always names its source, and only a run that detects it refuses one.
         row("every section",
             {"read", "write", "invalid:2", "invalid:3:UTF-8", "unrepresentable:3:这", "ok",
-             "shared@5", "utf8", "undecided", "likely:Big5", "likely:GB18030", "cancel"},
-            "成功3个，失败8个，取消1个",
+             "shared@5", "utf8", "undecided", "likely:Big5", "likely:GB18030", "cancel",
+             "lookalike:Big5"},
+            "成功3个，失败9个，取消1个",
             read + "{0}\n" + write + "{1}\n" + invalid +
                 "{2}（第2行）\n{3}（第3行；可能是UTF-8编码）\n" + unrepresentable +
-                "{4}（第3行：“这”）\n" + shared + "{6}（与 {5} 相同）\n" + utf8 + "{7}\n" + big5 +
-                "{9}\n" + gb + "{10}\n" + cancelled + "{11}\n");
+                "{4}（第3行：“这”）\n" + shared + "{6}（与 {5} 相同）\n" + utf8 + "{7}\n" +
+                notBig5 + "{12}\n" + big5 + "{9}\n" + gb + "{10}\n" + cancelled + "{11}\n");
         // A character beyond the first 65536 is shown whole, not as half a pair.
         row("character beyond the BMP", {"unrepresentable:1:𠀀"}, "成功0个，失败1个",
             unrepresentable + "{0}（第1行：“𠀀”）\n");

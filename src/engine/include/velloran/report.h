@@ -28,6 +28,7 @@ enum class SectionKind {
     Unrepresentable,
     SharedOutput,
     AlreadyUtf8,
+    LooksLikeOther, // not converted: in place, the files look like another encoding
     Undecided,
     LooksLike, // converted, but the files look like another encoding
     Cancelled,
@@ -43,14 +44,15 @@ struct ReportLine {
 
 struct ReportSection {
     SectionKind kind = SectionKind::CannotRead;
-    std::string encoding; // for LooksLike: the encoding the files look like
+    std::string encoding; // for LooksLike and LooksLikeOther: the encoding the files look like
     std::vector<ReportLine> lines; // in list order, never empty
 };
 
 struct RunReport {
     RunCounts counts;
     // The sections that have entries, in SectionKind order. There is one
-    // LooksLike section per encoding, in the order the encodings first appear.
+    // LooksLike (and LooksLikeOther) section per encoding, in the order the
+    // encodings first appear.
     std::vector<ReportSection> sections;
 };
 

@@ -21,6 +21,9 @@ enum class Outcome {
                      // output is another listed entry's file (FileResult::sameAs names it)
     AlreadyUtf8,     // a legacy source (GB18030, GBK, GB2312, Big5) was chosen, but the
                      // file is valid UTF-8 with characters at U+0800 and above
+    LooksLikeOther,  // the output would replace the input, and the file, read from a
+                     // legacy Chinese source, confidently looks like the other family
+                     // (FileResult::likely); see RunOptions::convertLookalikes
     Undecided,       // the source was "detect" and no encoding could be decided
                      // (FileResult::reason says why)
 };
@@ -47,7 +50,8 @@ struct FileResult {
     // InvalidSource: an encoding in which the whole file decodes strictly (a
     // hint for the user). For Converted from a legacy Chinese source: the
     // other Chinese family ("GB18030" or "Big5") the file confidently looks
-    // like and also decodes in. Empty otherwise.
+    // like and also decodes in; for LooksLikeOther, that family. Empty
+    // otherwise.
     std::string likely;
     // For Undecided: why, such as "too short" or "GB18030 and Big5 both possible".
     std::string reason;

@@ -57,6 +57,12 @@ struct RunOptions {
     // folder only when it runs for real, and permissions, read-only mounts
     // and free space can all change before it does.)
     bool dryRun = false;
+    // Where an output replaces its own input, a file read from a legacy
+    // Chinese source that confidently looks like the other family is refused
+    // (LooksLikeOther): a wrong guess converted there cannot always be undone
+    // (ICU's Big5 table writes ten of its codes back as others). Set, such
+    // files are converted anyway, with the warning an output elsewhere gets.
+    bool convertLookalikes = false;
     // When set, files in progress are abandoned and the rest are not started;
     // all of them come back as Cancelled.
     const std::atomic<bool> *cancel = nullptr;

@@ -23,7 +23,7 @@ namespace {
 void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
                       const FileLook &look, WholeFileCheck &wholeFile)
 {
-    if (result.outcome == Outcome::Converted && source.guarded)
+    if (result.outcome == Outcome::Converted && source.warnIfLookalike)
         result.likely = otherChineseFamily(look.sample, chosen.family, wholeFile);
     if (result.outcome == Outcome::InvalidSource) {
         result.likely = likelyEncoding(look.sample, look.mark, wholeFile);
@@ -38,7 +38,7 @@ FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
     const DetectionSample sample = sampleOf(input);
     const FileLook look{sample, findByteOrderMark(sample.bytes)};
     WholeFileCheck wholeFile(sample, &input);
-    SourceChoice source = chooseSource(options.source, look, wholeFile);
+    SourceChoice source = chooseSource(options.source, look, wholeFile, options.refuseLookalikes);
     if (source.refused())
         return source.refusal;
 

@@ -11,17 +11,15 @@ namespace velloran {
 
 namespace {
 
-SourceChoice refused(Outcome outcome, std::string encoding, std::string reason = {})
+SourceChoice refused(FileResult refusal)
 {
-    return SourceChoice{
-        .refusal = FileResult{
-            .outcome = outcome, .encoding = std::move(encoding), .reason = std::move(reason)}};
+    return SourceChoice{.refusal = std::move(refusal)};
 }
 
 SourceChoice detected(const Detection &detection, bool unconfirmed)
 {
     if (detection.encoding.empty())
-        return refused(Outcome::Undecided, {}, detection.reason);
+        return refused({.outcome = Outcome::Undecided, .reason = detection.reason});
     return SourceChoice{.encoding = detection.encoding, .unconfirmed = unconfirmed};
 }
 
@@ -46,29 +44,37 @@ SourceChoice chooseDetected(const FileLook &look, WholeFileCheck &wholeFile)
 // (every Han character is one) is refused: from its start when that is all
 // of it, or when its start has wide characters and the rest decodes too;
 // otherwise, when its start is UTF-8 text, the conversion tells.
-SourceChoice chooseGiven(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile)
+SourceChoice chooseGiven(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile,
+                         bool refuseLookalikes)
 {
-    const bool guarded = !look.mark && !source.family.empty();
-    SourceChoice choice{.encoding = look.mark ? look.mark->encoding : source.name,
-                        .guarded = guarded};
-    if (!guarded)
-        return choice;
+    if (look.mark || source.family.empty())
+        return SourceChoice{.encoding = look.mark ? look.mark->encoding : source.name};
     Utf8Scan start(Utf8Scan::PrivateUse::Refused);
     start.seen(look.sample.bytes);
     if (look.sample.wholeFile)
         start.finish();
     if (start.isWideText() && (look.sample.wholeFile || wholeFile.decodes("UTF-8")))
-        return refused(Outcome::AlreadyUtf8, source.name);
-    choice.watchForUtf8 = !look.sample.wholeFile && start.valid() && !start.isWideText();
-    return choice;
+        return refused({.outcome = Outcome::AlreadyUtf8, .encoding = source.name});
+    if (refuseLookalikes) {
+        std::string other = otherChineseFamily(look.sample, source.family, wholeFile);
+        if (!other.empty())
+            return refused({.outcome = Outcome::LooksLikeOther,
+                            .encoding = source.name,
+                            .likely = std::move(other)});
+    }
+    return SourceChoice{.encoding = source.name,
+                        .warnIfLookalike = !refuseLookalikes,
+                        .watchForUtf8 = !look.sample.wholeFile && start.valid() &&
+                                        !start.isWideText()};
 }
 
 } // namespace
 
-SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile)
+SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile,
+                          bool refuseLookalikes)
 {
     return source.detects() ? chooseDetected(look, wholeFile)
-                            : chooseGiven(source, look, wholeFile);
+                            : chooseGiven(source, look, wholeFile, refuseLookalikes);
 }
 
 SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile)

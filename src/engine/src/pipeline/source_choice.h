@@ -28,9 +28,10 @@ struct SourceChoice
     std::string encoding;
     // Why the file is not converted (AlreadyUtf8, Undecided), when it is not.
     FileResult refusal;
-    // A legacy Chinese source chosen by the user, for a file without a mark:
-    // the guards watch over its conversion.
-    bool guarded = false;
+    // A legacy Chinese source chosen by the user, for a file without a mark,
+    // not yet asked whether it looks like the other family: the conversion
+    // is, and warns.
+    bool warnIfLookalike = false;
     // Detected on trust, the whole file unchecked: a conversion that fails
     // to decode asks confirmSource() whether detection stands.
     bool unconfirmed = false;
@@ -42,8 +43,11 @@ struct SourceChoice
     bool refused() const { return encoding.empty(); }
 };
 
-// The source of a file that looks like `look`, converted from `source`.
-SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile);
+// The source of a file that looks like `look`, converted from `source`. With
+// `refuseLookalikes`, a file that looks like the other Chinese family than a
+// legacy source's is refused (LooksLikeOther).
+SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile,
+                          bool refuseLookalikes);
 
 // For an unconfirmed choice whose conversion did not decode: detection again,
 // with the whole file checked.

@@ -30,6 +30,8 @@ std::optional<SectionKind> sectionFor(const FileResult &result)
         return SectionKind::SharedOutput;
     case Outcome::AlreadyUtf8:
         return SectionKind::AlreadyUtf8;
+    case Outcome::LooksLikeOther:
+        return SectionKind::LooksLikeOther;
     case Outcome::Undecided:
         return SectionKind::Undecided;
     case Outcome::Cancelled:
@@ -79,7 +81,8 @@ RunReport makeRunReport(const std::vector<FileResult> &results)
         const std::optional<SectionKind> kind = sectionFor(result);
         if (!kind)
             continue;
-        const std::string encoding = *kind == SectionKind::LooksLike ? result.likely : "";
+        const bool byEncoding = *kind == SectionKind::LooksLike || *kind == SectionKind::LooksLikeOther;
+        const std::string encoding = byEncoding ? result.likely : "";
         ReportSection &section = sectionOf(report.sections, *kind, encoding);
         section.lines.push_back(lineOf(i, result, results.size()));
     }
