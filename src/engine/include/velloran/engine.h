@@ -32,16 +32,16 @@
 //    source (GB18030, GBK, GB2312 or Big5, by any name ICU gives them) and no
 //    byte-order mark, guards watch for a wrong choice:
 //     - a file that is valid UTF-8 with a character at U+0800 or above (every
-//       Han character is one) is refused as AlreadyUtf8;
-//     - a converted file that the detector is confident (above 50) belongs to
-//       the other family, GB18030 or Big5, and that decodes strictly in it too,
-//       gets that family in FileResult::likely. The user can undo it exactly:
-//       converting the output back to the chosen source gives the very bytes
-//       that were read, which can then be converted from the right one.
+//       Han character is one), anywhere in it, is refused as AlreadyUtf8;
+//     - a file that the detector is confident (above 50) belongs to the other
+//       family, GB18030 or Big5, and that decodes strictly in it too, is
+//       refused as LooksLikeOther where its output would replace it, and
+//       elsewhere converted with that family in FileResult::likely: its
+//       original stays, to be converted from the right one.
 //    With any source, a file that does not decode gets in FileResult::likely
 //    an encoding it decodes in strictly, when there is one. The checks look
-//    at the file's first 64 KiB and read the rest only when that says a file
-//    needs it.
+//    at the file's first 64 KiB; the rest is read again only when that says
+//    a file needs it, or watched as it is converted.
 //  - Encoding names are resolved by ICU; the engine keeps no table of its own.
 //    The lookup tables that speed up GB18030, GBK, Big5 and the like are filled
 //    at run time by asking ICU, and whatever they do not hold goes to ICU.
