@@ -1,6 +1,7 @@
 #include "manual.h"
 
 #include "command_line.h"
+#include "version.h"
 
 #include <sstream>
 #include <string_view>
