@@ -2,11 +2,7 @@
 # install tree: `cpack -G DEB` in the build directory gives
 # velloran_<version>_<arch>.deb.
 
-install(TARGETS velloran RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The command-line program goes into the same package once it is built.
-if(TARGET velloran-cli)
-  install(TARGETS velloran-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+install(TARGETS velloran velloran-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velloran)
