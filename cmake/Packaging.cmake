@@ -7,7 +7,7 @@ install(TARGETS velloran velloran-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velloran)
 set(CPACK_PACKAGE_VENDOR Tamsrik)
-set(CPACK_PACKAGE_CONTACT "${VELLORAN_MAINTAINER}")
+set(CPACK_PACKAGE_CONTACT "${VELLORAN_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert the character encoding of batches of text files")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "Velloran converts folders of text files between GB18030, GBK, GB2312,\n"

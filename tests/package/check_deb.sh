@@ -19,6 +19,12 @@ dpkg-deb -f "$deb"
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = velloran ] || fail "Package is $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version is $(field Version), not $version"
+# No placeholder address anywhere: where there is no real one, the field is
+# left out, or holds the reserved .invalid domain.
+tree=$out/tree
+dpkg-deb -x "$deb" "$tree"
+placeholders=$( (dpkg-deb -f "$deb"; grep -rIh . "$tree") | grep -oE '[A-Za-z0-9.-]*example\.(org|com|net)' || true)
+[ -z "$placeholders" ] || fail "placeholder addresses in the package: $placeholders"
 # Depends: what the programs link (from dpkg-shlibdeps) and the platform
 # plugins, which nothing links but without which no window opens.
 depends=$(field Depends)
