@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev xvfb xauth xdotool fonts-wqy-zenhei
   desktop-file-utils appstream dpkg-dev file
+  lintian devscripts
 )
 
 missing=()

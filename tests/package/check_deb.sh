@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the build tree and checks its name, its
-# control fields and its contents: check_deb.sh <build dir> <version> <file list>
+# Builds the Debian package from the build tree into <out dir>, where the
+# lintian and hardening checks find it, and checks its name, its control
+# fields and its contents: check_deb.sh <build dir> <out dir> <version> <file list>
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
-build=$1 version=$2 list=$3
+build=$1 out=$2 version=$3 list=$4
 need_tool dpkg-deb
 need_tool dpkg-shlibdeps
 need_tool file
 
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
+rm -rf "$out"
+mkdir -p "$out"
 (cd "$build" && cpack -G DEB -B "$out" >"$out/cpack.log" 2>&1) || { cat "$out/cpack.log"; fail "cpack failed"; }
 
 deb=$out/velloran_${version}_$(dpkg --print-architecture).deb
