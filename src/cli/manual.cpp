@@ -1,6 +1,7 @@
 #include "manual.h"
 
 #include "command_line.h"
+#include "version.h"
 
 #include <sstream>
 #include <string_view>
@@ -146,7 +147,8 @@ std::string helpText()
 std::string manualPage()
 {
     std::ostringstream page;
-    page << ".TH VELLORAN\\-CLI 1 \"\" \"" << roff(versionText().substr(0, versionText().size() - 1))
+    page << ".TH VELLORAN\\-CLI 1 \"" VELLORAN_RELEASE_DATE "\" \""
+         << roff(versionText().substr(0, versionText().size() - 1))
          << "\" \"User Commands\"\n"
          << ".SH NAME\n"
          << roff(kName) << " \\- convert the character encoding of text files\n"
@@ -176,6 +178,8 @@ std::string manualPage()
             "into another directory, and see first what would happen:\n"
          << ".PP\n.RS\n"
          << roff("velloran-cli -f detect -t UTF-8 -r --keep-tree -o converted --dry-run docs")
-         << "\n.RE\n";
+         << "\n.RE\n"
+         << ".SH SEE ALSO\n"
+         << ".BR velloran (1),\n.BR iconv (1),\n.BR uconv (1)\n";
     return page.str();
 }

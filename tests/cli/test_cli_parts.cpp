@@ -5,6 +5,7 @@
 #include "json_report.h"
 #include "manual.h"
 #include "summary.h"
+#include "version.h"
 
 #include <gtest/gtest.h>
 
