@@ -11,6 +11,7 @@
 #include "files/directory_platform.h"
 #include "files/path_text.h"
 #include "run/identity_lookup.h"
+#include "run/output_paths.h"
 #include "run/place_index.h"
 
 #include <algorithm>
@@ -24,21 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using NativeString = fs::path::string_type;
-
-bool isDots(NativeView name)
-{
-    return (name.size() == 1 && name[0] == '.') ||
-           (name.size() == 2 && name[0] == '.' && name[1] == '.');
-}
-
-// What `directory / name` starts with, for any relative `name` without a
-// root: the directory, and a separator where operator/ would put one.
-NativeString joinPrefixOf(const fs::path &directory)
-{
-    NativeString prefix = (directory / "x").native();
-    prefix.pop_back();
-    return prefix;
-}
 
 std::optional<std::size_t> earlierOf(std::optional<std::size_t> a, std::optional<std::size_t> b)
 {
@@ -61,13 +47,8 @@ class Planner
 public:
     Planner(const RunOptions &options, std::size_t entries)
         : m_options(options), m_threads(workersFor(options)),
-          m_workingDirectory(fs::current_path()), m_inputs(entries), m_outputs(entries)
+          m_paths(options, fs::current_path()), m_inputs(entries), m_outputs(entries)
     {
-        if (options.outputRule != OutputRule::InPlace) {
-            m_intoPrefix = outputPathFor(options.outputDirectory, "x").native();
-            m_intoPrefix.pop_back();
-            m_treePrefix = joinPrefixOf(options.outputDirectory);
-        }
     }
 
     // Two passes: every input is known before any output is placed, so that
@@ -91,7 +72,7 @@ public:
         std::vector<fs::path> outputs;
         outputs.reserve(inputs.size());
         for (const RunInput &input : inputs)
-            outputs.push_back(outputOf(input));
+            outputs.push_back(m_paths.of(input));
         // In place, an entry writes where it reads: nothing more to look up.
         const std::vector<std::optional<FileIdentity>> outputIdentities =
             m_options.outputRule == OutputRule::InPlace
@@ -155,80 +136,6 @@ private:
         return entry;
     }
 
-    // Made as one string: joining paths would parse and allocate each part.
-    fs::path outputOf(const RunInput &input) const
-    {
-        switch (m_options.outputRule) {
-        case OutputRule::IntoDirectory:
-            break;
-        case OutputRule::KeepTree:
-            if (const auto below = plainlyBelow(input.path.native(), input.base.native()))
-                return joined(m_treePrefix, *below);
-            return m_options.outputDirectory / pathInTree(input);
-        case OutputRule::InPlace:
-            return input.path;
-        }
-        return joined(m_intoPrefix, nameOf(input.path));
-    }
-
-    static fs::path joined(const NativeString &prefix, NativeView rest)
-    {
-        NativeString path;
-        path.reserve(prefix.size() + rest.size());
-        path.append(prefix).append(rest);
-        return fs::path(std::move(path));
-    }
-
-    // What path.filename() is, without making a path of it.
-    static NativeView nameOf(const fs::path &path)
-    {
-        const NativeView text = path.native();
-        std::size_t start = nameStartOf(text);
-        if (start == 0 && path.has_root_name()) // "C:name" where drives exist
-            start = path.root_name().native().size();
-        return text.substr(start);
-    }
-
-    // The input's path below its base; only its name when it has no base or
-    // lies outside it, so that no output lands outside the output directory.
-    fs::path pathInTree(const RunInput &input) const
-    {
-        if (input.base.empty())
-            return input.path.filename();
-        const fs::path relative = normal(input.path).lexically_relative(normal(input.base));
-        if (relative.empty() || relative == "." || *relative.begin() == "..")
-            return input.path.filename();
-        return relative;
-    }
-
-    // The common case without path arithmetic: `path` is `base`, a separator
-    // and names that are neither empty, "." nor "..".
-    static std::optional<NativeView> plainlyBelow(NativeView path, NativeView base)
-    {
-        while (!base.empty() && isSeparator(base.back()))
-            base.remove_suffix(1);
-        if (base.empty() || path.size() <= base.size() + 1 || !path.starts_with(base) ||
-            !isSeparator(path[base.size()]))
-            return std::nullopt;
-        const NativeView relative = path.substr(base.size() + 1);
-        for (NativeView rest = relative;;) {
-            std::size_t end = 0;
-            while (end < rest.size() && !isSeparator(rest[end]) && rest[end] != ':')
-                ++end;
-            // ':' may start a drive where drives exist: left to the path arithmetic.
-            if (end == 0 || isDots(rest.substr(0, end)) || (end < rest.size() && rest[end] == ':'))
-                return std::nullopt;
-            if (end == rest.size())
-                return relative;
-            rest.remove_prefix(end + 1);
-        }
-    }
-
-    fs::path normal(const fs::path &path) const
-    {
-        return (path.is_absolute() ? path : m_workingDirectory / path).lexically_normal();
-    }
-
     // A file that exists is known by its identity; one that does not by its
     // directory and its name.
     Place placeOf(const fs::path &path, const std::optional<FileIdentity> &identity, Side &side)
@@ -263,7 +170,7 @@ private:
                 std::error_code error;
                 directory.key.push_back('p');
                 directory.key.append(
-                    bytesOf(fs::weakly_canonical(normal(pathOf(it->first)), error).native()));
+                    bytesOf(fs::weakly_canonical(m_paths.normal(pathOf(it->first)), error).native()));
             }
             directory.key.push_back('\0');
         }
@@ -278,9 +185,7 @@ private:
 
     const RunOptions &m_options;
     const unsigned m_threads;
-    const fs::path m_workingDirectory;
-    NativeString m_intoPrefix;  // outputs of IntoDirectory: this, then the input's name
-    NativeString m_treePrefix;  // outputs of KeepTree: this, then the path below the base
+    const OutputPaths m_paths;
     PlaceIndex m_inputs;        // where entries read: the first entry reading there
     PlaceIndex m_outputs;       // where entries write: the entry writing there
     LocationStore m_keptInputs; // the inputs' locations, kept for the second pass
