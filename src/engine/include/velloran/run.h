@@ -79,6 +79,11 @@ struct PlannedEntry {
     std::filesystem::path input;
     std::filesystem::path output;
     std::size_t sameAs = kNoEntry;
+    // For Convert: the entry that must be finished before this one starts,
+    // or kNoEntry. Set where entries read one file through names that some
+    // of them replace: the readers go first. No two entries wait for the
+    // same one, so each waiting entry is part of one chain.
+    std::size_t after = kNoEntry;
 };
 
 struct RunPlan {
@@ -100,10 +105,11 @@ struct RunPlan {
 //    different files, so they may all run at once.
 RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options);
 
-// Converts a plan, all its Convert entries at once. Results come back in
-// input order, one per entry: a Repeat gets its first entry's result with
-// `sameAs` naming it, a refused entry SharedOutput with `sameAs` naming the
-// entry in its way, and an entry not converted because of a cancel Cancelled.
+// Converts a plan, all its Convert entries at once but for those that wait
+// for another (PlannedEntry::after). Results come back in input order, one
+// per entry: a Repeat gets its first entry's result with `sameAs` naming it,
+// a refused entry SharedOutput with `sameAs` naming the entry in its way, and
+// an entry not converted because of a cancel Cancelled.
 // For KeepTree, missing folders of an output are made just before it is
 // written (not in a dry run).
 std::vector<FileResult> executeRun(const RunPlan &plan, const RunOptions &options);
