@@ -96,9 +96,9 @@ fs::path OutputPaths::of(const RunInput &input) const
     return joined(m_intoPrefix, nameOf(input.path));
 }
 
-fs::path OutputPaths::normal(const fs::path &path) const
+fs::path normalPath(const fs::path &path, const fs::path &workingDirectory)
 {
-    return (path.is_absolute() ? path : m_workingDirectory / path).lexically_normal();
+    return (path.is_absolute() ? path : workingDirectory / path).lexically_normal();
 }
 
 // The input's path below its base; only its name when it has no base or
@@ -107,7 +107,8 @@ fs::path OutputPaths::pathInTree(const RunInput &input) const
 {
     if (input.base.empty())
         return input.path.filename();
-    const fs::path relative = normal(input.path).lexically_relative(normal(input.base));
+    const fs::path relative = normalPath(input.path, m_workingDirectory)
+                                  .lexically_relative(normalPath(input.base, m_workingDirectory));
     if (relative.empty() || relative == "." || *relative.begin() == "..")
         return input.path.filename();
     return relative;

@@ -9,6 +9,10 @@
 
 namespace velloran {
 
+// `path` made absolute against `workingDirectory`, without "." or "..".
+std::filesystem::path normalPath(const std::filesystem::path &path,
+                                 const std::filesystem::path &workingDirectory);
+
 class OutputPaths
 {
 public:
@@ -16,9 +20,6 @@ public:
 
     // The output of `input` under the rule.
     std::filesystem::path of(const RunInput &input) const;
-
-    // `path` absolute (against the working directory) and without "." or "..".
-    std::filesystem::path normal(const std::filesystem::path &path) const;
 
 private:
     std::filesystem::path pathInTree(const RunInput &input) const;

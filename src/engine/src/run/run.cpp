@@ -133,9 +133,9 @@ private:
     const RunPlan &m_plan;
     const RunOptions &m_options;
     std::vector<FileResult> m_results;
-    std::vector<std::size_t> m_toConvert; // those that wait for no other
+    std::vector<std::size_t> m_toConvert;            // those that wait for no other
     std::vector<std::vector<std::size_t>> m_repeats; // by the entry they repeat
-    std::vector<std::size_t> m_followers; // by entry: the one that waits for it
+    std::vector<std::size_t> m_followers;            // by entry: the one that waits for it
     unsigned m_workers = 1;
     std::atomic<std::size_t> m_next{0};
     std::atomic<bool> m_failed{false};
