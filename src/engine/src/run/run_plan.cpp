@@ -94,26 +94,31 @@ private:
             entry.sameAs = *first;
             return;
         }
-        std::optional<std::size_t> inTheWay = m_writers.find(place);
         const std::size_t waits = m_waits.size();
-        m_readers.forEach(place, [&](std::size_t k) {
-            if (k == i || (sameFile(i, k) && writePlaceOf(k, m_otherCursor) == place))
-                return; // itself, or a later repeat of it
-            // Reading through the name this entry converts in place, the
-            // same file: it goes first. Any other name on its way would be
-            // replaced by another text.
-            if (place != m_readings[i].place || (m_files[i] && m_files[k] != m_files[i]))
-                inTheWay = earlierOf(inTheWay, k);
-            else if (m_files[i])
-                m_waits.push_back({k, i});
-        });
-        if (inTheWay) {
+        if (const auto inTheWay = earlierOf(m_writers.find(place), readerInTheWay(i, place))) {
             m_waits.resize(waits);
             entry.action = PlannedEntry::Action::SharedOutput;
             entry.sameAs = *inTheWay;
             return;
         }
         m_writers.file(place, i);
+    }
+
+    // The first other entry whose input's name, or a name on the way to its
+    // input, entry i's output would replace. Entries reading through the
+    // name entry i converts in place read the same file: they only go first.
+    std::optional<std::size_t> readerInTheWay(std::size_t i, std::string_view place)
+    {
+        std::optional<std::size_t> inTheWay;
+        m_readers.forEach(place, [&](std::size_t k) {
+            if (k == i || (sameFile(i, k) && writePlaceOf(k, m_otherCursor) == place))
+                return; // itself, or a later repeat of it
+            if (place != m_readings[i].place || (m_files[i] && m_files[k] != m_files[i]))
+                inTheWay = earlierOf(inTheWay, k);
+            else if (m_files[i])
+                m_waits.push_back({k, i});
+        });
+        return inTheWay;
     }
 
     // The first entry that reads the same file as entry i and writes the
@@ -170,11 +175,12 @@ private:
         });
     }
 
-    // Makes each entry that converts a file in place wait for the entries
-    // reading that file through its name. An entry whose way goes through
-    // another's name has the longer way, and one reading an entry's own name
-    // to convert it elsewhere is not converting in place: so the longest way
-    // first, then the other entries, gives every wait its order.
+    // Makes each entry converted where it reads wait for the entries reading
+    // through its name. Such a reader either reaches that name on a longer way
+    // (through a link), or is the same name converted elsewhere, which waits
+    // for none: so, file by file, the longest ways first and, among equal
+    // ones, the entries that wait for none first, is an order every wait
+    // agrees with. The entries of one file are chained in that order.
     void orderReaders()
     {
         std::vector<std::size_t> readers, converters;
