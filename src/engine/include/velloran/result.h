@@ -18,7 +18,8 @@ enum class Outcome {
     Cancelled,       // not converted because the run was cancelled
     // Refused by a run's plan or its guards; nothing is written for these:
     SharedOutput,    // an earlier entry writes the same output path, or this entry's
-                     // output is another listed entry's file (FileResult::sameAs names it)
+                     // output would replace a name another listed entry reads through
+                     // (FileResult::sameAs names it)
     AlreadyUtf8,     // a legacy source (GB18030, GBK, GB2312, Big5) was chosen, but the
                      // file is valid UTF-8 with characters at U+0800 and above
     LooksLikeOther,  // the output would replace the input, and the file, read from a
@@ -55,8 +56,9 @@ struct FileResult {
     std::string likely;
     // For Undecided: why, such as "too short" or "GB18030 and Big5 both possible".
     std::string reason;
-    // For SharedOutput: the earlier entry in the way. For an entry that repeats
-    // an earlier entry's file: that entry, whose result this one shares.
+    // For SharedOutput: the entry in the way. For an entry that repeats an
+    // earlier entry (the same file into the same place): that entry, whose
+    // result this one shares.
     std::size_t sameAs = kNoEntry;
 };
 
