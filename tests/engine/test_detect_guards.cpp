@@ -251,7 +251,7 @@ void checkRun(const std::vector<RunEntry> &entries, const std::string &source,
         const fs::path written = rule == OutputRule::InPlace ? inputs[i] : output / entries[i].name;
         if (entries[i].outcome == Converted) {
             EXPECT_EQ(readBytes(written), entries[i].text);
-        } else if (rule == OutputRule::InPlace) {
+        } else if (written == inputs[i]) {
             EXPECT_EQ(readBytes(written), entries[i].bytes);
         } else {
             EXPECT_FALSE(fs::exists(written));
@@ -291,6 +291,19 @@ TEST(GuardedRun, KeepsUtf8FilesAndLookAlikesInPlace)
               refusedFile("小端.txt", encodedStart(simplified(), "UTF-16LE", 2000), InvalidSource,
                           "GBK", "UTF-16LE")},
              "GBK", folder, OutputRule::InPlace, folder);
+}
+
+// Into the files' own folder is in place too; into another, the look-alike
+// is converted and named.
+TEST(GuardedRun, KeepsLookAlikesInTheirOwnFolder)
+{
+    ScratchDirectory scratch;
+    const fs::path folder = scratch.subdirectory("字幕");
+    const std::string big5 = encodedStart(traditional(), "Big5", 2000);
+    checkRun({refusedFile("繁體.txt", big5, LooksLikeOther, "GBK", "Big5")}, "GBK", folder,
+             OutputRule::IntoDirectory, folder);
+    checkRun({convertedFile("繁體.txt", big5, "GBK", "Big5")}, "GBK", folder,
+             OutputRule::IntoDirectory, scratch.subdirectory("输出"));
 }
 
 // Asked to, the look-alike is converted in place, and named as looking like Big5.

@@ -90,6 +90,9 @@ struct PlannedEntry {
     // of them replace: the readers go first. No two entries wait for the
     // same one, so each waiting entry is part of one chain.
     std::size_t after = kNoEntry;
+    // The output is the input's own name (in place, or into the input's own
+    // folder): the conversion replaces the file it reads.
+    bool replacesInput = false;
 };
 
 struct RunPlan {

@@ -113,7 +113,7 @@ private:
         options.discardOutput = m_options.dryRun;
         options.makeOutputFolders = m_options.outputRule == OutputRule::KeepTree;
         options.refuseLookalikes =
-            m_options.outputRule == OutputRule::InPlace && !m_options.convertLookalikes;
+            m_plan.entries[index].replacesInput && !m_options.convertLookalikes;
         if (m_options.onBytes) {
             options.onBytes = [this, index](std::uint64_t done, std::uint64_t total) {
                 m_options.onBytes(index, done, total);

@@ -84,11 +84,16 @@ private:
         // No other entry reads this file under any name, and none writes
         // anywhere but where it reads.
         const bool alone = m_files[i] && m_groups.single(*m_files[i]);
+        entry.replacesInput = m_inPlace;
         if (m_inPlace && alone)
             return;
         if (written)
             lookAtReadersOf(*written);
         const std::string_view place = writePlaceOf(i, m_writeCursor);
+        if (!m_inPlace && written && written == m_files[i]) {
+            lookAt(i);
+            entry.replacesInput = place == m_readings[i].place;
+        }
         if (const auto first = alone ? std::nullopt : claim(place, i)) {
             entry.action = PlannedEntry::Action::Repeat;
             entry.sameAs = *first;
