@@ -47,10 +47,14 @@ Encoding resolveEncoding(std::string_view name)
         throw UnknownEncoding(std::string(name));
     std::string canonical = converter->name();
     std::string family = familyOf(canonical);
+    const bool markDecidesByteOrder = converter->isByteOrderByMark();
     return Encoding{.name = std::string(name),
                     .canonical = std::move(canonical),
                     .family = std::move(family),
-                    .markDecidesByteOrder = converter->isByteOrderByMark()};
+                    .markDecidesByteOrder = markDecidesByteOrder,
+                    .canCarryMark = converter->isUtf8() || converter->isFixedUnitUnicode() ||
+                                    markDecidesByteOrder,
+                    .writesMark = markDecidesByteOrder};
 }
 
 Encoding resolveSource(std::string_view name)
