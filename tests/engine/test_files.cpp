@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <csignal>
 #include <optional>
 #include <sys/resource.h>
@@ -327,6 +329,24 @@ INSTANTIATE_TEST_SUITE_P(
                     ResolveCase{"utf32be", "UTF-32BE", "", false, "utf-32be", true},
                     ResolveCase{"utf7", "UTF-7", "", false, "utf-7"}),
     byLabel);
+
+// What --list shows: every encoding ICU knows resolves, and each name's
+// list starts with the canonical name its aliases share.
+TEST(Resolve, KnownEncodingsAndTheirNames)
+{
+    const std::vector<std::string> known = knownEncodings();
+    EXPECT_GT(known.size(), 100u);
+    for (const std::string &name : known)
+        EXPECT_TRUE(isKnownEncoding(name)) << name;
+    for (const std::string name : {"gbk", "utf16", "UTF-16BE,version=1", "big5"}) {
+        const std::vector<std::string> names = namesOf(name);
+        ASSERT_FALSE(names.empty()) << name;
+        EXPECT_EQ(names.front(), resolveEncoding(name).canonical) << name;
+    }
+    const std::vector<std::string> cp936 = namesOf("CP936");
+    EXPECT_NE(std::find(cp936.begin(), cp936.end(), "GBK"), cp936.end());
+    EXPECT_TRUE(namesOf("Klingon").empty());
+}
 
 TEST(Resolve, RefusesWhatIcuDoesNotKnow)
 {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velloran {
 
@@ -59,5 +60,12 @@ Encoding resolveSource(std::string_view name);
 
 // True when ICU resolves `name`. False for kDetectEncoding.
 bool isKnownEncoding(std::string_view name);
+
+// Every encoding ICU knows, each by its canonical name, in ICU's order.
+std::vector<std::string> knownEncodings();
+
+// The names ICU knows the encoding `name` by: its canonical name first, then
+// its aliases, each once. Empty when ICU does not resolve `name`.
+std::vector<std::string> namesOf(std::string_view name);
 
 } // namespace velloran
