@@ -13,6 +13,8 @@ const char *outcomeName(velloran::Outcome outcome)
     switch (outcome) {
     case Outcome::Converted:
         return "converted";
+    case Outcome::Unchanged:
+        return "unchanged";
     case Outcome::CannotRead:
         return "cannot_read";
     case Outcome::CannotWrite:
