@@ -10,6 +10,7 @@ packages=(
   libx11-dev xvfb xauth xdotool fonts-wqy-zenhei
   desktop-file-utils appstream dpkg-dev file
   g++-mingw-w64-x86-64-posix # checks the Windows sources (tests/windows)
+  zsh fish                   # load velloran-cli's completion scripts (tests/cli)
 )
 
 missing=()
