@@ -14,13 +14,14 @@
 #include "velloran/report.h"
 #include "velloran/run.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <string>
-#include <system_error>
 
 namespace {
 

@@ -59,38 +59,6 @@ std::string utf8(char32_t character)
     return std::string(reinterpret_cast<const char *>(bytes), std::size_t(length));
 }
 
-} // namespace
-
-std::string shownInput(const velloran::RunPlan &plan, std::size_t entry)
-{
-    return terminalText(plan.entries.at(entry).input.native());
-}
-
-std::string resultDetail(const velloran::RunPlan &plan, const FileResult &result)
-{
-    const std::string where = "line " + std::to_string(result.line);
-    switch (result.outcome) {
-    case Outcome::CannotRead:
-    case Outcome::CannotWrite:
-        return result.message;
-    case Outcome::InvalidSource:
-        return result.likely.empty() ? where : where + "; maybe " + result.likely;
-    case Outcome::Unrepresentable:
-        return where + ": " + visibleCharacter(result.character);
-    case Outcome::SharedOutput:
-        return result.sameAs < plan.entries.size() ? "same as " + shownInput(plan, result.sameAs)
-                                                   : "";
-    case Outcome::Undecided:
-        return result.reason;
-    case Outcome::LooksLikeOther:
-        return "not converted: looks like " + result.likely;
-    default:
-        return {};
-    }
-}
-
-namespace {
-
 // "Converted 3, unchanged 2, failed 1, cancelled 4"; in a dry run, what a run
 // would do: "Would convert 3, leave 2 unchanged, fail 1; cancelled 4".
 std::string countsLine(const velloran::RunCounts &counts, bool dryRun)
@@ -127,6 +95,34 @@ std::string sectionLines(const FinishedRun &run, const ReportSection &section)
 }
 
 } // namespace
+
+std::string shownInput(const velloran::RunPlan &plan, std::size_t entry)
+{
+    return terminalText(plan.entries.at(entry).input.native());
+}
+
+std::string resultDetail(const velloran::RunPlan &plan, const FileResult &result)
+{
+    const std::string where = "line " + std::to_string(result.line);
+    switch (result.outcome) {
+    case Outcome::CannotRead:
+    case Outcome::CannotWrite:
+        return result.message;
+    case Outcome::InvalidSource:
+        return result.likely.empty() ? where : where + "; maybe " + result.likely;
+    case Outcome::Unrepresentable:
+        return where + ": " + visibleCharacter(result.character);
+    case Outcome::SharedOutput:
+        return result.sameAs < plan.entries.size() ? "same as " + shownInput(plan, result.sameAs)
+                                                   : "";
+    case Outcome::Undecided:
+        return result.reason;
+    case Outcome::LooksLikeOther:
+        return "not converted: looks like " + result.likely;
+    default:
+        return {};
+    }
+}
 
 std::string visibleCharacter(char32_t character)
 {
