@@ -19,6 +19,7 @@ if [ "${1:-}" != --package ]; then
     desktop-file-utils appstream
     lintian devscripts
     g++-mingw-w64-x86-64-posix # checks the Windows sources (tests/windows)
+    zsh fish                   # load velloran-cli's completion scripts (tests/cli)
   )
 fi
 

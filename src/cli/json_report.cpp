@@ -1,6 +1,6 @@
 #include "json_report.h"
 
-#include <unicode/utf8.h>
+#include "text_bytes.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -8,16 +8,6 @@
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
-
-// The length of the valid UTF-8 sequence at the start of `bytes`, or 0.
-std::size_t utf8SequenceLength(std::string_view bytes)
-{
-    const auto *text = reinterpret_cast<const std::uint8_t *>(bytes.data());
-    std::size_t length = 0;
-    UChar32 character = 0;
-    U8_NEXT(text, length, bytes.size(), character);
-    return character < 0 ? 0 : length;
-}
 
 std::string hexBytes(std::string_view bytes)
 {
@@ -68,17 +58,6 @@ std::string jsonEntry(const FinishedRun &run, std::size_t index)
 
 } // namespace
 
-bool isValidUtf8(std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const std::size_t length = utf8SequenceLength(bytes);
-        if (length == 0)
-            return false;
-        bytes.remove_prefix(length);
-    }
-    return true;
-}
-
 std::string jsonString(std::string_view bytes)
 {
     std::string out = "\"";
@@ -112,6 +91,7 @@ std::string jsonReport(const FinishedRun &run, const velloran::RunCounts &counts
                        ",\n  \"dry_run\": " + (run.dryRun ? "true" : "false") +
                        ",\n  \"counts\": {\"entries\": " + std::to_string(counts.entries) +
                        ", \"converted\": " + std::to_string(counts.converted) +
+                       ", \"unchanged\": " + std::to_string(counts.unchanged) +
                        ", \"failed\": " + std::to_string(counts.failed()) +
                        ", \"cancelled\": " + std::to_string(counts.cancelled) +
                        "},\n  \"files\": [";

@@ -14,5 +14,3 @@ std::string jsonReport(const FinishedRun &run, const velloran::RunCounts &counts
 
 // `bytes` as a JSON string, invalid UTF-8 bytes replaced by U+FFFD.
 std::string jsonString(std::string_view bytes);
-
-bool isValidUtf8(std::string_view bytes);

@@ -9,12 +9,13 @@
 
 namespace {
 
-constexpr std::string_view kName = "velloran-cli";
+constexpr std::string_view kName = kProgramName;
 
-// The synopsis in two lines, broken where a reader expects it.
+// The synopsis in lines broken where a reader expects them.
 constexpr std::string_view kSynopsis[] = {
     "-f FROM -t TO [-o DIR | --in-place [--force]] [-r | --depth N]",
-    "[-s SUFFIX]... [--keep-tree] [-j N] [--dry-run] [--json] [-q] PATH...",
+    "[-s SUFFIX]... [--keep-tree] [--bom=auto|yes|no] [-j N]",
+    "[--dry-run] [--json] [-v | -q] PATH...",
 };
 
 constexpr std::string_view kDescription[] = {
@@ -25,22 +26,32 @@ constexpr std::string_view kDescription[] = {
     "output and an existing file is replaced whole or not at all.",
     "Each PATH is a file or a directory. Directories are searched as the window searches a "
     "dropped directory: to the depth asked, for the suffixes asked, leaving out hidden files "
-    "and directories, never following a link back into the walk.",
+    "and directories, never following a link back into the walk. A directory that yields no "
+    "file is named on standard error with the suffixes and the depth searched and how many "
+    "files it holds that did not match; a command that finds no file at all has nothing to "
+    "convert and fails.",
     "The whole run is planned before any file is touched: a file listed twice is converted "
     "once; when two files would be written to the same place, only the first is; a file "
     "that is already UTF-8 is not converted from a legacy Chinese encoding. "
     "Interrupting the command (SIGINT or SIGTERM) abandons the file in progress cleanly and "
     "reports the others as cancelled.",
+    "Byte-order marks: an input that starts with a UTF-8, UTF-16 or UTF-32 mark is read in "
+    "the encoding the mark names, and the mark is not part of the text. UTF-16 and UTF-32 "
+    "without a mark are little-endian, and are written so after a mark; every other target "
+    "is written without one, unless --bom asks otherwise.",
     "A summary goes to standard error, with a progress bar while the run lasts when standard "
-    "error is a terminal.",
+    "error is a terminal. File names in the summary and in the lines of -v show bytes that "
+    "are not UTF-8, control characters and the backslash escaped as \\xHH and \\\\, so "
+    "that no name can drive the terminal; --json has the exact bytes.",
 };
 
 constexpr std::string_view kJson[] = {
     "With --json, standard output holds one object: \"from\", \"to\", \"dry_run\", "
-    "\"counts\" (\"entries\", \"converted\", \"failed\", \"cancelled\") and \"files\", "
-    "one object per entry in the order given: \"input\", \"output\", \"outcome\" "
-    "(converted, cannot_read, cannot_write, invalid_source, unrepresentable, cancelled, "
-    "shared_output, already_utf8, undecided), \"line\" (of the first error, or null), "
+    "\"counts\" (\"entries\", \"converted\", \"unchanged\", \"failed\", \"cancelled\") "
+    "and \"files\", one object per entry in the order given: \"input\", \"output\", "
+    "\"outcome\" (converted, unchanged, cannot_read, cannot_write, invalid_source, "
+    "unrepresentable, cancelled, shared_output, already_utf8, looks_like_other, undecided), "
+    "\"line\" (of the first error, or null), "
     "\"character\" (\"U+XXXX\" that TO cannot represent, or null), \"encoding\" (the "
     "encoding the file was read in, detected or named by its byte-order mark, or null), "
     "\"likely\" (another encoding the file seems to be in, or null), \"reason\" (why "
@@ -52,10 +63,13 @@ constexpr std::string_view kJson[] = {
 };
 
 constexpr std::pair<std::string_view, std::string_view> kExitStatus[] = {
-    {"0", "Every file was converted."},
-    {"1", "Some files were not converted; the summary says which and why."},
-    {"2", "A usage error or an unknown encoding; nothing was touched."},
-    {"130", "Cancelled by SIGINT or SIGTERM."},
+    {"0", "Every file was converted, or left unchanged."},
+    {"1", "Some files were not converted (the summary says which and why), or there was "
+          "nothing to convert."},
+    {"2", "A usage error, an unknown encoding, or an output directory that cannot be created "
+          "or written; no file was read."},
+    {"130", "Interrupted by SIGINT."},
+    {"143", "Terminated by SIGTERM."},
 };
 
 std::string optionLabel(const OptionInfo &info)
@@ -119,8 +133,9 @@ std::string versionText()
 std::string helpText()
 {
     const std::string usage = "Usage: " + std::string(kName) + " ";
-    std::string text = usage + std::string(kSynopsis[0]) + "\n" +
-                       std::string(usage.size(), ' ') + std::string(kSynopsis[1]) + "\n";
+    std::string text;
+    for (const std::string_view line : kSynopsis)
+        text += (text.empty() ? usage : std::string(usage.size(), ' ')) + std::string(line) + "\n";
     for (std::string_view paragraph : kDescription) {
         text += '\n';
         appendWrapped(text, paragraph, 0, 0);
@@ -137,9 +152,10 @@ std::string helpText()
         appendWrapped(text, info.help, helpColumn, helpColumn);
     }
     text += "\nExit status:\n";
-    for (const auto &[status, meaning] : kExitStatus)
-        text += "  " + std::string(status) + std::string(6 - status.size(), ' ') +
-                std::string(meaning) + '\n';
+    for (const auto &[status, meaning] : kExitStatus) {
+        text += "  " + std::string(status) + std::string(6 - status.size(), ' ');
+        appendWrapped(text, meaning, 8, 8);
+    }
     text += "\nThe manual page " + std::string(kName) + "(1) describes the JSON report.\n";
     return text;
 }
@@ -156,6 +172,7 @@ std::string manualPage()
          << ".B " << roff(kName) << "\n"
          << roff(kSynopsis[0]) << "\n"
          << roff(kSynopsis[1]) << "\n"
+         << roff(kSynopsis[2]) << "\n"
          << ".SH DESCRIPTION\n";
     for (std::string_view paragraph : kDescription)
         page << ".PP\n" << roff(paragraph) << "\n";

@@ -1,10 +1,10 @@
 #include "run_report.h"
 
-int exitStatus(const velloran::RunCounts &counts)
+int exitStatus(const velloran::RunCounts &counts, int signalNumber)
 {
-    if (counts.cancelled > 0)
-        return 130;
-    return counts.failed() > 0 ? 1 : 0;
+    if (signalNumber != 0)
+        return 128 + signalNumber;
+    return counts.entries == 0 || counts.failed() > 0 ? 1 : 0;
 }
 
 const char *outcomeName(velloran::Outcome outcome)
@@ -13,6 +13,8 @@ const char *outcomeName(velloran::Outcome outcome)
     switch (outcome) {
     case Outcome::Converted:
         return "converted";
+    case Outcome::Unchanged:
+        return "unchanged";
     case Outcome::CannotRead:
         return "cannot_read";
     case Outcome::CannotWrite:

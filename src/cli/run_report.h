@@ -17,9 +17,12 @@ struct FinishedRun {
     std::vector<velloran::FileResult> results; // one per plan entry
 };
 
-// The command's exit status for a run: 0 when every entry was converted,
-// 130 when any was cancelled, 1 otherwise.
-int exitStatus(const velloran::RunCounts &counts);
+// The command's exit status for a run: 128 plus the number of the signal
+// that interrupted it (130 for SIGINT, 143 for SIGTERM), as shells report a
+// command they stopped; else 0 when every entry was converted or left
+// unchanged, and 1 when some were not, or there was none (as grep finding
+// nothing).
+int exitStatus(const velloran::RunCounts &counts, int signalNumber = 0);
 
 // An outcome's name in the JSON report, such as "invalid_source".
 const char *outcomeName(velloran::Outcome outcome);

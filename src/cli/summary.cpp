@@ -1,10 +1,16 @@
 #include "summary.h"
 
+#include "text_bytes.h"
+
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
+
+// A long list of cancelled files names this many; --json and -v name them all.
+constexpr std::size_t kCancelledShown = 20;
 
 using velloran::FileResult;
 using velloran::Outcome;
@@ -12,7 +18,7 @@ using velloran::ReportLine;
 using velloran::ReportSection;
 using velloran::SectionKind;
 
-std::string heading(const ReportSection &section)
+std::string heading(const ReportSection &section, bool dryRun)
 {
     switch (section.kind) {
     case SectionKind::CannotRead:
@@ -34,7 +40,8 @@ std::string heading(const ReportSection &section)
     case SectionKind::Undecided:
         return "The encoding of these files could not be detected, so they were not converted:";
     case SectionKind::LooksLike:
-        return "These files were converted, but look like " + section.encoding + "; please check:";
+        return std::string(dryRun ? "These files would be converted" : "These files were converted") +
+               ", but look like " + section.encoding + "; please check:";
     case SectionKind::Cancelled:
         return "These files were not converted because the run was cancelled:";
     }
@@ -52,15 +59,50 @@ std::string utf8(char32_t character)
     return std::string(reinterpret_cast<const char *>(bytes), std::size_t(length));
 }
 
-std::string inputOf(const FinishedRun &run, std::size_t entry)
+// "Converted 3, unchanged 2, failed 1, cancelled 4"; in a dry run, what a run
+// would do: "Would convert 3, leave 2 unchanged, fail 1; cancelled 4".
+std::string countsLine(const velloran::RunCounts &counts, bool dryRun)
 {
-    return run.plan.entries.at(entry).input.native();
+    const auto number = [](std::size_t count) { return std::to_string(count); };
+    std::string text = dryRun ? "Would convert " + number(counts.converted)
+                              : "Converted " + number(counts.converted);
+    if (counts.unchanged > 0)
+        text += dryRun ? ", leave " + number(counts.unchanged) + " unchanged"
+                       : ", unchanged " + number(counts.unchanged);
+    text += (dryRun ? ", fail " : ", failed ") + number(counts.failed());
+    if (counts.cancelled > 0)
+        text += (dryRun ? "; cancelled " : ", cancelled ") + number(counts.cancelled);
+    return text + "\n";
 }
 
-// What follows a file's name on its line: why it failed, or where.
-std::string detail(const FinishedRun &run, const ReportLine &line)
+// A section's lines, a file's detail in parentheses; of many cancelled
+// files, the first few and how many more.
+std::string sectionLines(const FinishedRun &run, const ReportSection &section)
 {
-    const FileResult &result = line.result;
+    const bool cut = section.kind == SectionKind::Cancelled;
+    const std::size_t shown = cut ? std::min(section.lines.size(), kCancelledShown)
+                                  : section.lines.size();
+    std::string text;
+    for (std::size_t i = 0; i < shown; ++i) {
+        const ReportLine &line = section.lines[i];
+        const std::string why = resultDetail(run.plan, line.result);
+        text += shownInput(run.plan, line.entry) + (why.empty() ? "" : " (" + why + ")") + "\n";
+    }
+    if (shown < section.lines.size())
+        text += "... and " + std::to_string(section.lines.size() - shown) +
+                " more (--json and -v list them all)\n";
+    return text;
+}
+
+} // namespace
+
+std::string shownInput(const velloran::RunPlan &plan, std::size_t entry)
+{
+    return terminalText(plan.entries.at(entry).input.native());
+}
+
+std::string resultDetail(const velloran::RunPlan &plan, const FileResult &result)
+{
     const std::string where = "line " + std::to_string(result.line);
     switch (result.outcome) {
     case Outcome::CannotRead:
@@ -71,7 +113,8 @@ std::string detail(const FinishedRun &run, const ReportLine &line)
     case Outcome::Unrepresentable:
         return where + ": " + visibleCharacter(result.character);
     case Outcome::SharedOutput:
-        return line.inTheWay == velloran::kNoEntry ? "" : "same as " + inputOf(run, line.inTheWay);
+        return result.sameAs < plan.entries.size() ? "same as " + shownInput(plan, result.sameAs)
+                                                   : "";
     case Outcome::Undecided:
         return result.reason;
     case Outcome::LooksLikeOther:
@@ -80,17 +123,6 @@ std::string detail(const FinishedRun &run, const ReportLine &line)
         return {};
     }
 }
-
-std::string countsLine(const velloran::RunCounts &counts)
-{
-    std::string text = "Converted " + std::to_string(counts.converted) + ", failed " +
-                       std::to_string(counts.failed());
-    if (counts.cancelled > 0)
-        text += ", cancelled " + std::to_string(counts.cancelled);
-    return text + "\n";
-}
-
-} // namespace
 
 std::string visibleCharacter(char32_t character)
 {
@@ -105,15 +137,10 @@ std::string summaryText(const FinishedRun &run, const velloran::RunReport &repor
 {
     std::string text;
     if (run.dryRun)
-        text += "Dry run: nothing was written. A run would do this:\n";
-    text += countsLine(report.counts);
-    // Every section after a blank line; a line per file, its detail in parentheses.
-    for (const ReportSection &section : report.sections) {
-        text += "\n" + heading(section) + "\n";
-        for (const ReportLine &line : section.lines) {
-            const std::string why = detail(run, line);
-            text += inputOf(run, line.entry) + (why.empty() ? "" : " (" + why + ")") + "\n";
-        }
-    }
+        text += "Dry run: nothing was written.\n";
+    text += countsLine(report.counts, run.dryRun);
+    // Every section after a blank line.
+    for (const ReportSection &section : report.sections)
+        text += "\n" + heading(section, run.dryRun) + "\n" + sectionLines(run, section);
     return text;
 }

@@ -125,7 +125,7 @@ class Outputs(CommandTest):
         self.assertEqual(set(report), {"from", "to", "dry_run", "counts", "files"})
         self.assertEqual((report["from"], report["to"], report["dry_run"]), ("UTF-8", "GBK", False))
         self.assertEqual(report["counts"],
-                         {"entries": 6, "converted": 3, "failed": 3, "cancelled": 0})
+                         {"entries": 6, "converted": 3, "unchanged": 0, "failed": 3, "cancelled": 0})
         for entry in report["files"]:
             self.assertEqual(set(entry), FILE_KEYS)
         files = report["files"]

@@ -278,14 +278,15 @@ TEST(DetectRun, ConvertsAMixedFolderFileByFile)
              scratch.subdirectory("输出"));
 }
 
-// In place from GBK: the UTF-8 file, the Big5 one (whose bytes would be
-// gone) and the one that does not decode stay as they were.
+// In place from GBK to UTF-8: the UTF-8 file is left as it is (it is what
+// the run would make of it); the Big5 one (whose bytes would be gone) and
+// the one that does not decode are refused, and stay as they were.
 TEST(GuardedRun, KeepsUtf8FilesAndLookAlikesInPlace)
 {
     ScratchDirectory scratch;
     const fs::path folder = scratch.subdirectory("字幕");
     checkRun({convertedFile("国标.txt", encodedStart(simplified(), "GBK", 2000), "GBK"),
-              refusedFile("已是.txt", encoded(simplified(), "UTF-8"), AlreadyUtf8, "GBK"),
+              refusedFile("已是.txt", encoded(simplified(), "UTF-8"), Unchanged, "UTF-8"),
               refusedFile("繁體.txt", encodedStart(traditional(), "Big5", 2000), LooksLikeOther,
                           "GBK", "Big5"),
               refusedFile("小端.txt", encodedStart(simplified(), "UTF-16LE", 2000), InvalidSource,

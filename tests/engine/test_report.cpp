@@ -56,8 +56,9 @@ std::string countsOf(const RunReport &report)
 {
     const RunCounts &counts = report.counts;
     return std::to_string(counts.entries) + " entries: " + std::to_string(counts.converted) +
-           " converted, " + std::to_string(counts.failed()) + " failed, " +
-           std::to_string(counts.cancelled) + " cancelled";
+           " converted, " + (counts.unchanged ? std::to_string(counts.unchanged) + " unchanged, " : "") +
+           std::to_string(counts.failed()) + " failed, " + std::to_string(counts.cancelled) +
+           " cancelled";
 }
 
 // "Kind[ encoding]: entry entry...; ...", an entry with another in its way as "2>0".
@@ -103,6 +104,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ReportCase{"nothing", {}, "0 entries: 0 converted, 0 failed, 0 cancelled", ""},
         ReportCase{"converted", {kOk, kOk}, "2 entries: 2 converted, 0 failed, 0 cancelled", ""},
+        // Left as it is: no failure, and in no section.
+        ReportCase{"unchanged",
+                   {kOk, is(Unchanged), is(AlreadyUtf8), repeatOf(is(Unchanged), 1)},
+                   "4 entries: 1 converted, 2 unchanged, 1 failed, 0 cancelled",
+                   "AlreadyUtf8: 2"},
         // One entry of each kind, listed against the sections' order.
         ReportCase{"sectionsInTheirOrder",
                    {kOk, is(Cancelled), looksLike("Big5"), is(Undecided), refusedAsLike("Big5"),

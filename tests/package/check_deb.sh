@@ -39,7 +39,7 @@ while read -r file; do
   grep -qx "\./usr/$file" <<<"$contents" || fail "the package lacks /usr/$file"
 done <"$list"
 # Nothing of the build (libraries, headers, tests) leaks into the package.
-allowed='^\./(usr/(bin/.*|share/((applications|metainfo|icons|man|doc)/.*)?)?)?$'
+allowed='^\./(usr/(bin/.*|share/((applications|metainfo|icons|man|doc|bash-completion|zsh|fish)/.*)?)?)?$'
 strays=$(grep -vE "$allowed" <<<"$contents" || true)
 [ -z "$strays" ] || fail "unexpected files in the package: $strays"
 echo "built and checked $(basename "$deb")"

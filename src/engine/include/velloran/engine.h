@@ -17,14 +17,16 @@
 //    (where permitted; setuid and setgid only with them) and extended
 //    attributes, ACLs included. The temporary file is private to its owner
 //    until it has the old file's mode. This also makes converting a file onto
-//    itself safe.
+//    itself safe. In place (OutputRule::InPlace), a file whose conversion
+//    would give back its very bytes is not written at all (Unchanged).
 //  - Streaming: files are converted in chunks, so memory does not grow with
 //    file size.
 //  - Byte-order marks: an input that starts with a UTF-8, UTF-16 LE/BE or
 //    UTF-32 LE/BE mark is decoded in the encoding the mark names, whatever the
 //    chosen source, and the mark is not part of the text. "UTF-16" and "UTF-32"
 //    without a mark mean little-endian. As a target, "UTF-16" and "UTF-32" are
-//    written little-endian with a mark; every other encoding without one.
+//    written little-endian with a mark, every other encoding without one,
+//    unless Encoding::writesMark is set otherwise.
 //  - Line ends are kept exactly as they are.
 //  - Knowing the source. The source may be kDetectEncoding ("detect"): each
 //    file is then converted from the encoding detectEncoding() finds, and one

@@ -15,9 +15,12 @@ namespace velloran {
 struct RunCounts {
     std::size_t entries = 0;
     std::size_t converted = 0;
+    // Left as they were, being already what the run would make of them; no
+    // failure, but not listed in any section.
+    std::size_t unchanged = 0;
     std::size_t cancelled = 0;
     // Everything else: failures, refusals and undecided entries alike.
-    std::size_t failed() const { return entries - converted - cancelled; }
+    std::size_t failed() const { return entries - converted - unchanged - cancelled; }
 };
 
 // The kinds of section, in the order a report shows them.

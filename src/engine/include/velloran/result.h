@@ -11,6 +11,8 @@ namespace velloran {
 // What happened to one file.
 enum class Outcome {
     Converted,       // output written completely and moved into place
+    Unchanged,       // the output would have replaced the input with its very bytes, so
+                     // nothing was written (ConvertOptions::leaveIdenticalAlone)
     CannotRead,      // input missing, not a regular file, or a read error
     CannotWrite,     // output could not be created, written, flushed or renamed
     InvalidSource,   // bytes that are not valid in the source encoding

@@ -21,7 +21,8 @@ enum class OutputRule {
     IntoDirectory, // outputDirectory / the input's file name
     KeepTree,      // outputDirectory / the input's path relative to its base
                    // (missing subdirectories are created)
-    InPlace,       // the input's own path: the output replaces the input
+    InPlace,       // the input's own path: the output replaces the input; a
+                   // file that would come out as it is stays (Outcome::Unchanged)
 };
 
 struct RunInput {

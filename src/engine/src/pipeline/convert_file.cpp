@@ -5,6 +5,7 @@
 // FileError and leaves as the file's result.
 #include "velloran/convert.h"
 
+#include "codec/converter.h"
 #include "detect/detector.h"
 #include "files/file_error.h"
 #include "files/input_file.h"
@@ -58,6 +59,17 @@ FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
     return result;
 }
 
+// In place, a file refused as UTF-8 already is what a UTF-8 target without a
+// mark would write back byte for byte: a second run of the same conversion
+// leaves it as it is, as it does a file converted to its very bytes.
+FileResult leftAsItIs(FileResult result, const ConvertOptions &options)
+{
+    if (result.outcome == Outcome::AlreadyUtf8 && options.leaveIdenticalAlone &&
+        !options.target.writesMark && Converter(options.target).isUtf8())
+        return FileResult{.outcome = Outcome::Unchanged, .encoding = options.target.name};
+    return result;
+}
+
 } // namespace
 
 std::filesystem::path outputPathFor(const std::filesystem::path &outputDirectory,
@@ -81,7 +93,7 @@ FileResult convertFile(const std::filesystem::path &input, const std::filesystem
         if (options.makeOutputFolders && !options.discardOutput)
             makeFoldersOf(output);
         InputFile opened(input);
-        return convertOpened(opened, output, options);
+        return leftAsItIs(convertOpened(opened, output, options), options);
     } catch (const FileError &error) {
         return FileResult{.outcome = error.outcome(), .message = error.what()};
     }

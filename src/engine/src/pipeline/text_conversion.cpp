@@ -64,7 +64,8 @@ FileResult convertText(InputFile &input, std::string_view source,
 {
     Decoder decoder = openDecoder(source, mark);
     Encoder encoder = openEncoder(options.target);
-    RestartableOutput restartable(output, options.discardOutput);
+    RestartableOutput restartable(output, options.discardOutput,
+                                  options.leaveIdenticalAlone ? &input : nullptr);
     ConversionBuffers buffers(inputBufferSize(options.tuning.chunkSize, input.size()));
     switch (convert(input, decoder, encoder, buffers, restartable, options, utf8Watch)) {
     case StreamStatus::Completed:
@@ -74,6 +75,8 @@ FileResult convertText(InputFile &input, std::string_view source,
             if (utf8Watch->isWideText())
                 return FileResult{.outcome = Outcome::AlreadyUtf8};
         }
+        if (restartable.sameAsReplaced())
+            return FileResult{.outcome = Outcome::Unchanged};
         restartable.commit();
         return FileResult{.outcome = Outcome::Converted};
     case StreamStatus::Cancelled:

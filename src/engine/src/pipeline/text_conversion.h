@@ -18,7 +18,9 @@ namespace velloran {
 // Converts `input`, which starts with `mark` (or none), from `source` (a
 // resolved name, ignored when there is a mark) into `output`. The result's
 // outcome is Converted, Cancelled, InvalidSource or Unrepresentable (with
-// the line and character), or CannotRead when the file changed meanwhile;
+// the line and character), Unchanged (with options.leaveIdenticalAlone, for
+// an output that would be the input's very bytes: nothing is written), or
+// CannotRead when the file changed meanwhile;
 // its encoding is left for the caller. With `utf8Watch`, the text is also
 // scanned as it is read, and a file that turns out to be UTF-8 text with
 // wide characters is refused as AlreadyUtf8, nothing written. Throws

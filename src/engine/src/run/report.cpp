@@ -18,6 +18,8 @@ std::optional<SectionKind> sectionFor(const FileResult &result)
         if (result.likely.empty())
             return std::nullopt;
         return SectionKind::LooksLike;
+    case Outcome::Unchanged:
+        return std::nullopt;
     case Outcome::CannotRead:
         return SectionKind::CannotRead;
     case Outcome::CannotWrite:
@@ -45,6 +47,8 @@ void count(RunCounts &counts, const FileResult &result)
     ++counts.entries;
     if (result.outcome == Outcome::Converted)
         ++counts.converted;
+    else if (result.outcome == Outcome::Unchanged)
+        ++counts.unchanged;
     else if (result.outcome == Outcome::Cancelled)
         ++counts.cancelled;
 }

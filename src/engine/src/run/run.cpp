@@ -114,6 +114,7 @@ private:
         options.makeOutputFolders = m_options.outputRule == OutputRule::KeepTree;
         options.refuseLookalikes =
             m_plan.entries[index].replacesInput && !m_options.convertLookalikes;
+        options.leaveIdenticalAlone = m_options.outputRule == OutputRule::InPlace;
         if (m_options.onBytes) {
             options.onBytes = [this, index](std::uint64_t done, std::uint64_t total) {
                 m_options.onBytes(index, done, total);
