@@ -2,6 +2,7 @@
 
 #include "codec/encoding_cache.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -71,6 +72,17 @@ const char *lastBoundary(const char *begin, const char *end, const PieceBoundary
             return begin + at + boundary.lineFeed.size();
     }
     return nullptr;
+}
+
+std::uint64_t countLineFeeds(const char *begin, const char *end, const PieceBoundary &boundary)
+{
+    if (boundary.unit == 1)
+        return static_cast<std::uint64_t>(std::count(begin, end, boundary.lineFeed[0]));
+    const std::string_view text(begin, static_cast<std::size_t>(end - begin));
+    std::uint64_t count = 0;
+    for (std::size_t at = 0; at + boundary.unit <= text.size(); at += boundary.unit)
+        count += text.substr(at, boundary.unit) == boundary.lineFeed;
+    return count;
 }
 
 } // namespace velloran
