@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "pipe_mode.h"
+
 #include "velloran/encoding.h"
 
 #include <getopt.h>
@@ -18,7 +20,7 @@ constexpr OptionInfo kOptions[] = {
     {OptionId::To, "to", 't', "TO", "Target encoding, any name ICU knows."},
     {OptionId::Output, "output", 'o', "DIR",
      "Write the outputs into DIR, created when missing. Either this or --in-place is "
-     "required."},
+     "required for files."},
     {OptionId::InPlace, "in-place", 0, nullptr,
      "Replace each file by its conversion. A file read from GB18030, GBK, GB2312 or Big5 "
      "that looks like the other of the two Chinese families (GB18030 or Big5) is then not "
@@ -203,7 +205,7 @@ std::span<const OptionInfo> optionTable()
     return kOptions;
 }
 
-CommandLine parseCommandLine(int argc, char **argv)
+CommandLine parseCommandLine(int argc, char **argv, bool inputIsTerminal)
 {
     const std::vector<option> longOptions = getoptLongOptions();
     const std::string shortOptions = getoptShortOptions();
@@ -225,9 +227,14 @@ CommandLine parseCommandLine(int argc, char **argv)
 
     for (int i = optind; i < argc; ++i)
         line.paths.emplace_back(argv[i]);
+    resolveEncodings(line);
+    if (wantsPipe(line, inputIsTerminal)) {
+        checkPipe(line);
+        line.action = CommandLine::Action::ConvertPipe;
+        return line;
+    }
     if (line.suffixes.empty())
         line.suffixes.emplace_back("txt");
-    resolveEncodings(line);
     checkOutput(line);
     return line;
 }

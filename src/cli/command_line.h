@@ -40,7 +40,7 @@ struct OptionInfo {
 std::span<const OptionInfo> optionTable();
 
 struct CommandLine {
-    enum class Action { Convert, Help, Version, Manual };
+    enum class Action { Convert, ConvertPipe, Help, Version, Manual };
     Action action = Action::Convert;
 
     std::string from; // as given
@@ -68,5 +68,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Parses and checks the arguments, encoding names included. Throws UsageError.
-CommandLine parseCommandLine(int argc, char **argv);
+// Parses and checks the arguments, encoding names included. Whether standard
+// input is a terminal decides what a command line without PATH asks for (see
+// pipe_mode.h). Throws UsageError.
+CommandLine parseCommandLine(int argc, char **argv, bool inputIsTerminal = true);

@@ -3,6 +3,7 @@
 #include "command_line.h"
 #include "json_report.h"
 #include "manual.h"
+#include "pipe_mode.h"
 #include "progress_bar.h"
 #include "run_inputs.h"
 #include "run_report.h"
@@ -18,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -99,7 +101,7 @@ int main(int argc, char **argv)
 {
     CommandLine line;
     try {
-        line = parseCommandLine(argc, argv);
+        line = parseCommandLine(argc, argv, isatty(STDIN_FILENO) == 1);
     } catch (const UsageError &error) {
         printError(error.what());
         std::fputs("Try 'velloran-cli --help' for more information.\n", stderr);
@@ -114,11 +116,14 @@ int main(int argc, char **argv)
     case CommandLine::Action::Manual:
         return writeText(stdout, manualPage()) ? 0 : 1;
     case CommandLine::Action::Convert:
+    case CommandLine::Action::ConvertPipe:
         break;
     }
 
     installCancelHandlers();
     try {
+        if (line.action == CommandLine::Action::ConvertPipe)
+            return convertPipe(line, g_cancel);
         return convert(line);
     } catch (const std::exception &error) {
         printError(error.what());

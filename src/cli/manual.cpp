@@ -15,6 +15,8 @@ constexpr std::string_view kSynopsis[] = {
     "-f FROM -t TO [-o DIR | --in-place [--force]] [-r | --depth N]",
     "[-s SUFFIX]... [--keep-tree] [-j N] [--dry-run] [--json] [-q] PATH...",
 };
+// The filter: standard input to standard output.
+constexpr std::string_view kPipeSynopsis = "-f FROM -t TO [-q] [-]";
 
 constexpr std::string_view kDescription[] = {
     "Converts the character encoding of text files, strictly and safely. A file that holds "
@@ -32,6 +34,17 @@ constexpr std::string_view kDescription[] = {
     "reports the others as cancelled.",
     "A summary goes to standard error, with a progress bar while the run lasts when standard "
     "error is a terminal.",
+    "With a PATH of -, or with no PATH and neither -o nor --in-place while standard input is "
+    "not a terminal, the command is a filter: it converts standard input to standard output, "
+    "and says nothing when all goes well. The text is streamed, in little memory whatever its "
+    "size, so a reader may already have received the part before a fault: at the first byte "
+    "that is not valid in FROM, or character that TO cannot represent, nothing more is "
+    "written (not even the rest of that line), standard error names the line, and the exit "
+    "status is 1. For output that is written whole or not at all, give the file as a PATH, "
+    "with -o or --in-place.",
+    "On standard input, the byte-order mark, \"detect\" and the checks against a wrong FROM "
+    "look at the first 64 KiB before anything is written; an input that ends within them is "
+    "treated exactly as a file. Beyond them, the conversion itself checks the rest.",
 };
 
 constexpr std::string_view kJson[] = {
@@ -52,7 +65,8 @@ constexpr std::string_view kJson[] = {
 
 constexpr std::pair<std::string_view, std::string_view> kExitStatus[] = {
     {"0", "Every file was converted."},
-    {"1", "Some files were not converted; the summary says which and why."},
+    {"1", "Some files were not converted, and the summary says which and why; or standard "
+          "input was not converted to its end."},
     {"2", "A usage error or an unknown encoding; nothing was touched."},
     {"130", "Cancelled by SIGINT or SIGTERM."},
 };
@@ -119,7 +133,8 @@ std::string helpText()
 {
     const std::string usage = "Usage: " + std::string(kName) + " ";
     std::string text = usage + std::string(kSynopsis[0]) + "\n" +
-                       std::string(usage.size(), ' ') + std::string(kSynopsis[1]) + "\n";
+                       std::string(usage.size(), ' ') + std::string(kSynopsis[1]) + "\n" +
+                       "   or: " + std::string(kName) + " " + std::string(kPipeSynopsis) + "\n";
     for (std::string_view paragraph : kDescription) {
         text += '\n';
         appendWrapped(text, paragraph, 0, 0);
@@ -154,6 +169,8 @@ std::string manualPage()
          << ".B " << roff(kName) << "\n"
          << roff(kSynopsis[0]) << "\n"
          << roff(kSynopsis[1]) << "\n"
+         << ".br\n.B " << roff(kName) << "\n"
+         << roff(kPipeSynopsis) << "\n"
          << ".SH DESCRIPTION\n";
     for (std::string_view paragraph : kDescription)
         page << ".PP\n" << roff(paragraph) << "\n";
@@ -176,6 +193,9 @@ std::string manualPage()
             "into another directory, and see first what would happen:\n"
          << ".PP\n.RS\n"
          << roff("velloran-cli -f detect -t UTF-8 -r --keep-tree -o converted --dry-run docs")
+         << "\n.RE\n"
+         << ".PP\nRead a file of unknown Chinese encoding as UTF-8, in a pipeline:\n"
+         << ".PP\n.RS\n" << roff("velloran-cli -f detect -t UTF-8 < notes.txt | less")
          << "\n.RE\n";
     return page.str();
 }
