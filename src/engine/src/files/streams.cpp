@@ -34,7 +34,8 @@ std::string_view InputStream::start(std::size_t length)
         std::size_t filled = 0;
         while (filled < length) {
             const std::size_t count = m_source.readSome(m_start.data() + filled, length - filled);
-            if (count == 0)
+            m_endedWithinStart = count == 0;
+            if (m_endedWithinStart)
                 break;
             filled += count;
         }

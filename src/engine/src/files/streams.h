@@ -56,6 +56,8 @@ public:
     // The first `length` bytes, fewer when the stream is shorter; read at
     // the first call and kept. Throws FileError(CannotRead).
     std::string_view start(std::size_t length);
+    // Whether the stream ended within its start: all of it is kept.
+    bool endedWithinStart() const { return m_endedWithinStart; }
     // Passes over the next `count` bytes, which must be kept ones (a mark).
     void skip(std::size_t count);
     // The next bytes, at most `capacity`: kept ones first, then what one read
@@ -66,6 +68,7 @@ private:
     StreamSource &m_source;
     std::string m_start;
     bool m_started = false;
+    bool m_endedWithinStart = false;
     std::uint64_t m_position = 0;
 };
 
