@@ -120,10 +120,12 @@ int main(int argc, char **argv)
         break;
     }
 
-    installCancelHandlers();
     try {
+        // A filter leaves nothing to clean up: SIGINT and SIGTERM end it as
+        // they end any other, also while it waits for its input.
         if (line.action == CommandLine::Action::ConvertPipe)
-            return convertPipe(line, g_cancel);
+            return convertPipe(line);
+        installCancelHandlers();
         return convert(line);
     } catch (const std::exception &error) {
         printError(error.what());

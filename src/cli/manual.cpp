@@ -44,7 +44,8 @@ constexpr std::string_view kDescription[] = {
     "with -o or --in-place.",
     "On standard input, the byte-order mark, \"detect\" and the checks against a wrong FROM "
     "look at the first 64 KiB before anything is written; an input that ends within them is "
-    "treated exactly as a file. Beyond them, the conversion itself checks the rest.",
+    "treated exactly as a file. Beyond them, the conversion itself checks the rest. SIGINT "
+    "and SIGTERM end a filter at once, as any other.",
 };
 
 constexpr std::string_view kJson[] = {

@@ -100,19 +100,16 @@ std::string pipeMessage(const velloran::FileResult &result, const std::string &t
     return "standard input was not converted";
 }
 
-int convertPipe(const CommandLine &line, const std::atomic<bool> &cancel)
+int convertPipe(const CommandLine &line)
 {
     // A reader that goes away must end the command with a message and a
     // status, not kill it on its next write.
     std::signal(SIGPIPE, SIG_IGN);
-    const velloran::StreamOptions options{
-        .source = line.source, .target = line.target, .cancel = &cancel};
+    const velloran::StreamOptions options{.source = line.source, .target = line.target};
     const velloran::FileResult result =
         velloran::convertStream(STDIN_FILENO, STDOUT_FILENO, options);
     if (const std::string message = pipeMessage(result, line.to); !message.empty())
         std::fprintf(stderr, "velloran-cli: %s\n", message.c_str());
-    const bool converted = result.outcome == Outcome::Converted;
-    const bool cancelled = result.outcome == Outcome::Cancelled;
     return exitStatus(velloran::RunCounts{
-        .entries = 1, .converted = converted ? 1u : 0u, .cancelled = cancelled ? 1u : 0u});
+        .entries = 1, .converted = result.outcome == Outcome::Converted ? 1u : 0u});
 }

@@ -7,7 +7,6 @@
 
 #include "velloran/result.h"
 
-#include <atomic>
 #include <string>
 
 // Whether the command line asks for it: a PATH of "-", or no PATH and neither
@@ -19,8 +18,8 @@ bool wantsPipe(const CommandLine &line, bool inputIsTerminal);
 void checkPipe(const CommandLine &line);
 
 // Converts standard input to standard output, says on standard error what
-// went wrong, and returns the exit status (as for files: 0, 1 or 130).
-int convertPipe(const CommandLine &line, const std::atomic<bool> &cancel);
+// went wrong, and returns the exit status (as for files: 0 or 1).
+int convertPipe(const CommandLine &line);
 
 // What standard error says after the stream's `result`, converted to
 // `target` (as named), without the program's name; empty when all went well.

@@ -10,6 +10,7 @@ Usage: test_cli_pipes.py VELLORAN_CLI WINDOW_RUN
 """
 import os
 import pty
+import signal
 import subprocess
 import time
 
@@ -115,6 +116,19 @@ class Pipes(CommandTest):
             process.wait(timeout=300)
         self.assertEqual(process.returncode, 1)
         self.assertEqual(err, b"velloran-cli: cannot write the output: Broken pipe\n")
+
+    def test_a_signal_ends_a_filter_waiting_for_its_input(self):
+        for number in (signal.SIGINT, signal.SIGTERM):
+            with self.subTest(signal=number):
+                process = subprocess.Popen([PROGRAMS["cli"], *GBK_TO_UTF8], env=ENV,
+                                           stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                           stderr=subprocess.PIPE)
+                process.stdin.write(GBK)
+                process.stdin.flush()
+                time.sleep(0.1)
+                process.send_signal(number)
+                process.communicate(timeout=60)
+                self.assertEqual(process.returncode, -number)
 
     def test_what_a_filter_refuses(self):
         write(self.path("甲.txt"), GBK)
