@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "pipe_mode.h"
+
 #include "velloran/encoding.h"
 
 #include <getopt.h>
@@ -22,7 +24,7 @@ constexpr OptionInfo kOptions[] = {
     {OptionId::Output, "output", 'o', "DIR",
      "Write the outputs into DIR, created when missing; a DIR that cannot be created or "
      "written stops the command before any file is read. Either this or --in-place is "
-     "required.",
+     "required for files.",
      Completion::Directories},
     {OptionId::InPlace, "in-place", 0, nullptr,
      "Replace each file by its conversion. A file that would come out byte for byte as it "
@@ -293,7 +295,7 @@ std::span<const OptionInfo> optionTable()
     return kOptions;
 }
 
-CommandLine parseCommandLine(int argc, char **argv)
+CommandLine parseCommandLine(int argc, char **argv, bool inputIsTerminal)
 {
     const std::vector<option> longOptions = getoptLongOptions();
     const std::string shortOptions = getoptShortOptions();
@@ -315,10 +317,15 @@ CommandLine parseCommandLine(int argc, char **argv)
 
     for (int i = optind; i < argc; ++i)
         line.paths.emplace_back(argv[i]);
-    if (line.suffixes.empty())
-        line.suffixes.emplace_back("txt");
     resolveEncodings(line);
     applyMarkChoice(line);
+    if (wantsPipe(line, inputIsTerminal)) {
+        checkPipe(line);
+        line.action = CommandLine::Action::ConvertPipe;
+        return line;
+    }
+    if (line.suffixes.empty())
+        line.suffixes.emplace_back("txt");
     checkOutput(line);
     return line;
 }

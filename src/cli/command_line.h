@@ -60,7 +60,7 @@ std::span<const OptionInfo> optionTable();
 enum class MarkChoice { Auto, Yes, No };
 
 struct CommandLine {
-    enum class Action { Convert, List, Help, Version, Manual, Completion };
+    enum class Action { Convert, ConvertPipe, List, Help, Version, Manual, Completion };
     Action action = Action::Convert;
     std::string shell; // for Action::Completion: bash, zsh or fish
 
@@ -91,5 +91,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Parses and checks the arguments, encoding names included. Throws UsageError.
-CommandLine parseCommandLine(int argc, char **argv);
+// Parses and checks the arguments, encoding names included. Whether standard
+// input is a terminal decides what a command line without PATH asks for (see
+// pipe_mode.h). Throws UsageError.
+CommandLine parseCommandLine(int argc, char **argv, bool inputIsTerminal = true);

@@ -5,6 +5,7 @@
 #include "encoding_list.h"
 #include "json_report.h"
 #include "manual.h"
+#include "pipe_mode.h"
 #include "progress_bar.h"
 #include "run_inputs.h"
 #include "run_report.h"
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -113,7 +115,7 @@ int main(int argc, char **argv)
 {
     CommandLine line;
     try {
-        line = parseCommandLine(argc, argv);
+        line = parseCommandLine(argc, argv, isatty(STDIN_FILENO) == 1);
     } catch (const UsageError &error) {
         printError(error.what());
         std::fputs("Try 'velloran-cli --help' for more information.\n", stderr);
@@ -132,11 +134,16 @@ int main(int argc, char **argv)
     case CommandLine::Action::Completion:
         return writeText(stdout, completionScript(line.shell)) ? 0 : 1;
     case CommandLine::Action::Convert:
+    case CommandLine::Action::ConvertPipe:
         break;
     }
 
-    installCancelHandlers();
     try {
+        // A filter leaves nothing to clean up: SIGINT and SIGTERM end it as
+        // they end any other, also while it waits for its input.
+        if (line.action == CommandLine::Action::ConvertPipe)
+            return convertPipe(line);
+        installCancelHandlers();
         return convert(line);
     } catch (const std::exception &error) {
         printError(error.what());

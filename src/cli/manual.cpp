@@ -17,6 +17,8 @@ constexpr std::string_view kSynopsis[] = {
     "[-s SUFFIX]... [--keep-tree] [--bom=auto|yes|no] [-j N]",
     "[--dry-run] [--json] [-v | -q] PATH...",
 };
+// The filter: standard input to standard output.
+constexpr std::string_view kPipeSynopsis = "-f FROM -t TO [--bom=auto|yes|no] [-q] [-]";
 
 constexpr std::string_view kDescription[] = {
     "Converts the character encoding of text files, strictly and safely. A file that holds "
@@ -43,6 +45,18 @@ constexpr std::string_view kDescription[] = {
     "error is a terminal. File names in the summary and in the lines of -v show bytes that "
     "are not UTF-8, control characters and the backslash escaped as \\xHH and \\\\, so "
     "that no name can drive the terminal; --json has the exact bytes.",
+    "With a PATH of -, or with no PATH and neither -o nor --in-place while standard input is "
+    "not a terminal, the command is a filter: it converts standard input to standard output, "
+    "and says nothing when all goes well. The text is streamed, in little memory whatever its "
+    "size, so a reader may already have received the part before a fault: at the first byte "
+    "that is not valid in FROM, or character that TO cannot represent, nothing more is "
+    "written (not even the rest of that line), standard error names the line, and the exit "
+    "status is 1. For output that is written whole or not at all, give the file as a PATH, "
+    "with -o or --in-place.",
+    "On standard input, the byte-order mark, \"detect\" and the checks against a wrong FROM "
+    "look at the first 64 KiB before anything is written; an input that ends within them is "
+    "treated exactly as a file. Beyond them, the conversion itself checks the rest. SIGINT "
+    "and SIGTERM end a filter at once, as any other.",
 };
 
 constexpr std::string_view kJson[] = {
@@ -65,7 +79,7 @@ constexpr std::string_view kJson[] = {
 constexpr std::pair<std::string_view, std::string_view> kExitStatus[] = {
     {"0", "Every file was converted, or left unchanged."},
     {"1", "Some files were not converted (the summary says which and why), or there was "
-          "nothing to convert."},
+          "nothing to convert; or standard input was not converted to its end."},
     {"2", "A usage error, an unknown encoding, or an output directory that cannot be created "
           "or written; no file was read."},
     {"130", "Interrupted by SIGINT."},
@@ -136,6 +150,7 @@ std::string helpText()
     std::string text;
     for (const std::string_view line : kSynopsis)
         text += (text.empty() ? usage : std::string(usage.size(), ' ')) + std::string(line) + "\n";
+    text += "   or: " + std::string(kName) + " " + std::string(kPipeSynopsis) + "\n";
     for (std::string_view paragraph : kDescription) {
         text += '\n';
         appendWrapped(text, paragraph, 0, 0);
@@ -173,6 +188,8 @@ std::string manualPage()
          << roff(kSynopsis[0]) << "\n"
          << roff(kSynopsis[1]) << "\n"
          << roff(kSynopsis[2]) << "\n"
+         << ".br\n.B " << roff(kName) << "\n"
+         << roff(kPipeSynopsis) << "\n"
          << ".SH DESCRIPTION\n";
     for (std::string_view paragraph : kDescription)
         page << ".PP\n" << roff(paragraph) << "\n";
@@ -195,6 +212,9 @@ std::string manualPage()
             "into another directory, and see first what would happen:\n"
          << ".PP\n.RS\n"
          << roff("velloran-cli -f detect -t UTF-8 -r --keep-tree -o converted --dry-run docs")
+         << "\n.RE\n"
+         << ".PP\nRead a file of unknown Chinese encoding as UTF-8, in a pipeline:\n"
+         << ".PP\n.RS\n" << roff("velloran-cli -f detect -t UTF-8 < notes.txt | less")
          << "\n.RE\n"
          << ".SH SEE ALSO\n"
          << ".BR velloran (1),\n.BR iconv (1),\n.BR uconv (1)\n";

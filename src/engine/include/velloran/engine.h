@@ -2,7 +2,7 @@
 // to another, strictly and safely. No Qt: the window, the command line, the
 // tests and the benchmarks all use this API. This header includes all of it;
 // each part has a header of its own (result.h, encoding.h, convert.h, scan.h,
-// detect.h, run.h, report.h).
+// detect.h, run.h, report.h, stream.h).
 //
 // Rules every conversion follows:
 //  - Strict: bytes that are invalid in the source encoding (a truncated
@@ -58,3 +58,4 @@
 #include "velloran/result.h"
 #include "velloran/run.h"
 #include "velloran/scan.h"
+#include "velloran/stream.h"

@@ -63,6 +63,11 @@ bool decodesStrictly(std::string_view bytes, std::string_view encoding)
     return StrictDecoding(encoding).feed(bytes, true);
 }
 
+bool startDecodesStrictly(std::string_view bytes, std::string_view encoding)
+{
+    return StrictDecoding(encoding).feed(bytes, false);
+}
+
 bool decodesStrictly(InputFile &input, std::string_view encoding)
 {
     constexpr std::size_t kChunkSize = 1 << 20;
@@ -87,8 +92,9 @@ bool WholeFileCheck::decodes(std::string_view encoding)
     }
     auto [where, added] = m_answers.try_emplace(std::string(encoding), false);
     if (added) {
-        where->second = m_sample.wholeFile || !m_file ? decodesStrictly(m_sample.bytes, encoding)
-                                                      : decodesStrictly(*m_file, encoding);
+        where->second = m_sample.wholeFile ? decodesStrictly(m_sample.bytes, encoding)
+                        : m_file           ? decodesStrictly(*m_file, encoding)
+                                           : startDecodesStrictly(m_sample.bytes, encoding);
     }
     return where->second;
 }

@@ -20,14 +20,21 @@ bool decodesStrictly(std::string_view bytes, std::string_view encoding);
 // start. Throws FileError(CannotRead) on a read error.
 bool decodesStrictly(InputFile &input, std::string_view encoding);
 
+// Whether `bytes`, the start of a longer text, decode strictly in
+// `encoding` as far as they go (the last character may be cut off).
+bool startDecodesStrictly(std::string_view bytes, std::string_view encoding);
+
 // Whether the whole file a sample comes from decodes strictly in an
 // encoding: from the sample alone when it is the whole file, else by reading
 // the file once more from its start. Each encoding is asked about once.
+// A stream cannot be read twice: without a file, a sample that is not the
+// whole input answers whether it decodes as the start of a text, and the
+// conversion checks the rest.
 class WholeFileCheck
 {
 public:
-    // `file` may be null when the sample is the whole file; both must
-    // outlive the check.
+    // `file` may be null when the sample is the whole file, or comes from a
+    // stream; both must outlive the check.
     explicit WholeFileCheck(DetectionSample sample, InputFile *file = nullptr)
         : m_sample(sample), m_file(file)
     {
@@ -37,8 +44,9 @@ public:
 
     // Answers the next question yes, unless the sample is the whole file,
     // without reading anything: for a guess that the conversion itself then
-    // checks, rather than reading a large file twice.
-    void trustNextAnswer() { m_trustNext = !m_sample.wholeFile; }
+    // checks, rather than reading a large file twice. A stream's answers
+    // come from memory, so it is never trusted blindly.
+    void trustNextAnswer() { m_trustNext = !m_sample.wholeFile && m_file != nullptr; }
     // Ends the trust, in case nothing was asked.
     void endTrust() { m_trustNext = false; }
     // Whether an answer was taken on trust.

@@ -37,6 +37,11 @@ long long readAt(int fd, char *buffer, std::size_t capacity, std::uint64_t offse
                    static_cast<off_t>(offset));
 }
 
+long long readNext(int fd, char *buffer, std::size_t capacity)
+{
+    return ::read(fd, buffer, std::min<std::size_t>(capacity, SSIZE_MAX));
+}
+
 long long writeSome(int fd, const char *bytes, std::size_t count)
 {
     return ::write(fd, bytes, std::min<std::size_t>(count, SSIZE_MAX));

@@ -97,6 +97,11 @@ long long readAt(int fd, char *buffer, std::size_t capacity, std::uint64_t offse
     return ::_read(fd, buffer, static_cast<unsigned>(std::min<std::size_t>(capacity, INT_MAX)));
 }
 
+long long readNext(int fd, char *buffer, std::size_t capacity)
+{
+    return ::_read(fd, buffer, static_cast<unsigned>(std::min<std::size_t>(capacity, INT_MAX)));
+}
+
 long long writeSome(int fd, const char *bytes, std::size_t count)
 {
     return ::_write(fd, bytes, static_cast<unsigned>(std::min<std::size_t>(count, INT_MAX)));

@@ -6,7 +6,6 @@
 #include "velloran/convert.h"
 
 #include "codec/converter.h"
-#include "detect/detector.h"
 #include "files/file_error.h"
 #include "files/input_file.h"
 #include "files/output_folders.h"
@@ -18,20 +17,6 @@
 namespace velloran {
 
 namespace {
-
-// The opinions that only warn, once a file was converted or failed to decode
-// (see "Knowing the source" in engine.h).
-void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
-                      const FileLook &look, WholeFileCheck &wholeFile)
-{
-    if (result.outcome == Outcome::Converted && source.warnIfLookalike)
-        result.likely = otherChineseFamily(look.sample, chosen.family, wholeFile);
-    if (result.outcome == Outcome::InvalidSource) {
-        result.likely = likelyEncoding(look.sample, look.mark, wholeFile);
-        if (result.likely == result.encoding)
-            result.likely.clear();
-    }
-}
 
 FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
                          const ConvertOptions &options)

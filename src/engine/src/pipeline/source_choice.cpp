@@ -82,4 +82,16 @@ SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile)
     return detected(detectInSample(look.sample, look.mark, wholeFile), false);
 }
 
+void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
+                      const FileLook &look, WholeFileCheck &wholeFile)
+{
+    if (result.outcome == Outcome::Converted && source.warnIfLookalike)
+        result.likely = otherChineseFamily(look.sample, chosen.family, wholeFile);
+    if (result.outcome == Outcome::InvalidSource) {
+        result.likely = likelyEncoding(look.sample, look.mark, wholeFile);
+        if (result.likely == result.encoding)
+            result.likely.clear();
+    }
+}
+
 } // namespace velloran

@@ -53,4 +53,10 @@ SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFil
 // with the whole file checked.
 SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile);
 
+// The opinions that only warn, once a file read in `source` (chosen as
+// `chosen`) was converted or failed to decode (see "Knowing the source" in
+// engine.h); `result` already names the encoding it was read in.
+void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
+                      const FileLook &look, WholeFileCheck &wholeFile);
+
 } // namespace velloran
