@@ -52,6 +52,7 @@ std::string jsonEntry(const FinishedRun &run, std::size_t index)
            ", \"encoding\": " + jsonStringOrNull(result.encoding) +
            ", \"likely\": " + jsonStringOrNull(result.likely) +
            ", \"reason\": " + jsonStringOrNull(result.reason) +
+           ", \"repeat\": " + (entry.action == velloran::PlannedEntry::Action::Repeat ? "true" : "false") +
            ", \"same_as\": " + jsonNumberOrNull(result.sameAs, result.sameAs != velloran::kNoEntry) +
            ", \"message\": " + jsonStringOrNull(result.message) + "}";
 }

@@ -32,8 +32,9 @@ constexpr std::string_view kDescription[] = {
     "file is named on standard error with the suffixes and the depth searched and how many "
     "files it holds that did not match; a command that finds no file at all has nothing to "
     "convert and fails.",
-    "The whole run is planned before any file is touched: a file listed twice is converted "
-    "once; when two files would be written to the same place, only the first is; a file "
+    "The whole run is planned before any file is touched: the same name listed twice is "
+    "converted once, and every other name of a file (a link to it) to its own output; when "
+    "two files would be written to the same place, only the first is; a file "
     "that is already UTF-8 is not converted from a legacy Chinese encoding. "
     "Interrupting the command (SIGINT or SIGTERM) abandons the file in progress cleanly and "
     "reports the others as cancelled.",
