@@ -64,11 +64,7 @@ echo "output (all cores) vs iconv: $(same_bytes "$(output engine_all_cores)" "$(
 rm -rf "${WORK:?}"/*
 
 echo
-big="$CORPUS/gb18030-big.txt"
-if [[ ! -f "$big" ]]; then
-  for _ in 1 2 3 4 5 6; do cat "$CORPUS/gb18030.txt"; done >"$big.tmp"
-  mv "$big.tmp" "$big"
-fi
+big=$(big_file)
 echo "== Peak memory (maximum RSS), GB18030->UTF-8 of $(divide "$(bytes "$big")" 1073741824) GiB"
 echo "   target: engine < 64 MiB"
 out="$WORK/rss"

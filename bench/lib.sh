@@ -53,6 +53,17 @@ ensure_corpus() {
   cat "$CORPUS"/*.txt >/dev/null # into the page cache
 }
 
+# big_file: the corpus's GB18030 file six times over (over 1 GiB), made when
+# missing; prints its path.
+big_file() {
+  local big="$CORPUS/gb18030-big.txt"
+  if [[ ! -f "$big" ]]; then
+    for _ in 1 2 3 4 5 6; do cat "$CORPUS/gb18030.txt"; done >"$big.tmp"
+    mv "$big.tmp" "$big"
+  fi
+  echo "$big"
+}
+
 # seconds COMMAND...: runs COMMAND (its output goes to stderr) and prints its
 # wall-clock time.
 seconds() {

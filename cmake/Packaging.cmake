@@ -1,17 +1,26 @@
 # Installing the programs, and the Debian package CPack builds from the
-# install tree: `cpack -G DEB` in the build directory gives
-# velloran_<version>_<arch>.deb.
+# install tree: `cpack --preset package` (or `cpack -G DEB` in a build
+# directory) gives velloran_<version>_<arch>.deb.
 
-install(TARGETS velloran RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The command-line program goes into the same package once it is built.
-if(TARGET velloran-cli)
-  install(TARGETS velloran-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS velloran velloran-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (the package, or cmake --install --strip) also drops the
+# compiler's .comment and .note sections, as Debian's packaging does: strip
+# alone keeps them.
+if(CMAKE_STRIP)
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      foreach(program $<TARGET_FILE_NAME:velloran> $<TARGET_FILE_NAME:velloran-cli>)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+          COMMAND_ERROR_IS_FATAL ANY)
+      endforeach()
+    endif()")
 endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velloran)
 set(CPACK_PACKAGE_VENDOR Tamsrik)
-set(CPACK_PACKAGE_CONTACT "${VELLORAN_MAINTAINER}")
+set(CPACK_PACKAGE_CONTACT "${VELLORAN_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert the character encoding of batches of text files")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "Velloran converts folders of text files between GB18030, GBK, GB2312,\n"

@@ -1,15 +1,27 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, when
 # any of them is missing. Runs apt-get as root, or through sudo.
+#   scripts/install-deps.sh             everything (build, tests, benchmarks)
+#   scripts/install-deps.sh --package   what the package preset and cpack need
 set -euo pipefail
 
+# Building the programs, and the Debian package from them.
 packages=(
-  cmake ninja-build g++ pkg-config python3
+  cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libicu-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libx11-dev xvfb xauth xdotool fonts-wqy-zenhei
-  desktop-file-utils appstream dpkg-dev file
+  dpkg-dev file
 )
+if [ "${1:-}" != --package ]; then
+  packages+=(
+    python3
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libx11-dev xvfb xauth xdotool fonts-wqy-zenhei
+    desktop-file-utils appstream
+    lintian devscripts
+    g++-mingw-w64-x86-64-posix # checks the Windows sources (tests/windows)
+    zsh fish                   # load velloran-cli's completion scripts (tests/cli)
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -11,7 +11,6 @@ class QAction;
 class QDragEnterEvent;
 class QDropEvent;
 class mainwindowui;
-struct RunReport;
 
 class mainwindow : public QWidget
 {
@@ -33,7 +32,7 @@ private slots:
     void start();
 
 private:
-    void showresult(const RunReport &report);
+    void showresult(const QString &text, const QString &details);
 
     mainwindowui *ui;
     QString inputpath;

@@ -1,25 +1,40 @@
 #include "command_line.h"
 
+#include "pipe_mode.h"
+
 #include "velloran/encoding.h"
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <iterator>
+#include <sstream>
 
 namespace {
 
 constexpr OptionInfo kOptions[] = {
     {OptionId::From, "from", 'f', "FROM",
      "Source encoding: GB18030, GBK, GB2312, Big5, UTF-8, UTF-16, UTF-32, UTF-7 or any "
-     "other name ICU knows; \"detect\" detects each file's encoding and leaves out the "
-     "files it cannot decide."},
-    {OptionId::To, "to", 't', "TO", "Target encoding, any name ICU knows."},
+     "other name ICU knows (--list lists them); \"detect\" detects each file's encoding "
+     "and leaves out the files it cannot decide.",
+     Completion::Encodings, "detect"},
+    {OptionId::To, "to", 't', "TO", "Target encoding, any name ICU knows.", Completion::Encodings},
     {OptionId::Output, "output", 'o', "DIR",
-     "Write the outputs into DIR, created when missing. Either this or --in-place is "
-     "required."},
-    {OptionId::InPlace, "in-place", 0, nullptr, "Replace each file by its conversion."},
+     "Write the outputs into DIR, created when missing; a DIR that cannot be created or "
+     "written stops the command before any file is read. Either this or --in-place is "
+     "required for files.",
+     Completion::Directories},
+    {OptionId::InPlace, "in-place", 0, nullptr,
+     "Replace each file by its conversion. A file that would come out byte for byte as it "
+     "is, such as one converted to UTF-8 by an earlier run, is left as it is and counted as "
+     "unchanged. A file read from GB18030, GBK, GB2312 or Big5 "
+     "that looks like the other of the two Chinese families (GB18030 or Big5) is then not "
+     "converted, since its original bytes would be gone."},
+    {OptionId::Force, "force", 0, nullptr,
+     "Convert such files in place anyway, each with a warning that names the family it "
+     "looks like."},
     {OptionId::Recursive, "recursive", 'r', nullptr,
      "Search directories down the whole tree; the same as --depth -1."},
     {OptionId::Depth, "depth", 0, "N",
@@ -27,11 +42,19 @@ constexpr OptionInfo kOptions[] = {
      "The default, 0, is the directory alone."},
     {OptionId::Suffix, "suffix", 's', "SUFFIX",
      "Take the files of a directory whose name ends in \".SUFFIX\", case included; may be "
-     "given several times. The default is txt. An empty SUFFIX takes names without one. "
+     "given several times. The default is txt; a leading dot is not part of it (.txt is "
+     "txt), and it is no pattern (not *.txt). An empty SUFFIX takes names without one. "
      "Files given directly are taken whatever their suffix."},
     {OptionId::KeepTree, "keep-tree", 0, nullptr,
      "With -o, keep each file's path relative to the directory it was found under, "
      "creating the subdirectories. Without it every output goes straight into DIR."},
+    {OptionId::Bom, "bom", 0, "auto|yes|no",
+     "Whether the output starts with a byte-order mark. auto, the default: UTF-16 and UTF-32 "
+     "are written little-endian after a mark, every other encoding without one. yes: a mark "
+     "for UTF-8 and for UTF-16 and UTF-32 in either byte order, and a usage error for any "
+     "other target (UTF-8 with a mark is what spreadsheet programs on Windows need to open a "
+     "CSV file as UTF-8). no: no mark, UTF-16 and UTF-32 then little-endian.",
+     Completion::Words, "auto yes no"},
     {OptionId::Jobs, "jobs", 'j', "N",
      "Convert N files at once. The default, 0, is one per CPU this process may use."},
     {OptionId::DryRun, "dry-run", 0, nullptr,
@@ -41,10 +64,19 @@ constexpr OptionInfo kOptions[] = {
      "foreseen."},
     {OptionId::Json, "json", 0, nullptr,
      "Write a report in JSON on standard output instead of the summary."},
+    {OptionId::Verbose, "verbose", 'v', nullptr,
+     "Write a line on standard error as each file finishes, instead of the progress bar: "
+     "what became of it, the encoding it was read in (the detected one with -f detect), "
+     "and the file and its output."},
     {OptionId::Quiet, "quiet", 'q', nullptr, "Show no progress bar."},
+    {OptionId::List, "list", 'l', nullptr,
+     "List the encodings one can name, one per line with its aliases: the window's eight "
+     "first, then every other one ICU knows; and exit."},
     {OptionId::Help, "help", 'h', nullptr, "Show this help and exit."},
     {OptionId::Version, "version", 'V', nullptr, "Show the version and exit."},
     {OptionId::Manual, "man", 0, nullptr, nullptr},
+    {OptionId::Completion, "completion", 0, "SHELL", nullptr, Completion::Words,
+     "bash zsh fish"},
 };
 
 // getopt_long reports a long option without a short form by this value plus
@@ -109,6 +141,46 @@ std::string offendingOption(char **argv)
     return argv[optind - 1];
 }
 
+// A suffix as the scan matches it: the bytes after a name's last dot, so
+// ".txt" is "txt". A pattern would match nothing: the message says what to
+// write instead.
+std::string suffixArgument(std::string_view text)
+{
+    constexpr std::string_view kWildcards = "*?[";
+    if (text.find_first_of(kWildcards) == std::string_view::npos)
+        return std::string(text.starts_with('.') ? text.substr(1) : text);
+    std::string_view plain = text;
+    if (plain.starts_with("*."))
+        plain.remove_prefix(2);
+    const std::string pattern = "'" + std::string(text) + "'";
+    if (plain.empty() || plain.find_first_of(kWildcards) != std::string_view::npos)
+        throw UsageError("-s takes a suffix such as txt, not a pattern like " + pattern);
+    throw UsageError("-s takes a suffix, not a pattern: write -s " + std::string(plain) +
+                     " instead of -s " + pattern);
+}
+
+// One of the words the option's row offers.
+std::string oneOfWords(OptionId id, const char *argument)
+{
+    const OptionInfo &info = *std::find_if(std::begin(kOptions), std::end(kOptions),
+                                           [id](const OptionInfo &row) { return row.id == id; });
+    std::istringstream words{std::string(info.words)};
+    for (std::string word; words >> word;) {
+        if (word == argument)
+            return word;
+    }
+    std::string choices = info.words;
+    std::replace(choices.begin(), choices.end(), ' ', '|');
+    throw UsageError(std::string("--") + info.longName + " takes " + choices + ", not '" +
+                     argument + "'");
+}
+
+MarkChoice markChoice(const char *argument)
+{
+    const std::string word = oneOfWords(OptionId::Bom, argument);
+    return word == "yes" ? MarkChoice::Yes : word == "no" ? MarkChoice::No : MarkChoice::Auto;
+}
+
 void applyOption(CommandLine &line, OptionId id, const char *argument)
 {
     switch (id) {
@@ -133,7 +205,7 @@ void applyOption(CommandLine &line, OptionId id, const char *argument)
         line.depth = parseNumber<int>(argument, -1, "--depth");
         break;
     case OptionId::Suffix:
-        line.suffixes.emplace_back(argument);
+        line.suffixes.push_back(suffixArgument(argument));
         break;
     case OptionId::KeepTree:
         line.keepTree = true;
@@ -141,14 +213,26 @@ void applyOption(CommandLine &line, OptionId id, const char *argument)
     case OptionId::Jobs:
         line.workers = parseNumber<unsigned>(argument, 0, "-j");
         break;
+    case OptionId::Bom:
+        line.bom = markChoice(argument);
+        break;
     case OptionId::DryRun:
         line.dryRun = true;
         break;
     case OptionId::Json:
         line.json = true;
         break;
+    case OptionId::Verbose:
+        line.verbose = true;
+        break;
     case OptionId::Quiet:
         line.quiet = true;
+        break;
+    case OptionId::List:
+        line.action = CommandLine::Action::List;
+        break;
+    case OptionId::Force:
+        line.force = true;
         break;
     case OptionId::Help:
         line.action = CommandLine::Action::Help;
@@ -159,6 +243,10 @@ void applyOption(CommandLine &line, OptionId id, const char *argument)
     case OptionId::Manual:
         line.action = CommandLine::Action::Manual;
         break;
+    case OptionId::Completion:
+        line.action = CommandLine::Action::Completion;
+        line.shell = oneOfWords(OptionId::Completion, argument);
+        break;
     }
 }
 
@@ -167,12 +255,25 @@ void resolveEncodings(CommandLine &line)
 {
     if (line.from.empty() || line.to.empty())
         throw UsageError("both -f FROM and -t TO are required");
+    if (line.to == velloran::kDetectEncoding)
+        throw UsageError("detect is a source, not a target");
     try {
         line.source = velloran::resolveSource(line.from);
         line.target = velloran::resolveEncoding(line.to);
     } catch (const velloran::UnknownEncoding &unknown) {
         throw UsageError("unknown encoding '" + unknown.name() + "'");
     }
+}
+
+// --bom decides the target's mark where the target can carry one.
+void applyMarkChoice(CommandLine &line)
+{
+    if (line.bom == MarkChoice::Auto)
+        return;
+    if (line.bom == MarkChoice::Yes && !line.target.canCarryMark)
+        throw UsageError("--bom=yes: " + line.to +
+                         " has no byte-order mark; UTF-8, UTF-16 and UTF-32 have one");
+    line.target.writesMark = line.bom == MarkChoice::Yes;
 }
 
 void checkOutput(const CommandLine &line)
@@ -194,7 +295,7 @@ std::span<const OptionInfo> optionTable()
     return kOptions;
 }
 
-CommandLine parseCommandLine(int argc, char **argv)
+CommandLine parseCommandLine(int argc, char **argv, bool inputIsTerminal)
 {
     const std::vector<option> longOptions = getoptLongOptions();
     const std::string shortOptions = getoptShortOptions();
@@ -216,9 +317,15 @@ CommandLine parseCommandLine(int argc, char **argv)
 
     for (int i = optind; i < argc; ++i)
         line.paths.emplace_back(argv[i]);
+    resolveEncodings(line);
+    applyMarkChoice(line);
+    if (wantsPipe(line, inputIsTerminal)) {
+        checkPipe(line);
+        line.action = CommandLine::Action::ConvertPipe;
+        return line;
+    }
     if (line.suffixes.empty())
         line.suffixes.emplace_back("txt");
-    resolveEncodings(line);
     checkOutput(line);
     return line;
 }

@@ -1,40 +1,13 @@
 #include "json_report.h"
 
+#include "text_bytes.h"
+
+#include <cstdint>
 #include <cstdio>
 
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
-
-// The length of the valid UTF-8 sequence at the start of `bytes`, or 0.
-std::size_t utf8SequenceLength(std::string_view bytes)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    char32_t lowest = 0;
-    char32_t value = 0;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, lowest = 0x80, value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, lowest = 0x800, value = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, lowest = 0x10000, value = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return 0;
-        value = (value << 6) | (byte(i) & 0x3F);
-    }
-    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-    return value < lowest || value > 0x10FFFF || surrogate ? 0 : length;
-}
 
 std::string hexBytes(std::string_view bytes)
 {
@@ -65,36 +38,26 @@ std::string jsonPath(const char *name, const std::filesystem::path &path)
            "_bytes\": " + (isValidUtf8(bytes) ? "null" : "\"" + hexBytes(bytes) + "\"");
 }
 
-std::string jsonEntry(const RunReport &report, std::size_t index)
+std::string jsonEntry(const FinishedRun &run, std::size_t index)
 {
-    const velloran::FileResult &result = report.results[index];
-    const velloran::PlannedEntry &entry = report.plan.entries[index];
+    const velloran::FileResult &result = run.results[index];
+    const velloran::PlannedEntry &entry = run.plan.entries[index];
     const bool hasLine = result.outcome == velloran::Outcome::InvalidSource ||
                          result.outcome == velloran::Outcome::Unrepresentable;
     return "{" + jsonPath("input", entry.input) + ", " + jsonPath("output", entry.output) +
            ", \"outcome\": \"" + outcomeName(result.outcome) + "\"" +
            ", \"line\": " + jsonNumberOrNull(result.line, hasLine && result.line > 0) +
            ", \"character\": " +
-           (result.character ? "\"" + codePointName(result.character) + "\"" : "null") +
+           (result.character ? "\"" + velloran::codePointName(result.character) + "\"" : "null") +
            ", \"encoding\": " + jsonStringOrNull(result.encoding) +
            ", \"likely\": " + jsonStringOrNull(result.likely) +
            ", \"reason\": " + jsonStringOrNull(result.reason) +
+           ", \"repeat\": " + (entry.action == velloran::PlannedEntry::Action::Repeat ? "true" : "false") +
            ", \"same_as\": " + jsonNumberOrNull(result.sameAs, result.sameAs != velloran::kNoEntry) +
            ", \"message\": " + jsonStringOrNull(result.message) + "}";
 }
 
 } // namespace
-
-bool isValidUtf8(std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const std::size_t length = utf8SequenceLength(bytes);
-        if (length == 0)
-            return false;
-        bytes.remove_prefix(length);
-    }
-    return true;
-}
 
 std::string jsonString(std::string_view bytes)
 {
@@ -122,18 +85,18 @@ std::string jsonString(std::string_view bytes)
     return out + "\"";
 }
 
-std::string jsonReport(const RunReport &report)
+std::string jsonReport(const FinishedRun &run, const velloran::RunCounts &counts)
 {
-    const RunCounts counts = countResults(report.results);
-    std::string text = "{\n  \"from\": " + jsonString(report.from) +
-                       ",\n  \"to\": " + jsonString(report.to) +
-                       ",\n  \"dry_run\": " + (report.dryRun ? "true" : "false") +
+    std::string text = "{\n  \"from\": " + jsonString(run.from) +
+                       ",\n  \"to\": " + jsonString(run.to) +
+                       ",\n  \"dry_run\": " + (run.dryRun ? "true" : "false") +
                        ",\n  \"counts\": {\"entries\": " + std::to_string(counts.entries) +
                        ", \"converted\": " + std::to_string(counts.converted) +
+                       ", \"unchanged\": " + std::to_string(counts.unchanged) +
                        ", \"failed\": " + std::to_string(counts.failed()) +
                        ", \"cancelled\": " + std::to_string(counts.cancelled) +
                        "},\n  \"files\": [";
-    for (std::size_t i = 0; i < report.results.size() && i < report.plan.entries.size(); ++i)
-        text += std::string(i ? "," : "") + "\n    " + jsonEntry(report, i);
-    return text + (report.results.empty() ? "]\n}\n" : "\n  ]\n}\n");
+    for (std::size_t i = 0; i < run.results.size() && i < run.plan.entries.size(); ++i)
+        text += std::string(i ? "," : "") + "\n    " + jsonEntry(run, i);
+    return text + (run.results.empty() ? "]\n}\n" : "\n  ]\n}\n");
 }

@@ -9,9 +9,8 @@
 #include <string>
 #include <string_view>
 
-std::string jsonReport(const RunReport &report);
+// The report of `run`, whose counts are `counts`.
+std::string jsonReport(const FinishedRun &run, const velloran::RunCounts &counts);
 
 // `bytes` as a JSON string, invalid UTF-8 bytes replaced by U+FFFD.
 std::string jsonString(std::string_view bytes);
-
-bool isValidUtf8(std::string_view bytes);

@@ -1,34 +1,45 @@
 // velloran-cli: the engine's conversions from scripts, pipelines and servers,
 // with exactly the window's rules. See manual.cpp for what it does.
 #include "command_line.h"
+#include "completion.h"
+#include "encoding_list.h"
 #include "json_report.h"
 #include "manual.h"
+#include "pipe_mode.h"
 #include "progress_bar.h"
 #include "run_inputs.h"
 #include "run_report.h"
 #include "summary.h"
+#include "verbose_lines.h"
 
+#include "velloran/report.h"
 #include "velloran/run.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <string>
-#include <system_error>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kUsageError = 2;
 
 // Set by SIGINT and SIGTERM; the engine checks it between steps, abandons
-// the files in progress and starts no other.
+// the files in progress and starts no other. The signal's number makes the
+// exit status.
 std::atomic<bool> g_cancel{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "the signal handler needs lock-free variables");
 
-extern "C" void requestCancel(int)
+extern "C" void requestCancel(int number)
 {
+    g_signal.store(number);
     g_cancel.store(true);
 }
 
@@ -54,41 +65,48 @@ bool writeText(std::FILE *stream, const std::string &text)
            std::fflush(stream) == 0;
 }
 
-// A missing output directory is created. Should that fail, the run goes on
-// and reports every output as not written, with the reason.
-void prepareOutputDirectory(const CommandLine &line)
+// Writes the report of a run, on standard output in JSON, else the summary
+// on standard error; returns the exit status.
+int report(const CommandLine &line, const FinishedRun &run)
 {
-    if (line.inPlace || line.dryRun)
-        return;
-    std::error_code error;
-    std::filesystem::create_directories(line.outputDirectory, error);
-    if (error)
-        printError("cannot create " + line.outputDirectory.native() + ": " + error.message());
-}
-
-int convert(const CommandLine &line)
-{
-    velloran::RunOptions options = runOptions(line);
-    options.cancel = &g_cancel;
-    RunReport report;
-    report.from = line.from;
-    report.to = line.to;
-    report.dryRun = line.dryRun;
-    report.plan = velloran::planRun(collectInputs(line), options);
-    prepareOutputDirectory(line);
-    std::optional<ProgressBar> bar;
-    if (ProgressBar::wanted(line.quiet))
-        bar.emplace(report.plan.entries.size(), options);
-    report.results = velloran::executeRun(report.plan, options);
-
-    const int status = exitStatus(countResults(report.results));
-    const bool written = line.json ? writeText(stdout, jsonReport(report))
-                                   : writeText(stderr, summaryText(report));
+    const velloran::RunReport report = velloran::makeRunReport(run.results);
+    const int status = exitStatus(report.counts, g_signal);
+    const bool written = line.json ? writeText(stdout, jsonReport(run, report.counts))
+                                   : writeText(stderr, summaryText(run, report));
     if (!written) {
         printError(std::string("cannot write the report: ") + std::strerror(errno));
         return status == 0 ? 1 : status;
     }
     return status;
+}
+
+int convert(const CommandLine &line)
+{
+    FinishedRun run{.from = line.from, .to = line.to, .dryRun = line.dryRun};
+    const CollectedInputs collected = collectInputs(line);
+    for (const std::filesystem::path &directory : collected.fruitless)
+        printError(fruitlessDirectoryNote(line, directory));
+    // JSON readers get their (empty) report all the same.
+    if (collected.inputs.empty()) {
+        printError("nothing to convert");
+        return line.json ? report(line, run) : exitStatus({}, g_signal);
+    }
+    if (const std::optional<std::string> problem = prepareOutputDirectory(line)) {
+        printError(*problem);
+        return kUsageError;
+    }
+
+    velloran::RunOptions options = runOptions(line);
+    options.cancel = &g_cancel;
+    run.plan = velloran::planRun(collected.inputs, options);
+    std::optional<ProgressBar> bar;
+    if (line.verbose)
+        writeVerboseLines(options, run.plan, line.dryRun);
+    else if (ProgressBar::wanted(line.quiet))
+        bar.emplace(run.plan.entries.size(), options);
+    run.results = velloran::executeRun(run.plan, options);
+    bar.reset(); // the summary starts on a clean line
+    return report(line, run);
 }
 
 } // namespace
@@ -97,7 +115,7 @@ int main(int argc, char **argv)
 {
     CommandLine line;
     try {
-        line = parseCommandLine(argc, argv);
+        line = parseCommandLine(argc, argv, isatty(STDIN_FILENO) == 1);
     } catch (const UsageError &error) {
         printError(error.what());
         std::fputs("Try 'velloran-cli --help' for more information.\n", stderr);
@@ -111,12 +129,21 @@ int main(int argc, char **argv)
         return writeText(stdout, versionText()) ? 0 : 1;
     case CommandLine::Action::Manual:
         return writeText(stdout, manualPage()) ? 0 : 1;
+    case CommandLine::Action::List:
+        return writeText(stdout, encodingListText()) ? 0 : 1;
+    case CommandLine::Action::Completion:
+        return writeText(stdout, completionScript(line.shell)) ? 0 : 1;
     case CommandLine::Action::Convert:
+    case CommandLine::Action::ConvertPipe:
         break;
     }
 
-    installCancelHandlers();
     try {
+        // A filter leaves nothing to clean up: SIGINT and SIGTERM end it as
+        // they end any other, also while it waits for its input.
+        if (line.action == CommandLine::Action::ConvertPipe)
+            return convertPipe(line);
+        installCancelHandlers();
         return convert(line);
     } catch (const std::exception &error) {
         printError(error.what());

@@ -1,6 +1,7 @@
 #include "manual.h"
 
 #include "command_line.h"
+#include "version.h"
 
 #include <sstream>
 #include <string_view>
@@ -8,13 +9,16 @@
 
 namespace {
 
-constexpr std::string_view kName = "velloran-cli";
+constexpr std::string_view kName = kProgramName;
 
-// The synopsis in two lines, broken where a reader expects it.
+// The synopsis in lines broken where a reader expects them.
 constexpr std::string_view kSynopsis[] = {
-    "-f FROM -t TO [-o DIR | --in-place] [-r | --depth N] [-s SUFFIX]...",
-    "[--keep-tree] [-j N] [--dry-run] [--json] [-q] PATH...",
+    "-f FROM -t TO [-o DIR | --in-place [--force]] [-r | --depth N]",
+    "[-s SUFFIX]... [--keep-tree] [--bom=auto|yes|no] [-j N]",
+    "[--dry-run] [--json] [-v | -q] PATH...",
 };
+// The filter: standard input to standard output.
+constexpr std::string_view kPipeSynopsis = "-f FROM -t TO [--bom=auto|yes|no] [-q] [-]";
 
 constexpr std::string_view kDescription[] = {
     "Converts the character encoding of text files, strictly and safely. A file that holds "
@@ -24,22 +28,45 @@ constexpr std::string_view kDescription[] = {
     "output and an existing file is replaced whole or not at all.",
     "Each PATH is a file or a directory. Directories are searched as the window searches a "
     "dropped directory: to the depth asked, for the suffixes asked, leaving out hidden files "
-    "and directories, never following a link back into the walk.",
-    "The whole run is planned before any file is touched: a file listed twice is converted "
-    "once; when two files would be written to the same place, only the first is; a file "
+    "and directories, never following a link back into the walk. A directory that yields no "
+    "file is named on standard error with the suffixes and the depth searched and how many "
+    "files it holds that did not match; a command that finds no file at all has nothing to "
+    "convert and fails.",
+    "The whole run is planned before any file is touched: the same name listed twice is "
+    "converted once, and every other name of a file (a link to it) to its own output; when "
+    "two files would be written to the same place, only the first is; a file "
     "that is already UTF-8 is not converted from a legacy Chinese encoding. "
     "Interrupting the command (SIGINT or SIGTERM) abandons the file in progress cleanly and "
     "reports the others as cancelled.",
+    "Byte-order marks: an input that starts with a UTF-8, UTF-16 or UTF-32 mark is read in "
+    "the encoding the mark names, and the mark is not part of the text. UTF-16 and UTF-32 "
+    "without a mark are little-endian, and are written so after a mark; every other target "
+    "is written without one, unless --bom asks otherwise.",
     "A summary goes to standard error, with a progress bar while the run lasts when standard "
-    "error is a terminal.",
+    "error is a terminal. File names in the summary and in the lines of -v show bytes that "
+    "are not UTF-8, control characters and the backslash escaped as \\xHH and \\\\, so "
+    "that no name can drive the terminal; --json has the exact bytes.",
+    "With a PATH of -, or with no PATH and neither -o nor --in-place while standard input is "
+    "not a terminal, the command is a filter: it converts standard input to standard output, "
+    "and says nothing when all goes well. The text is streamed, in little memory whatever its "
+    "size, so a reader may already have received the part before a fault: at the first byte "
+    "that is not valid in FROM, or character that TO cannot represent, nothing more is "
+    "written (not even the rest of that line), standard error names the line, and the exit "
+    "status is 1. For output that is written whole or not at all, give the file as a PATH, "
+    "with -o or --in-place.",
+    "On standard input, the byte-order mark, \"detect\" and the checks against a wrong FROM "
+    "look at the first 64 KiB before anything is written; an input that ends within them is "
+    "treated exactly as a file. Beyond them, the conversion itself checks the rest. SIGINT "
+    "and SIGTERM end a filter at once, as any other.",
 };
 
 constexpr std::string_view kJson[] = {
     "With --json, standard output holds one object: \"from\", \"to\", \"dry_run\", "
-    "\"counts\" (\"entries\", \"converted\", \"failed\", \"cancelled\") and \"files\", "
-    "one object per entry in the order given: \"input\", \"output\", \"outcome\" "
-    "(converted, cannot_read, cannot_write, invalid_source, unrepresentable, cancelled, "
-    "shared_output, already_utf8, undecided), \"line\" (of the first error, or null), "
+    "\"counts\" (\"entries\", \"converted\", \"unchanged\", \"failed\", \"cancelled\") "
+    "and \"files\", one object per entry in the order given: \"input\", \"output\", "
+    "\"outcome\" (converted, unchanged, cannot_read, cannot_write, invalid_source, "
+    "unrepresentable, cancelled, shared_output, already_utf8, looks_like_other, undecided), "
+    "\"line\" (of the first error, or null), "
     "\"character\" (\"U+XXXX\" that TO cannot represent, or null), \"encoding\" (the "
     "encoding the file was read in, detected or named by its byte-order mark, or null), "
     "\"likely\" (another encoding the file seems to be in, or null), \"reason\" (why "
@@ -51,10 +78,13 @@ constexpr std::string_view kJson[] = {
 };
 
 constexpr std::pair<std::string_view, std::string_view> kExitStatus[] = {
-    {"0", "Every file was converted."},
-    {"1", "Some files were not converted; the summary says which and why."},
-    {"2", "A usage error or an unknown encoding; nothing was touched."},
-    {"130", "Cancelled by SIGINT or SIGTERM."},
+    {"0", "Every file was converted, or left unchanged."},
+    {"1", "Some files were not converted (the summary says which and why), or there was "
+          "nothing to convert; or standard input was not converted to its end."},
+    {"2", "A usage error, an unknown encoding, or an output directory that cannot be created "
+          "or written; no file was read."},
+    {"130", "Interrupted by SIGINT."},
+    {"143", "Terminated by SIGTERM."},
 };
 
 std::string optionLabel(const OptionInfo &info)
@@ -118,8 +148,10 @@ std::string versionText()
 std::string helpText()
 {
     const std::string usage = "Usage: " + std::string(kName) + " ";
-    std::string text = usage + std::string(kSynopsis[0]) + "\n" +
-                       std::string(usage.size(), ' ') + std::string(kSynopsis[1]) + "\n";
+    std::string text;
+    for (const std::string_view line : kSynopsis)
+        text += (text.empty() ? usage : std::string(usage.size(), ' ')) + std::string(line) + "\n";
+    text += "   or: " + std::string(kName) + " " + std::string(kPipeSynopsis) + "\n";
     for (std::string_view paragraph : kDescription) {
         text += '\n';
         appendWrapped(text, paragraph, 0, 0);
@@ -136,9 +168,10 @@ std::string helpText()
         appendWrapped(text, info.help, helpColumn, helpColumn);
     }
     text += "\nExit status:\n";
-    for (const auto &[status, meaning] : kExitStatus)
-        text += "  " + std::string(status) + std::string(6 - status.size(), ' ') +
-                std::string(meaning) + '\n';
+    for (const auto &[status, meaning] : kExitStatus) {
+        text += "  " + std::string(status) + std::string(6 - status.size(), ' ');
+        appendWrapped(text, meaning, 8, 8);
+    }
     text += "\nThe manual page " + std::string(kName) + "(1) describes the JSON report.\n";
     return text;
 }
@@ -146,7 +179,8 @@ std::string helpText()
 std::string manualPage()
 {
     std::ostringstream page;
-    page << ".TH VELLORAN\\-CLI 1 \"\" \"" << roff(versionText().substr(0, versionText().size() - 1))
+    page << ".TH VELLORAN\\-CLI 1 \"" VELLORAN_RELEASE_DATE "\" \""
+         << roff(versionText().substr(0, versionText().size() - 1))
          << "\" \"User Commands\"\n"
          << ".SH NAME\n"
          << roff(kName) << " \\- convert the character encoding of text files\n"
@@ -154,6 +188,9 @@ std::string manualPage()
          << ".B " << roff(kName) << "\n"
          << roff(kSynopsis[0]) << "\n"
          << roff(kSynopsis[1]) << "\n"
+         << roff(kSynopsis[2]) << "\n"
+         << ".br\n.B " << roff(kName) << "\n"
+         << roff(kPipeSynopsis) << "\n"
          << ".SH DESCRIPTION\n";
     for (std::string_view paragraph : kDescription)
         page << ".PP\n" << roff(paragraph) << "\n";
@@ -176,6 +213,11 @@ std::string manualPage()
             "into another directory, and see first what would happen:\n"
          << ".PP\n.RS\n"
          << roff("velloran-cli -f detect -t UTF-8 -r --keep-tree -o converted --dry-run docs")
-         << "\n.RE\n";
+         << "\n.RE\n"
+         << ".PP\nRead a file of unknown Chinese encoding as UTF-8, in a pipeline:\n"
+         << ".PP\n.RS\n" << roff("velloran-cli -f detect -t UTF-8 < notes.txt | less")
+         << "\n.RE\n"
+         << ".SH SEE ALSO\n"
+         << ".BR velloran (1),\n.BR iconv (1),\n.BR uconv (1)\n";
     return page.str();
 }

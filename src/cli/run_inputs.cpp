@@ -1,22 +1,87 @@
 #include "run_inputs.h"
 
+#include "text_bytes.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
-std::vector<velloran::RunInput> collectInputs(const CommandLine &line)
+namespace {
+
+// "the suffix txt", "the suffixes txt, ''": as -s takes them.
+std::string suffixesText(const std::vector<std::string> &suffixes)
+{
+    std::string text = suffixes.size() == 1 ? "the suffix " : "the suffixes ";
+    for (std::size_t i = 0; i < suffixes.size(); ++i)
+        text += (i > 0 ? ", " : "") + (suffixes[i].empty() ? "''" : terminalText(suffixes[i]));
+    return text;
+}
+
+std::string depthText(int depth)
+{
+    if (depth == -1)
+        return "in the whole tree";
+    if (depth <= 0)
+        return "in the directory alone (depth 0)";
+    return "within depth " + std::to_string(depth);
+}
+
+std::string filesText(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " file" : " files");
+}
+
+} // namespace
+
+CollectedInputs collectInputs(const CommandLine &line)
 {
     const velloran::ScanOptions scan{line.depth, line.suffixes};
-    std::vector<velloran::RunInput> inputs;
+    CollectedInputs collected;
     for (const std::filesystem::path &path : line.paths) {
         std::error_code error;
         if (!std::filesystem::is_directory(path, error)) {
             // A file, or nothing: the run reports what cannot be read.
-            inputs.push_back({path, {}});
+            collected.inputs.push_back({path, {}});
             continue;
         }
-        for (std::filesystem::path &file : velloran::findFiles(path, scan))
-            inputs.push_back({std::move(file), path});
+        std::vector<std::filesystem::path> found = velloran::findFiles(path, scan);
+        if (found.empty())
+            collected.fruitless.push_back(path);
+        for (std::filesystem::path &file : found)
+            collected.inputs.push_back({std::move(file), path});
     }
-    return inputs;
+    return collected;
+}
+
+std::string fruitlessDirectoryNote(const CommandLine &line, const std::filesystem::path &directory)
+{
+    const std::size_t searched = velloran::countFiles(directory, line.depth);
+    std::string note = terminalText(directory.native()) + ": no file with " +
+                       suffixesText(line.suffixes) + " " + depthText(line.depth) + "; it holds " +
+                       filesText(searched) + " with other suffixes";
+    if (line.depth == -1)
+        return note;
+    const std::size_t deeper = velloran::countFiles(directory, -1) - searched;
+    return note + " there, and " + filesText(deeper) + " deeper (-r searches the whole tree)";
+}
+
+std::optional<std::string> prepareOutputDirectory(const CommandLine &line)
+{
+    if (line.inPlace || line.dryRun)
+        return std::nullopt;
+    const std::filesystem::path &directory = line.outputDirectory;
+    const std::string name = terminalText(directory.native());
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (error)
+        return "cannot create the output directory " + name + ": " + error.message();
+    if (!std::filesystem::is_directory(directory, error))
+        return "the output directory " + name + " is not a directory";
+    if (access(directory.c_str(), W_OK | X_OK) != 0)
+        return "cannot write into the output directory " + name + ": " + std::strerror(errno);
+    return std::nullopt;
 }
 
 velloran::RunOptions runOptions(const CommandLine &line)
@@ -32,5 +97,6 @@ velloran::RunOptions runOptions(const CommandLine &line)
     options.outputDirectory = line.outputDirectory;
     options.workers = line.workers;
     options.dryRun = line.dryRun;
+    options.convertLookalikes = line.force;
     return options;
 }

@@ -8,9 +8,26 @@
 #include "velloran/run.h"
 #include "velloran/scan.h"
 
+#include <optional>
+#include <string>
 #include <vector>
 
-std::vector<velloran::RunInput> collectInputs(const CommandLine &line);
+struct CollectedInputs {
+    std::vector<velloran::RunInput> inputs;
+    // The directories given that yielded no file.
+    std::vector<std::filesystem::path> fruitless;
+};
+
+CollectedInputs collectInputs(const CommandLine &line);
+
+// Why a directory yielded no file: the suffixes and the depth searched, and
+// how many files it holds that did not match, within that depth and below it.
+std::string fruitlessDirectoryNote(const CommandLine &line, const std::filesystem::path &directory);
+
+// The output directory of -o made when missing, and checked to be one that
+// can be written into, before any file is read; not in a dry run, which
+// writes nothing. What is wrong with it, if anything.
+std::optional<std::string> prepareOutputDirectory(const CommandLine &line);
 
 // The engine's run options for the command line; the observers and the
 // cancel flag are left to the caller.

@@ -1,25 +1,10 @@
 #include "run_report.h"
 
-#include <cstdio>
-
-RunCounts countResults(const std::vector<velloran::FileResult> &results)
+int exitStatus(const velloran::RunCounts &counts, int signalNumber)
 {
-    RunCounts counts;
-    counts.entries = results.size();
-    for (const velloran::FileResult &result : results) {
-        if (result.outcome == velloran::Outcome::Converted)
-            ++counts.converted;
-        else if (result.outcome == velloran::Outcome::Cancelled)
-            ++counts.cancelled;
-    }
-    return counts;
-}
-
-int exitStatus(const RunCounts &counts)
-{
-    if (counts.cancelled > 0)
-        return 130;
-    return counts.failed() > 0 ? 1 : 0;
+    if (signalNumber != 0)
+        return 128 + signalNumber;
+    return counts.entries == 0 || counts.failed() > 0 ? 1 : 0;
 }
 
 const char *outcomeName(velloran::Outcome outcome)
@@ -28,6 +13,8 @@ const char *outcomeName(velloran::Outcome outcome)
     switch (outcome) {
     case Outcome::Converted:
         return "converted";
+    case Outcome::Unchanged:
+        return "unchanged";
     case Outcome::CannotRead:
         return "cannot_read";
     case Outcome::CannotWrite:
@@ -42,15 +29,10 @@ const char *outcomeName(velloran::Outcome outcome)
         return "shared_output";
     case Outcome::AlreadyUtf8:
         return "already_utf8";
+    case Outcome::LooksLikeOther:
+        return "looks_like_other";
     case Outcome::Undecided:
         return "undecided";
     }
     return "unknown";
-}
-
-std::string codePointName(char32_t character)
-{
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", unsigned(character));
-    return code;
 }

@@ -1,38 +1,28 @@
-// One finished run as the command reports it, and what both reports (the
-// summary and the JSON report) count in it.
+// One finished run as the command reports it, and what the command makes of
+// it besides its reports (velloran/report.h counts and sorts its entries).
 #pragma once
 
+#include "velloran/report.h"
 #include "velloran/result.h"
 #include "velloran/run.h"
 
-#include <cstddef>
 #include <string>
 #include <vector>
 
-struct RunReport {
+struct FinishedRun {
     std::string from;
     std::string to;
     bool dryRun = false;
-    velloran::RunPlan plan;                  // one entry per input, in order
+    velloran::RunPlan plan;                    // one entry per input, in order
     std::vector<velloran::FileResult> results; // one per plan entry
 };
 
-struct RunCounts {
-    std::size_t entries = 0;
-    std::size_t converted = 0;
-    std::size_t cancelled = 0;
-    // Everything else, refused entries included, as the window counts them.
-    std::size_t failed() const { return entries - converted - cancelled; }
-};
-
-RunCounts countResults(const std::vector<velloran::FileResult> &results);
-
-// The command's exit status for a run: 0 when every entry was converted,
-// 130 when any was cancelled, 1 otherwise.
-int exitStatus(const RunCounts &counts);
-
-// A character's code point as "U+XXXX".
-std::string codePointName(char32_t character);
+// The command's exit status for a run: 128 plus the number of the signal
+// that interrupted it (130 for SIGINT, 143 for SIGTERM), as shells report a
+// command they stopped; else 0 when every entry was converted or left
+// unchanged, and 1 when some were not, or there was none (as grep finding
+// nothing).
+int exitStatus(const velloran::RunCounts &counts, int signalNumber = 0);
 
 // An outcome's name in the JSON report, such as "invalid_source".
 const char *outcomeName(velloran::Outcome outcome);

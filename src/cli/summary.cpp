@@ -1,138 +1,128 @@
 #include "summary.h"
 
-#include "velloran/report.h"
+#include "text_bytes.h"
+
+#include <unicode/utf8.h>
 
 #include <algorithm>
-#include <vector>
+#include <cstdint>
 
 namespace {
 
+// A long list of cancelled files names this many; --json and -v name them all.
+constexpr std::size_t kCancelledShown = 20;
+
 using velloran::FileResult;
 using velloran::Outcome;
+using velloran::ReportLine;
+using velloran::ReportSection;
+using velloran::SectionKind;
 
-struct Section {
-    std::string heading;
-    std::vector<std::string> lines;
-};
-
-// The sections in the window's order, the files that look like another
-// encoding coming before the cancelled ones. The window has no section for
-// undecided files, which only "detect" produces.
-enum SectionId {
-    ReadFailed,
-    WriteFailed,
-    InvalidSource,
-    Unrepresentable,
-    SharedOutput,
-    AlreadyUtf8,
-    Undecided,
-    Cancelled,
-};
-
-std::vector<Section> emptySections()
+std::string heading(const ReportSection &section, bool dryRun)
 {
-    return {
-        {"These files cannot be read:", {}},
-        {"These files cannot be written:", {}},
-        {"These files hold bytes that are not valid in the source encoding:", {}},
-        {"These files hold characters that the target encoding cannot represent:", {}},
-        {"These files would be written to the same place as an earlier file in the list, and "
-         "were not converted:",
-         {}},
-        {"These files look like UTF-8 already, and were not converted:", {}},
-        {"The encoding of these files could not be detected, so they were not converted:", {}},
-        {"These files were not converted because the run was cancelled:", {}},
-    };
-}
-
-std::string utf8(char32_t c)
-{
-    std::string out;
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
+    switch (section.kind) {
+    case SectionKind::CannotRead:
+        return "These files cannot be read:";
+    case SectionKind::CannotWrite:
+        return "These files cannot be written:";
+    case SectionKind::InvalidSource:
+        return "These files hold bytes that are not valid in the source encoding:";
+    case SectionKind::Unrepresentable:
+        return "These files hold characters that the target encoding cannot represent:";
+    case SectionKind::SharedOutput:
+        return "These files would be written to the same place as an earlier file in the list, "
+               "and were not converted:";
+    case SectionKind::AlreadyUtf8:
+        return "These files look like UTF-8 already, and were not converted:";
+    case SectionKind::LooksLikeOther:
+        return "These files would have replaced their own text, but look like " +
+               section.encoding + " (--force converts them anyway):";
+    case SectionKind::Undecided:
+        return "The encoding of these files could not be detected, so they were not converted:";
+    case SectionKind::LooksLike:
+        return std::string(dryRun ? "These files would be converted" : "These files were converted") +
+               ", but look like " + section.encoding + "; please check:";
+    case SectionKind::Cancelled:
+        return "These files were not converted because the run was cancelled:";
     }
-    return out;
+    return {};
 }
 
-std::string withDetail(const std::string &path, const std::string &detail)
+std::string utf8(char32_t character)
 {
-    return detail.empty() ? path : path + " (" + detail + ")";
+    std::uint8_t bytes[U8_MAX_LENGTH];
+    std::int32_t length = 0;
+    bool invalid = false;
+    U8_APPEND(bytes, length, U8_MAX_LENGTH, character, invalid);
+    if (invalid)
+        return {};
+    return std::string(reinterpret_cast<const char *>(bytes), std::size_t(length));
 }
 
-// Puts one entry's line into its section; returns false for a converted entry.
-bool sortEntry(std::vector<Section> &sections, const RunReport &report, std::size_t index)
+// "Converted 3, unchanged 2, failed 1, cancelled 4"; in a dry run, what a run
+// would do: "Would convert 3, leave 2 unchanged, fail 1; cancelled 4".
+std::string countsLine(const velloran::RunCounts &counts, bool dryRun)
 {
-    const FileResult &result = report.results[index];
-    const std::string path = report.plan.entries[index].input.native();
-    const std::string line = "line " + std::to_string(result.line);
-    switch (result.outcome) {
-    case Outcome::Converted:
-        return false;
-    case Outcome::CannotRead:
-        sections[ReadFailed].lines.push_back(withDetail(path, result.message));
-        break;
-    case Outcome::CannotWrite:
-        sections[WriteFailed].lines.push_back(withDetail(path, result.message));
-        break;
-    case Outcome::InvalidSource:
-        sections[InvalidSource].lines.push_back(withDetail(
-            path, result.likely.empty() ? line : line + "; maybe " + result.likely));
-        break;
-    case Outcome::Unrepresentable:
-        sections[Unrepresentable].lines.push_back(
-            withDetail(path, line + ": " + visibleCharacter(result.character)));
-        break;
-    case Outcome::SharedOutput: {
-        const bool named = result.sameAs < report.plan.entries.size();
-        sections[SharedOutput].lines.push_back(withDetail(
-            path, named ? "same as " + report.plan.entries[result.sameAs].input.native() : ""));
-        break;
-    }
-    case Outcome::AlreadyUtf8:
-        sections[AlreadyUtf8].lines.push_back(path);
-        break;
-    case Outcome::Undecided:
-        sections[Undecided].lines.push_back(withDetail(path, result.reason));
-        break;
-    case Outcome::Cancelled:
-        sections[Cancelled].lines.push_back(path);
-        break;
-    }
-    return true;
-}
-
-std::string countsLine(const RunCounts &counts)
-{
-    std::string text = "Converted " + std::to_string(counts.converted) + ", failed " +
-                       std::to_string(counts.failed());
+    const auto number = [](std::size_t count) { return std::to_string(count); };
+    std::string text = dryRun ? "Would convert " + number(counts.converted)
+                              : "Converted " + number(counts.converted);
+    if (counts.unchanged > 0)
+        text += dryRun ? ", leave " + number(counts.unchanged) + " unchanged"
+                       : ", unchanged " + number(counts.unchanged);
+    text += (dryRun ? ", fail " : ", failed ") + number(counts.failed());
     if (counts.cancelled > 0)
-        text += ", cancelled " + std::to_string(counts.cancelled);
+        text += (dryRun ? "; cancelled " : ", cancelled ") + number(counts.cancelled);
     return text + "\n";
 }
 
-void appendSection(std::string &text, const std::string &heading,
-                   const std::vector<std::string> &lines)
+// A section's lines, a file's detail in parentheses; of many cancelled
+// files, the first few and how many more.
+std::string sectionLines(const FinishedRun &run, const ReportSection &section)
 {
-    if (lines.empty())
-        return;
-    text += "\n" + heading + "\n";
-    for (const std::string &line : lines)
-        text += line + "\n";
+    const bool cut = section.kind == SectionKind::Cancelled;
+    const std::size_t shown = cut ? std::min(section.lines.size(), kCancelledShown)
+                                  : section.lines.size();
+    std::string text;
+    for (std::size_t i = 0; i < shown; ++i) {
+        const ReportLine &line = section.lines[i];
+        const std::string why = resultDetail(run.plan, line.result);
+        text += shownInput(run.plan, line.entry) + (why.empty() ? "" : " (" + why + ")") + "\n";
+    }
+    if (shown < section.lines.size())
+        text += "... and " + std::to_string(section.lines.size() - shown) +
+                " more (--json and -v list them all)\n";
+    return text;
 }
 
 } // namespace
+
+std::string shownInput(const velloran::RunPlan &plan, std::size_t entry)
+{
+    return terminalText(plan.entries.at(entry).input.native());
+}
+
+std::string resultDetail(const velloran::RunPlan &plan, const FileResult &result)
+{
+    const std::string where = "line " + std::to_string(result.line);
+    switch (result.outcome) {
+    case Outcome::CannotRead:
+    case Outcome::CannotWrite:
+        return result.message;
+    case Outcome::InvalidSource:
+        return result.likely.empty() ? where : where + "; maybe " + result.likely;
+    case Outcome::Unrepresentable:
+        return where + ": " + visibleCharacter(result.character);
+    case Outcome::SharedOutput:
+        return result.sameAs < plan.entries.size() ? "same as " + shownInput(plan, result.sameAs)
+                                                   : "";
+    case Outcome::Undecided:
+        return result.reason;
+    case Outcome::LooksLikeOther:
+        return "not converted: looks like " + result.likely;
+    default:
+        return {};
+    }
+}
 
 std::string visibleCharacter(char32_t character)
 {
@@ -140,36 +130,17 @@ std::string visibleCharacter(char32_t character)
     // is easily misread between quotation marks in a terminal.
     if (character != U' ' && !velloran::isInvisibleCharacter(character))
         return "\"" + utf8(character) + "\"";
-    return codePointName(character);
+    return velloran::codePointName(character);
 }
 
-std::string summaryText(const RunReport &report)
+std::string summaryText(const FinishedRun &run, const velloran::RunReport &report)
 {
-    std::vector<Section> sections = emptySections();
-    // Converted, but the file looks like the other Chinese family: one
-    // section per encoding, in the order they first appear.
-    std::vector<Section> suspicious;
-    for (std::size_t i = 0; i < report.results.size() && i < report.plan.entries.size(); ++i) {
-        const std::string &likely = report.results[i].likely;
-        if (sortEntry(sections, report, i) || likely.empty())
-            continue;
-        const std::string heading =
-            "These files were converted, but look like " + likely + "; please check:";
-        auto group = std::find_if(suspicious.begin(), suspicious.end(),
-                                  [&](const Section &section) { return section.heading == heading; });
-        if (group == suspicious.end())
-            group = suspicious.insert(suspicious.end(), {heading, {}});
-        group->lines.push_back(report.plan.entries[i].input.native());
-    }
-
     std::string text;
-    if (report.dryRun)
-        text += "Dry run: nothing was written. A run would do this:\n";
-    text += countsLine(countResults(report.results));
-    for (int id = ReadFailed; id < Cancelled; ++id)
-        appendSection(text, sections[id].heading, sections[id].lines);
-    for (const Section &section : suspicious)
-        appendSection(text, section.heading, section.lines);
-    appendSection(text, sections[Cancelled].heading, sections[Cancelled].lines);
+    if (run.dryRun)
+        text += "Dry run: nothing was written.\n";
+    text += countsLine(report.counts, run.dryRun);
+    // Every section after a blank line.
+    for (const ReportSection &section : report.sections)
+        text += "\n" + heading(section, run.dryRun) + "\n" + sectionLines(run, section);
     return text;
 }

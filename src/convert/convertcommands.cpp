@@ -7,6 +7,7 @@
 #include "filelist/entrypaths.h"
 #include "ui/mainwindowui.h"
 #include "ui/translation.h"
+#include "velloran/report.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -97,15 +98,15 @@ void mainwindow::start()
 
     const ListedEntries entries = listedEntries(ui->listWidget);
     ConversionRun run(this, entries.paths, options);
-    showresult(makeReport(entries.texts, run.exec()));
+    const velloran::RunReport report = velloran::makeRunReport(run.exec());
+    showresult(reportText(report), reportDetails(entries.texts, report));
 }
 
-void mainwindow::showresult(const RunReport &report)
+void mainwindow::showresult(const QString &text, const QString &details)
 {
     QMessageBox box;
     box.setWindowTitle(windowTr("转换结果"));
-    box.setText(reportText(report));
-    const QString details = reportDetails(report);
+    box.setText(text);
     if (!details.isEmpty())
         box.setDetailedText(details);
     box.addButton(QMessageBox::Yes)->setText(windowTr("确定(&Y)"));

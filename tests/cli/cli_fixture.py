@@ -20,7 +20,7 @@ UTF8 = TEXT.encode("utf-8")
 INVALID_GBK = "第一行\n第二行\n".encode("gbk") + b"\xa1 \n"  # line 3: A1 lacks its trail byte
 
 FILE_KEYS = {"input", "input_bytes", "output", "output_bytes", "outcome", "line", "character",
-             "encoding", "likely", "reason", "same_as", "message"}
+             "encoding", "likely", "reason", "repeat", "same_as", "message"}
 
 
 def write(path, data):

@@ -125,7 +125,7 @@ class Outputs(CommandTest):
         self.assertEqual(set(report), {"from", "to", "dry_run", "counts", "files"})
         self.assertEqual((report["from"], report["to"], report["dry_run"]), ("UTF-8", "GBK", False))
         self.assertEqual(report["counts"],
-                         {"entries": 6, "converted": 3, "failed": 3, "cancelled": 0})
+                         {"entries": 6, "converted": 3, "unchanged": 0, "failed": 3, "cancelled": 0})
         for entry in report["files"]:
             self.assertEqual(set(entry), FILE_KEYS)
         files = report["files"]
@@ -135,8 +135,9 @@ class Outputs(CommandTest):
                 with self.subTest(entry=index, field=key):
                     self.assertEqual(files[index][key], value)
 
-        # Every field not named is null.
-        nulls = dict.fromkeys(FILE_KEYS - {"input", "output", "outcome"})
+        # Every field not named is null, or false.
+        nulls = dict(dict.fromkeys(FILE_KEYS - {"input", "output", "outcome", "repeat"}),
+                     repeat=False)
         utf8 = dict(nulls, encoding="UTF-8")
         expect(0, **dict(utf8, input=good, output=os.path.join(self.out, "好.txt"),
                          outcome="converted"))
@@ -154,12 +155,34 @@ class Outputs(CommandTest):
                          output_bytes=os.path.join(os.fsencode(self.out),
                                                    b"\xd6\xd0\xce\xc4.txt").hex(),
                          outcome="converted"))
-        expect(5, input=again, outcome="converted", same_as=0)
+        # The same name again: written once, and sharing the first one's outcome.
+        expect(5, input=again, output=os.path.join(self.out, "好.txt"), outcome="converted",
+               repeat=True, same_as=0)
         self.assertEqual(read(os.path.join(self.out, "好.txt")), "中文\n".encode("gbk"))
         self.assertEqual(read(os.path.join(os.fsencode(self.out), b"\xd6\xd0\xce\xc4.txt")),
                          "中文\n".encode("gbk"))
         self.assertEqual(sorted(os.listdir(os.fsencode(self.out))),
                          sorted([b"\xd6\xd0\xce\xc4.txt", "好.txt".encode()]))
+
+    def test_every_name_of_a_file_gets_its_own_output(self):
+        real = self.path("真.txt")
+        write(real, GBK)
+        os.symlink("真.txt", self.path("链.txt"))
+        os.link(real, self.path("硬.txt"))
+        names = [real, self.path("链.txt"), self.path("硬.txt")]
+        for args, outputs in ((["-o", self.out], [os.path.join(self.out, os.path.basename(n))
+                                                  for n in names]),
+                              (["--in-place"], names)):
+            with self.subTest(args=args):
+                status, report = self.cli_json("-f", "GBK", "-t", "UTF-8", *args, *names)
+                self.assertEqual((status, self.outcomes(report)), (0, ["converted"] * 3))
+                for entry, output in zip(report["files"], outputs):
+                    self.assertEqual((entry["repeat"], entry["same_as"], entry["output"]),
+                                     (False, None, output))
+                    self.assertEqual(read(output), UTF8)
+                write(real, GBK)
+                os.unlink(self.path("硬.txt"))
+                os.link(real, self.path("硬.txt"))
 
     def test_json_names_the_encoding_a_byte_order_mark_chose(self):
         # The field-by-field test above has the encoding of a plain and a missing file.

@@ -1,13 +1,14 @@
-// The pieces of velloran-cli that need no files: the command line, and the
-// texts of its reports (escaping, file names that are not UTF-8, characters
-// that do not show).
+// The pieces of velloran-cli that need no files: the command line, the
+// texts about the command, and its exit status (test_cli_texts.cpp has the
+// texts of its reports).
 #include "command_line.h"
-#include "json_report.h"
 #include "manual.h"
-#include "summary.h"
+#include "run_report.h"
+#include "version.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,82 @@ INSTANTIATE_TEST_SUITE_P(
                     Args{"-f", "GBK", "-t", "UTF-8", "--in-place", "--frob", "a"},
                     Args{"-f", "GBK", "-t", "UTF-8", "--in-place", "-x", "a"},
                     Args{"-f", "GBK", "-t", "UTF-8", "a", "-o"},
-                    Args{"-f", "GBK", "-t", "UTF-8", "-o", "", "a"}));
+                    Args{"-f", "GBK", "-t", "UTF-8", "-o", "", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "--in-place", "--bom=maybe", "a"},
+                    Args{"-f", "GBK", "-t", "GB18030", "--in-place", "--bom=yes", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-7", "--in-place", "--bom=yes", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "--in-place", "-s", "*.txt", "a"},
+                    Args{"-f", "GBK", "-t", "UTF-8", "--in-place", "-s", "t?t", "a"},
+                    Args{"--completion=tcsh"}));
+
+using MessageCase = std::pair<Args, std::string>; // arguments, the message
+
+class UsageMessage : public testing::TestWithParam<MessageCase>
+{
+};
+
+TEST_P(UsageMessage, SaysWhatToDoInstead)
+{
+    try {
+        parse(GetParam().first);
+        ADD_FAILURE() << "accepted";
+    } catch (const UsageError &error) {
+        EXPECT_EQ(error.what(), GetParam().second);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UsageMessage,
+    testing::Values(
+        MessageCase{{"-f", "GBK", "-t", "detect", "--in-place", "a"},
+                    "detect is a source, not a target"},
+        MessageCase{{"-f", "GBK", "-t", "UTF-8", "--in-place", "-s", "*.txt", "a"},
+                    "-s takes a suffix, not a pattern: write -s txt instead of -s '*.txt'"},
+        MessageCase{{"-f", "GBK", "-t", "UTF-8", "--in-place", "-s", "*", "a"},
+                    "-s takes a suffix such as txt, not a pattern like '*'"},
+        MessageCase{{"-f", "GBK", "-t", "gbk", "--in-place", "--bom=yes", "a"},
+                    "--bom=yes: gbk has no byte-order mark; UTF-8, UTF-16 and UTF-32 have one"},
+        MessageCase{{"-f", "GBK", "-t", "UTF-8", "--in-place", "--bom=1", "a"},
+                    "--bom takes auto|yes|no, not '1'"}));
+
+// --bom decides the target's mark; auto leaves the rule as it is.
+using MarkCase = std::tuple<std::string, std::string, bool>; // target, --bom, a mark written
+
+class MarkChosen : public testing::TestWithParam<MarkCase>
+{
+};
+
+TEST_P(MarkChosen, IsTheTargetsMark)
+{
+    const auto &[target, bom, writesMark] = GetParam();
+    EXPECT_EQ(parse({"-f", "GBK", "-t", target, "--in-place", "--bom=" + bom, "a"}).target.writesMark,
+              writesMark);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MarkChosen,
+                         testing::Values(MarkCase{"UTF-8", "auto", false},
+                                         MarkCase{"UTF-8", "yes", true},
+                                         MarkCase{"UTF-16", "auto", true},
+                                         MarkCase{"UTF-16", "no", false},
+                                         MarkCase{"UTF-32BE", "yes", true},
+                                         MarkCase{"GBK", "no", false},
+                                         MarkCase{"GBK", "auto", false}));
+
+TEST(CommandLine, ASuffixLosesItsLeadingDot)
+{
+    EXPECT_EQ(parse({"-f", "GBK", "-t", "UTF-8", "--in-place", "-s", ".txt", "-s", "srt", "-s",
+                     "..md", "a"})
+                  .suffixes,
+              (std::vector<std::string>{"txt", "srt", ".md"}));
+}
+
+TEST(CommandLine, ListAndCompletionNeedNothingElse)
+{
+    EXPECT_EQ(parse({"-l"}).action, CommandLine::Action::List);
+    const CommandLine completion = parse({"--completion=zsh"});
+    EXPECT_EQ(completion.action, CommandLine::Action::Completion);
+    EXPECT_EQ(completion.shell, "zsh");
+}
 
 TEST(CommandLine, DefaultsAreTheWindowsPrompts)
 {
@@ -64,7 +140,9 @@ TEST(CommandLine, DefaultsAreTheWindowsPrompts)
     EXPECT_EQ(line.depth, 0);
     EXPECT_EQ(line.suffixes, std::vector<std::string>{"txt"});
     EXPECT_EQ(line.workers, 0u);
-    EXPECT_FALSE(line.inPlace || line.keepTree || line.dryRun || line.json || line.quiet);
+    EXPECT_FALSE(line.inPlace || line.keepTree || line.dryRun || line.json || line.quiet ||
+                 line.verbose);
+    EXPECT_EQ(line.bom, MarkChoice::Auto);
     EXPECT_EQ(line.outputDirectory, "输出");
     EXPECT_EQ(line.paths, std::vector<std::filesystem::path>{"资料"});
 }
@@ -73,10 +151,10 @@ TEST(CommandLine, EveryOption)
 {
     const CommandLine line =
         parse({"资料", "-f", "detect", "--to=utf8", "-o", "输出", "--keep-tree", "-r", "-s", "srt",
-               "--suffix=", "-j", "3", "--dry-run", "--json", "-q", "第二.srt"});
+               "--suffix=", "-j", "3", "--dry-run", "--json", "-q", "-v", "第二.srt"});
     EXPECT_EQ(line.from, "detect");
     EXPECT_EQ(line.to, "utf8"); // any name ICU resolves
-    EXPECT_TRUE(line.keepTree && line.dryRun && line.json && line.quiet);
+    EXPECT_TRUE(line.keepTree && line.dryRun && line.json && line.quiet && line.verbose);
     EXPECT_EQ(line.depth, -1);
     EXPECT_EQ(line.suffixes, (std::vector<std::string>{"srt", ""}));
     EXPECT_EQ(line.workers, 3u);
@@ -106,150 +184,16 @@ TEST(Manual, HelpAndManualPageListEveryVisibleOption)
     EXPECT_NE(versionText().find(VELLORAN_VERSION), std::string::npos);
 }
 
-// ---------------------------------------------------------------------------
-
-velloran::FileResult result(velloran::Outcome outcome)
+TEST(ExitStatus, FollowsTheWorstOutcomeOrTheSignal)
 {
-    velloran::FileResult result;
-    result.outcome = outcome;
-    return result;
+    using Counts = velloran::RunCounts;
+    EXPECT_EQ(exitStatus(Counts{.entries = 3, .converted = 1, .cancelled = 1}, SIGINT), 130);
+    EXPECT_EQ(exitStatus(Counts{.entries = 3, .converted = 1, .cancelled = 1}, SIGTERM), 143);
+    EXPECT_EQ(exitStatus(Counts{.entries = 3, .converted = 2, .cancelled = 0}), 1);
+    EXPECT_EQ(exitStatus(Counts{.entries = 3, .converted = 3, .cancelled = 0}), 0);
+    EXPECT_EQ(exitStatus(Counts{.entries = 3, .converted = 1, .unchanged = 2}), 0);
+    // Nothing to convert fails, as grep finding nothing.
+    EXPECT_EQ(exitStatus(Counts{}), 1);
 }
-
-// One entry of every kind, in an order unlike the sections', so that the test
-// sees each line land in its own section and the sections in the window's order.
-RunReport everyKindOfEntry()
-{
-    using velloran::Outcome;
-    RunReport report;
-    const char *names[] = {"取消.txt", "繁体.txt", "已是.txt", "同名/a.txt", "a.txt",     "坏.txt",
-                           "表情.txt", "缺.txt",   "只读.txt", "短.txt",     "繁体2.txt", "好.txt"};
-    for (const char *name : names)
-        report.plan.entries.push_back({{}, name, std::string("out/") + name, velloran::kNoEntry});
-    report.results = {result(Outcome::Cancelled),       result(Outcome::Converted),
-                      result(Outcome::AlreadyUtf8),     result(Outcome::Converted),
-                      result(Outcome::SharedOutput),    result(Outcome::InvalidSource),
-                      result(Outcome::Unrepresentable), result(Outcome::CannotRead),
-                      result(Outcome::CannotWrite),     result(Outcome::Undecided),
-                      result(Outcome::Converted),       result(Outcome::Converted)};
-    report.results[1].likely = "Big5";
-    report.results[10].likely = "Big5";
-    report.results[4].sameAs = 3;
-    report.results[5].line = 3;
-    report.results[5].likely = "UTF-8";
-    report.results[6].line = 2;
-    report.results[6].character = U'\u00A0';
-    report.results[7].message = "No such file or directory";
-    report.results[8].message = "Permission denied";
-    report.results[9].reason = "too short";
-    return report;
-}
-
-TEST(Summary, TheWindowsSectionsInEnglish)
-{
-    EXPECT_EQ(summaryText(everyKindOfEntry()),
-              "Converted 4, failed 7, cancelled 1\n"
-              "\nThese files cannot be read:\n缺.txt (No such file or directory)\n"
-              "\nThese files cannot be written:\n只读.txt (Permission denied)\n"
-              "\nThese files hold bytes that are not valid in the source encoding:\n"
-              "坏.txt (line 3; maybe UTF-8)\n"
-              "\nThese files hold characters that the target encoding cannot represent:\n"
-              "表情.txt (line 2: U+00A0)\n"
-              "\nThese files would be written to the same place as an earlier file in the "
-              "list, and were not converted:\na.txt (same as 同名/a.txt)\n"
-              "\nThese files look like UTF-8 already, and were not converted:\n已是.txt\n"
-              "\nThe encoding of these files could not be detected, so they were not "
-              "converted:\n短.txt (too short)\n"
-              "\nThese files were converted, but look like Big5; please check:\n"
-              "繁体.txt\n繁体2.txt\n"
-              "\nThese files were not converted because the run was cancelled:\n取消.txt\n");
-}
-
-TEST(Summary, AllConvertedIsOneLineAndADryRunSaysSo)
-{
-    RunReport report;
-    report.plan.entries.push_back({{}, "好.txt", "out/好.txt", velloran::kNoEntry});
-    report.results.push_back(result(velloran::Outcome::Converted));
-    EXPECT_EQ(summaryText(report), "Converted 1, failed 0\n");
-    report.dryRun = true;
-    EXPECT_EQ(summaryText(report),
-              "Dry run: nothing was written. A run would do this:\nConverted 1, failed 0\n");
-}
-
-TEST(ExitStatus, FollowsTheWorstOutcome)
-{
-    RunReport report = everyKindOfEntry();
-    EXPECT_EQ(exitStatus(countResults(report.results)), 130);
-    report.results[0] = result(velloran::Outcome::Converted);
-    EXPECT_EQ(exitStatus(countResults(report.results)), 1);
-    for (velloran::FileResult &each : report.results)
-        each = result(velloran::Outcome::Converted);
-    EXPECT_EQ(exitStatus(countResults(report.results)), 0);
-    EXPECT_EQ(exitStatus(countResults({})), 0);
-}
-
-// ---------------------------------------------------------------------------
-
-using Utf8Case = std::pair<std::string, bool>; // bytes, whether valid
-
-class Utf8Check : public testing::TestWithParam<Utf8Case>
-{
-};
-
-TEST_P(Utf8Check, AcceptsExactlyWellFormedUtf8)
-{
-    EXPECT_EQ(isValidUtf8(GetParam().first), GetParam().second);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, Utf8Check,
-                         testing::Values(Utf8Case{"", true}, Utf8Case{"plain.txt", true},
-                                         Utf8Case{"中文.txt", true},
-                                         Utf8Case{"\xF0\x9F\x98\x80", true},
-                                         Utf8Case{"\xD6\xD0\xCE\xC4.txt", false}, // GBK 中文
-                                         Utf8Case{"\xC0\xAF", false},             // overlong /
-                                         Utf8Case{"\xE0\x80\xAF", false},         // overlong /
-                                         Utf8Case{"\xED\xA0\x80", false},         // surrogate
-                                         Utf8Case{"\xF4\x90\x80\x80", false},     // > U+10FFFF
-                                         Utf8Case{"\xE4\xB8", false},             // truncated
-                                         Utf8Case{"\x80", false}, Utf8Case{"\xFF", false}));
-
-using JsonCase = std::pair<std::string, std::string>; // bytes, JSON string
-
-class JsonText : public testing::TestWithParam<JsonCase>
-{
-};
-
-TEST_P(JsonText, EscapesAndReplacesInvalidBytes)
-{
-    EXPECT_EQ(jsonString(GetParam().first), GetParam().second);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, JsonText,
-    testing::Values(JsonCase{"", "\"\""}, JsonCase{"a\"b\\c", "\"a\\\"b\\\\c\""},
-                    JsonCase{"\n\t\x01\x7F", "\"\\u000a\\u0009\\u0001\\u007f\""},
-                    JsonCase{"中文/文件.txt", "\"中文/文件.txt\""},
-                    JsonCase{"\xD6\xD0\xCE\xC4.txt", "\"\uFFFD\uFFFD\uFFFD\uFFFD.txt\""},
-                    JsonCase{"a\xE4\xB8", "\"a\uFFFD\uFFFD\""}));
-
-using CharacterCase = std::pair<char32_t, std::string>; // character, as shown
-
-class CharacterShown : public testing::TestWithParam<CharacterCase>
-{
-};
-
-TEST_P(CharacterShown, AsItselfOrAsItsCode)
-{
-    EXPECT_EQ(visibleCharacter(GetParam().first), GetParam().second);
-}
-
-// Which characters are invisible is the window's rule, tested with the
-// window's report; here only how the command shows either kind.
-INSTANTIATE_TEST_SUITE_P(Cases, CharacterShown,
-                         testing::Values(CharacterCase{U'€', "\"€\""},
-                                         CharacterCase{U'\U0001F600', "\"\U0001F600\""},
-                                         CharacterCase{U'A', "\"A\""},
-                                         CharacterCase{U' ', "U+0020"},
-                                         CharacterCase{U'\t', "U+0009"},
-                                         CharacterCase{U'\U0010FFFF', "U+10FFFF"}));
 
 } // namespace

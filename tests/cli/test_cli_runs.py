@@ -67,7 +67,7 @@ class Runs(CommandTest):
                                 "the conversion never wrote a temporary file")
                 process.send_signal(number)
                 stdout, stderr = process.communicate(timeout=120)
-                self.assertEqual(process.returncode, 130, stderr)
+                self.assertEqual(process.returncode, 128 + number, stderr)  # 130, 143
                 self.assertEqual(os.listdir(self.out), ["大文件.txt"])
                 self.assertEqual(read(old), b"old output")
                 if extra:
@@ -153,6 +153,22 @@ class Runs(CommandTest):
         status, report = self.cli_json("-f", "detect", "-t", "UTF-8", "--dry-run", "-o",
                                        self.out, self.path("短.txt"))
         self.assertEqual((status, self.outcomes(report)), (1, ["undecided"]))
+
+    def test_in_place_a_lookalike_stays_unless_forced(self):
+        big5 = ("本軟體將文字檔案從一種字元編碼轉換為另一種字元編碼，逐行嚴格檢查。\n" * 40).encode("big5")
+        write(self.path("繁體.txt"), big5)
+        result = self.cli("-f", "GBK", "-t", "UTF-8", "--in-place", self.path("繁體.txt"))
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(f"{self.path('繁體.txt')} (not converted: looks like Big5)\n",
+                      result.stderr.decode())
+        self.assertEqual(read(self.path("繁體.txt")), big5)
+        status, report = self.cli_json("-f", "GBK", "-t", "UTF-8", "--in-place", "--force",
+                                       self.path("繁體.txt"))
+        self.assertEqual((status, self.outcomes(report)), (0, ["converted"]))
+        self.assertEqual(report["files"][0]["likely"], "Big5")
+        converted = read(self.path("繁體.txt"))
+        self.assertNotEqual(converted, big5)
+        converted.decode("utf-8")
 
     # -- the window and the command agree ----------------------------------------------
 

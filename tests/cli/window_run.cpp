@@ -28,11 +28,11 @@ int main(int argc, char **argv)
     options.outputRule = velloran::OutputRule::IntoDirectory;
     options.outputDirectory = argv[3];
 
-    RunReport report;
-    report.from = argv[1];
-    report.to = argv[2];
-    report.results = velloran::convertRun(entries, options); // as ConversionRun does
-    report.plan = velloran::planRun(entries, options);       // for the outputs' names
-    std::cout << jsonReport(report);
+    FinishedRun run;
+    run.from = argv[1];
+    run.to = argv[2];
+    run.results = velloran::convertRun(entries, options); // as ConversionRun does
+    run.plan = velloran::planRun(entries, options);       // for the outputs' names
+    std::cout << jsonReport(run, velloran::makeRunReport(run.results).counts);
     return 0;
 }

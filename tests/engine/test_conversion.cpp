@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace velloran::test {
 namespace {
 
@@ -38,6 +40,8 @@ struct ConversionCase
     std::string source;
     std::string target;
     Bytes expected;
+    // Whether the target is asked to write a byte-order mark; its own rule when unset.
+    std::optional<bool> writesMark = {};
 };
 
 using Converts = ScratchTest<ConversionCase>;
@@ -50,8 +54,12 @@ TEST_P(Converts, ToTheExpectedBytesAtEveryChunkSize)
     for (std::size_t chunkSize : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{5},
                                   std::size_t{7}, kDefaultChunkSize}) {
         std::string output = "not written";
-        ASSERT_EQ(convertBytes(scratch, input, c.source, c.target, output, chunkSize).outcome,
-                  Outcome::Converted)
+        const Adjust askMark = [&c](ConvertOptions &options) {
+            options.target.writesMark = c.writesMark.value_or(options.target.writesMark);
+        };
+        ASSERT_EQ(
+            convertBytes(scratch, input, c.source, c.target, output, chunkSize, askMark).outcome,
+            Outcome::Converted)
             << chunkSize;
         EXPECT_TRUE(fs::exists(convertedPath(scratch)));
         EXPECT_EQ(output, expected) << chunkSize;
@@ -126,6 +134,36 @@ INSTANTIATE_TEST_SUITE_P(
                             ""),
                     literal("no_mark_for_gb18030", kUtf8Mark + "abc", "UTF-8", "GB18030", "abc"),
                     literal("no_mark_for_utf7", kUtf8Mark + "abc", "UTF-8", "UTF-7", "abc")),
+    byLabel);
+
+// A mark asked for, or not, whatever the target's own rule; an empty text
+// still gets none.
+ConversionCase withMark(const std::string &label, const std::string &input,
+                        const std::string &target, bool writesMark, const std::string &expected)
+{
+    return {label, {input}, "UTF-8", target, {expected}, writesMark};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MarkAsked, Converts,
+    testing::Values(withMark("utf8_with_one", "ab", "UTF-8", true, kUtf8Mark + "ab"),
+                    withMark("utf8_keeps_the_one_it_read", kUtf8Mark + "ab", "UTF-8", true,
+                             kUtf8Mark + "ab"),
+                    withMark("utf16be_with_one", "a", "UTF-16BE", true, kUtf16BeMark + '\0' + 'a'),
+                    withMark("utf32_le_without", "a", "UTF-32", false, std::string("a\0\0\0", 4)),
+                    withMark("utf16_le_without", "ab", "UTF-16", false, std::string("a\0b\0", 4)),
+                    withMark("empty_text_none", "", "UTF-8", true, "")),
+    byLabel);
+
+// Targets that keep a state of their own: a variant that writes its own
+// mark (no direct path may skip it), and a table converter that holds a
+// character back until the last call flushes it.
+INSTANTIATE_TEST_SUITE_P(
+    TargetState, Converts,
+    testing::Values(literal("utf16be_version1_writes_its_mark", "ab", "UTF-8",
+                            "UTF-16BE,version=1", std::string("\xFE\xFF\x00" "a\x00" "b", 6)),
+                    literal("held_back_until_the_last_flush", "\xC3\xA6", "UTF-8", "ibm-16684",
+                            "\xD6\x7B")),
     byLabel);
 
 // Default-ignorable characters (soft hyphen, zero-width space, U+FEFF inside

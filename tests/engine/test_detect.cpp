@@ -279,7 +279,7 @@ TEST(OtherChineseFamily, NamesTheOtherFamilyOnlyWhenItFits)
     EXPECT_EQ(other(gb, "GB18030"), "");
     // Confident from the start, but the whole file (ending inside a
     // character) does not decode in the other family.
-    const std::string spoilt = gb + "\x81";
+    const std::string spoilt = gb + "\x81"; // outlives the check, which keeps a view of it
     WholeFileCheck spoiltEnd({spoilt});
     EXPECT_EQ(otherChineseFamily({gb, false}, "Big5", spoiltEnd), "");
 }

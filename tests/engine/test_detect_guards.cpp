@@ -66,11 +66,18 @@ Text literal(const std::string &bytes)
     return [=] { return bytes; };
 }
 
-// English for longer than detection samples, then one GBK word.
+// English for longer than detection samples, then `tail`.
+Text englishThen(const std::string &tail)
+{
+    return [=] {
+        const int times = static_cast<int>(70000 / english().size()) + 1;
+        return repeated(english(), times) + tail;
+    };
+}
+
 std::string englishThenGbkWord()
 {
-    const int times = static_cast<int>(70000 / english().size()) + 1;
-    return repeated(english(), times) + twoCharacters(simplified(), "GBK");
+    return englishThen(twoCharacters(simplified(), "GBK"))();
 }
 
 SourceCase converted(const std::string &label, const std::string &source, const Text &text,
@@ -145,6 +152,13 @@ INSTANTIATE_TEST_SUITE_P(
                "GB18030"),
         failed("past_the_sample", "GB18030", start(simplified(), "UTF-8", 200000), AlreadyUtf8,
                "GB18030"),
+        // Its first wide character past the sample: the conversion tells,
+        // whether GBK reads the rest (中文) or not.
+        failed("first_han_past_the_sample", "GBK", englishThen("\xE4\xB8\xAD\xE6\x96\x87\n"),
+               AlreadyUtf8, "GBK"),
+        failed("text_past_the_sample", "GB18030", englishThen(encoded(simplified(), "UTF-8")),
+               AlreadyUtf8, "GB18030"),
+        converted("gbk_past_the_sample", "GBK", englishThenGbkWord, "GBK"),
         // Not UTF-8 after all, past the sample: converted from the choice.
         failed("broken_past_the_sample", "GBK", start(simplified(), "UTF-8", 100000, "\xFF"),
                InvalidSource, "GBK"),
@@ -236,7 +250,8 @@ RunEntry refusedFile(const std::string &name, const std::string &bytes, Outcome 
 // Runs `entries` from `source` to UTF-8 into `output` on two workers, from
 // files named by the entries in `folder`, and checks every result and output.
 void checkRun(const std::vector<RunEntry> &entries, const std::string &source,
-              const fs::path &folder, OutputRule rule, const fs::path &output)
+              const fs::path &folder, OutputRule rule, const fs::path &output,
+              bool convertLookalikes = false)
 {
     std::vector<fs::path> inputs;
     for (const RunEntry &entry : entries) {
@@ -245,6 +260,7 @@ void checkRun(const std::vector<RunEntry> &entries, const std::string &source,
     }
     RunOptions options = runOptions(source, "UTF-8", output, 2);
     options.outputRule = rule;
+    options.convertLookalikes = convertLookalikes;
     const std::vector<FileResult> results = convertRun(runInputs(inputs), options);
     ASSERT_EQ(results.size(), entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -256,7 +272,7 @@ void checkRun(const std::vector<RunEntry> &entries, const std::string &source,
         const fs::path written = rule == OutputRule::InPlace ? inputs[i] : output / entries[i].name;
         if (entries[i].outcome == Converted) {
             EXPECT_EQ(readBytes(written), entries[i].text);
-        } else if (rule == OutputRule::InPlace) {
+        } else if (written == inputs[i]) {
             EXPECT_EQ(readBytes(written), entries[i].bytes);
         } else {
             EXPECT_FALSE(fs::exists(written));
@@ -283,18 +299,42 @@ TEST(DetectRun, ConvertsAMixedFolderFileByFile)
              scratch.subdirectory("输出"));
 }
 
-// In place from GBK: the UTF-8 file and the one that does not decode stay
-// as they were; the Big5 file is converted, but named as looking like Big5.
-TEST(GuardedRun, KeepsUtf8FilesAndNamesLookAlikes)
+// In place from GBK to UTF-8: the UTF-8 file is left as it is (it is what
+// the run would make of it); the Big5 one (whose bytes would be gone) and
+// the one that does not decode are refused, and stay as they were.
+TEST(GuardedRun, KeepsUtf8FilesAndLookAlikesInPlace)
 {
     ScratchDirectory scratch;
     const fs::path folder = scratch.subdirectory("字幕");
     checkRun({convertedFile("国标.txt", encodedStart(simplified(), "GBK", 2000), "GBK"),
-              refusedFile("已是.txt", encoded(simplified(), "UTF-8"), AlreadyUtf8, "GBK"),
-              convertedFile("繁體.txt", encodedStart(traditional(), "Big5", 2000), "GBK", "Big5"),
+              refusedFile("已是.txt", encoded(simplified(), "UTF-8"), Unchanged, "UTF-8"),
+              refusedFile("繁體.txt", encodedStart(traditional(), "Big5", 2000), LooksLikeOther,
+                          "GBK", "Big5"),
               refusedFile("小端.txt", encodedStart(simplified(), "UTF-16LE", 2000), InvalidSource,
                           "GBK", "UTF-16LE")},
              "GBK", folder, OutputRule::InPlace, folder);
+}
+
+// Into the files' own folder is in place too; into another, the look-alike
+// is converted and named.
+TEST(GuardedRun, KeepsLookAlikesInTheirOwnFolder)
+{
+    ScratchDirectory scratch;
+    const fs::path folder = scratch.subdirectory("字幕");
+    const std::string big5 = encodedStart(traditional(), "Big5", 2000);
+    checkRun({refusedFile("繁體.txt", big5, LooksLikeOther, "GBK", "Big5")}, "GBK", folder,
+             OutputRule::IntoDirectory, folder);
+    checkRun({convertedFile("繁體.txt", big5, "GBK", "Big5")}, "GBK", folder,
+             OutputRule::IntoDirectory, scratch.subdirectory("输出"));
+}
+
+// Asked to, the look-alike is converted in place, and named as looking like Big5.
+TEST(GuardedRun, ConvertsLookAlikesInPlaceWhenAsked)
+{
+    ScratchDirectory scratch;
+    const fs::path folder = scratch.subdirectory("字幕");
+    checkRun({convertedFile("繁體.txt", encodedStart(traditional(), "Big5", 2000), "GBK", "Big5")},
+             "GBK", folder, OutputRule::InPlace, folder, true);
 }
 
 } // namespace

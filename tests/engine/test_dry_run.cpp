@@ -101,9 +101,10 @@ const std::vector<Outcome> kChosenOutcomes = {Converted,   Converted,    Invalid
 const std::vector<Outcome> kDetectedOutcomes = {Converted,       Converted,    Undecided,
                                                 Unrepresentable, Undecided,    Undecided,
                                                 CannotRead,      SharedOutput, Converted};
-const std::vector<Outcome> kDetectedInPlaceOutcomes = {Converted,       Converted, Undecided,
+// In place, GBK text read as GB18030 and written as GBK comes out as it was.
+const std::vector<Outcome> kDetectedInPlaceOutcomes = {Unchanged,       Unchanged, Undecided,
                                                        Unrepresentable, Undecided, Undecided,
-                                                       CannotRead,      Undecided, Converted};
+                                                       CannotRead,      Undecided, Unchanged};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DryRun,

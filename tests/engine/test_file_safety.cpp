@@ -144,21 +144,63 @@ TEST_F(FileSafety, ReplacedFileKeepsItsExtendedAttributesAndAcl)
     EXPECT_EQ(modeOf(output), 0640u);
 }
 
-TEST_F(FileSafety, RootKeepsTheOwnerOfAnotherUsersFile)
+// A folder whose default ACL a new file takes: the replacement of a file
+// that had no ACL must not gain one (it would change who may read it).
+TEST_F(FileSafety, ReplacedFileGainsNoAclFromItsFolder)
+{
+    const fs::path output = out / "旧.txt";
+    writeBytes(output, "old");
+    ASSERT_EQ(::chmod(output.c_str(), 0640), 0);
+    const std::string acl = accessAcl();
+    if (::setxattr(out.c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0) != 0)
+        GTEST_SKIP() << "the file system here takes no default ACLs";
+
+    ASSERT_EQ(convertFile(makeInput(), output, options()).outcome, Outcome::Converted);
+    EXPECT_EQ(attribute(output, "system.posix_acl_access"), std::nullopt);
+    EXPECT_EQ(modeOf(output), 0640u);
+}
+
+struct Owner
+{
+    uid_t user;
+    gid_t group;
+    mode_t mode;
+    bool inPlace;
+};
+
+void PrintTo(const Owner &o, std::ostream *os)
+{
+    *os << o.user << ":" << o.group << " " << std::oct << o.mode << (o.inPlace ? " in place" : "");
+}
+
+class Owned : public FileSafety, public testing::WithParamInterface<Owner>
+{
+};
+
+// Root may give a file any owner and group, so the replacement keeps both,
+// and with them setuid and setgid.
+TEST_P(Owned, RootKeepsTheOwnerAndGroupOfTheReplacedFile)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to give files to another user";
-    const fs::path output = out / "旧.txt";
-    writeBytes(output, "old");
-    ASSERT_EQ(::chown(output.c_str(), kNobody, kNobody), 0);
-    ASSERT_EQ(::chmod(output.c_str(), 04755), 0);
+    const Owner &owner = GetParam();
+    const fs::path output = owner.inPlace ? makeInput() : out / "旧.txt";
+    if (!owner.inPlace)
+        writeBytes(output, "old");
+    ASSERT_EQ(::chown(output.c_str(), owner.user, owner.group), 0);
+    ASSERT_EQ(::chmod(output.c_str(), owner.mode), 0);
 
-    ASSERT_EQ(convertFile(makeInput(), output, options()).outcome, Outcome::Converted);
+    const fs::path input = owner.inPlace ? output : makeInput();
+    ASSERT_EQ(convertFile(input, output, options()).outcome, Outcome::Converted);
     const struct stat status = statusOf(output);
-    EXPECT_EQ(status.st_uid, kNobody);
-    EXPECT_EQ(status.st_gid, kNobody);
-    EXPECT_EQ(status.st_mode & 07777, 04755u);
+    EXPECT_EQ(status.st_uid, owner.user);
+    EXPECT_EQ(status.st_gid, owner.group);
+    EXPECT_EQ(status.st_mode & 07777, owner.mode);
 }
+
+INSTANTIATE_TEST_SUITE_P(Root, Owned,
+                         testing::Values(Owner{kNobody, kNobody, 04755, false},
+                                         Owner{0, kNobody, 02755, true}));
 
 // Another user replacing root's setuid file cannot keep root as its owner:
 // the new file is theirs, and so must not be setuid or setgid.

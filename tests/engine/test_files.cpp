@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <csignal>
 #include <optional>
 #include <sys/resource.h>
@@ -174,6 +176,13 @@ INSTANTIATE_TEST_SUITE_P(
                               [](const fs::path &d) {
                                   ASSERT_EQ(::mkfifo((d / "管道").c_str(), 0600), 0);
                               }},
+                    // A file of the system's, made up as it is read, claims to be empty.
+                    FaultCase{"size_claimed_empty", Outcome::CannotRead, "系统.txt", "旧.txt",
+                              "cannot read {}/系统.txt: its size is unknown",
+                              [](const fs::path &d) {
+                                  fs::create_symlink("/proc/version", d / "系统.txt");
+                                  writeBytes(d / "旧.txt", "previous contents");
+                              }},
                     FaultCase{"invalid_input_keeps_the_old_output", Outcome::InvalidSource,
                               "坏.txt", "旧.txt", "",
                               [](const fs::path &d) {
@@ -288,6 +297,7 @@ struct ResolveCase
     std::string family;
     bool markDecidesByteOrder;
     std::string sameAs; // an alias with the same canonical name
+    bool canCarryMark = false;
 };
 
 using Resolve = testing::TestWithParam<ResolveCase>;
@@ -299,6 +309,9 @@ TEST_P(Resolve, LearnsWhatTheRunNeeds)
     EXPECT_EQ(encoding.name, c.name);
     EXPECT_EQ(encoding.family, c.family);
     EXPECT_EQ(encoding.markDecidesByteOrder, c.markDecidesByteOrder);
+    EXPECT_EQ(encoding.canCarryMark, c.canCarryMark);
+    // As a target, a mark by default exactly where it decides the byte order.
+    EXPECT_EQ(encoding.writesMark, c.markDecidesByteOrder);
     EXPECT_EQ(encoding.canonical, resolveEncoding(c.sameAs).canonical);
     EXPECT_FALSE(encoding.detects());
 }
@@ -309,11 +322,31 @@ INSTANTIATE_TEST_SUITE_P(
                     ResolveCase{"gb2312", "gb2312", "GB18030", false, "GB2312"},
                     ResolveCase{"gb18030", "gb18030", "GB18030", false, "GB18030"},
                     ResolveCase{"big5", "big5", "Big5", false, "Big5"},
-                    ResolveCase{"utf8", "utf8", "", false, "UTF-8"},
-                    ResolveCase{"utf16", "UTF-16", "", true, "utf-16"},
-                    ResolveCase{"utf32", "UTF-32", "", true, "utf-32"},
-                    ResolveCase{"utf16le", "UTF-16LE", "", false, "utf-16le"}),
+                    ResolveCase{"utf8", "utf8", "", false, "UTF-8", true},
+                    ResolveCase{"utf16", "UTF-16", "", true, "utf-16", true},
+                    ResolveCase{"utf32", "UTF-32", "", true, "utf-32", true},
+                    ResolveCase{"utf16le", "UTF-16LE", "", false, "utf-16le", true},
+                    ResolveCase{"utf32be", "UTF-32BE", "", false, "utf-32be", true},
+                    ResolveCase{"utf7", "UTF-7", "", false, "utf-7"}),
     byLabel);
+
+// What --list shows: every encoding ICU knows resolves, and each name's
+// list starts with the canonical name its aliases share.
+TEST(Resolve, KnownEncodingsAndTheirNames)
+{
+    const std::vector<std::string> known = knownEncodings();
+    EXPECT_GT(known.size(), 100u);
+    for (const std::string &name : known)
+        EXPECT_TRUE(isKnownEncoding(name)) << name;
+    for (const std::string name : {"gbk", "utf16", "UTF-16BE,version=1", "big5"}) {
+        const std::vector<std::string> names = namesOf(name);
+        ASSERT_FALSE(names.empty()) << name;
+        EXPECT_EQ(names.front(), resolveEncoding(name).canonical) << name;
+    }
+    const std::vector<std::string> cp936 = namesOf("CP936");
+    EXPECT_NE(std::find(cp936.begin(), cp936.end(), "GBK"), cp936.end());
+    EXPECT_TRUE(namesOf("Klingon").empty());
+}
 
 TEST(Resolve, RefusesWhatIcuDoesNotKnow)
 {

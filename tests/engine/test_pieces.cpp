@@ -129,6 +129,26 @@ TEST(Pieces, InUtf16AreCutOnlyAtWholeLineFeeds)
     }
 }
 
+// UTF-32 has no direct path: its text goes through a buffer of 64K UTF-16
+// units, and a surrogate pair across that buffer's end stays one character,
+// in a piece as in one stream.
+TEST(Pieces, KeepASurrogatePairAcrossTheTextBuffer)
+{
+    ScratchDirectory scratch;
+    const auto utf32le = [](char32_t c) {
+        return std::string{char(c & 0xFF), char(c >> 8 & 0xFF), char(c >> 16 & 0xFF), '\0'};
+    };
+    const std::string line = repeated(utf32le('a'), 65535) + utf32le(0x20000) + utf32le('\n');
+    const std::string bytes = repeated(line, 3);
+    const Conversion serial = convert(scratch, bytes, "UTF-32LE", "UTF-8", 0);
+    ASSERT_EQ(serial.result.outcome, Outcome::Converted);
+    EXPECT_EQ(serial.output, repeated(std::string(65535, 'a') + "\xF0\xA0\x80\x80\n", 3));
+    const Conversion pieces = convert(scratch, bytes, "UTF-32LE", "UTF-8", line.size() + 16,
+                                      [](ConvertOptions &options) { options.workers = 2; });
+    EXPECT_EQ(pieces.result.outcome, Outcome::Converted);
+    EXPECT_EQ(pieces.output, serial.output);
+}
+
 TEST(Pieces, ReportProgressAndCanBeCancelled)
 {
     ScratchDirectory scratch;

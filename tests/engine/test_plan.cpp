@@ -1,6 +1,6 @@
-// Run plans: the same file however spelled, outputs that collide, inputs and
-// outputs that overlap, and where each output rule writes. Planning writes
-// nothing.
+// Run plans: the same place however spelled, outputs that collide, inputs and
+// outputs that overlap, names of one file (links), and where each output rule
+// writes. Planning writes nothing.
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@ struct Expected {
     Action action;
     std::size_t sameAs = kNoEntry;
     std::string output = {}; // checked when given; relative to the tree
+    std::size_t after = kNoEntry;
 };
 
 struct PlanCase {
@@ -30,6 +31,7 @@ const Expected kConvert{Action::Convert};
 Expected repeatOf(std::size_t first) { return {Action::Repeat, first}; }
 Expected sharedWith(std::size_t first) { return {Action::SharedOutput, first}; }
 Expected writes(std::string output) { return {Action::Convert, kNoEntry, std::move(output)}; }
+Expected convertedAfter(std::size_t first) { return {Action::Convert, kNoEntry, {}, first}; }
 
 // Runs each case inside the tree, so that relative paths start there.
 class Plan : public ScratchTest<PlanCase>
@@ -39,10 +41,13 @@ protected:
     {
         root = scratch.path();
         makeTree(root, {"甲/文件.txt", "甲/其他.txt", "乙/文件.txt", "乙/甲/文件.txt",
-                        "出/", "空/"});
+                        "出/", "空/", "丙/"});
         fs::create_directory_symlink(root / "甲", root / "链接");
         fs::create_symlink("文件.txt", root / "甲/软链.txt");
+        fs::create_symlink("软链.txt", root / "甲/链中链.txt");
+        fs::create_symlink("../空/文件.txt", root / "甲/断链.txt");
         fs::create_hard_link(root / "甲/文件.txt", root / "甲/硬链.txt");
+        fs::create_hard_link(root / "甲/文件.txt", root / "丙/文件.txt");
         previous = fs::current_path();
         fs::current_path(root);
     }
@@ -77,6 +82,7 @@ TEST_P(Plan, DecidesEachEntryBeforeTouchingAnyFile)
         const PlannedEntry &entry = plan.entries[i];
         EXPECT_EQ(entry.action, c.expected[i].action) << i;
         EXPECT_EQ(entry.sameAs, c.expected[i].sameAs) << i;
+        EXPECT_EQ(entry.after, c.expected[i].after) << i;
         EXPECT_EQ(entry.input, inputs[i].path) << i;
         if (!c.expected[i].output.empty()) {
             EXPECT_EQ(entry.output.lexically_normal(), fs::path(c.expected[i].output)) << i;
@@ -101,17 +107,38 @@ INSTANTIATE_TEST_SUITE_P(
                  {kConvert, repeatOf(0)}},
         PlanCase{"directoryLink", kInto, "出", {{"链接/文件.txt"}, {"甲/文件.txt"}},
                  {kConvert, repeatOf(0)}},
-        PlanCase{"fileLink", kInto, "出", {{"甲/文件.txt"}, {"甲/其他.txt"}, {"甲/软链.txt"}},
-                 {kConvert, kConvert, repeatOf(0)}},
-        PlanCase{"hardLink", kInto, "出", {{"甲/硬链.txt"}, {"甲/文件.txt"}},
+        PlanCase{"hardLinksOfOneNameIntoOneFolder", kInto, "出", {{"甲/文件.txt"}, {"丙/文件.txt"}},
                  {kConvert, repeatOf(0)}},
         PlanCase{"missingFileSpelledTwice", kInto, "出", {{"甲/缺.txt"}, {"乙/../甲/缺.txt"}},
                  {kConvert, repeatOf(0)}},
         PlanCase{"repeatOfARefusedEntry", kInto, "出",
                  {{"甲/文件.txt"}, {"乙/文件.txt"}, {"乙/./文件.txt"}},
                  {kConvert, sharedWith(0), repeatOf(1)}},
-        PlanCase{"inPlaceThreeTimes", kInPlace, "", {{"甲/文件.txt"}, {"链接/文件.txt"},
-                 {"甲/硬链.txt"}}, {writes("甲/文件.txt"), repeatOf(0), repeatOf(0)}}),
+        PlanCase{"inPlaceSpelledThreeWays", kInPlace, "", {{"甲/文件.txt"}, {"链接/文件.txt"},
+                 {"./甲/./文件.txt"}}, {writes("甲/文件.txt"), repeatOf(0), repeatOf(0)}}),
+    byLabel);
+
+// Two names of one file are two places: each is converted to its own output.
+// In place, a name a link leads to is replaced only once the link was read.
+INSTANTIATE_TEST_SUITE_P(
+    Links, Plan,
+    testing::Values(
+        PlanCase{"hardLinkIntoAFolder", kInto, "出", {{"甲/文件.txt"}, {"甲/硬链.txt"}},
+                 {writes("出/文件.txt"), writes("出/硬链.txt")}},
+        PlanCase{"linkIntoAFolder", kInto, "出", {{"甲/文件.txt"}, {"甲/软链.txt"}},
+                 {writes("出/文件.txt"), writes("出/软链.txt")}},
+        PlanCase{"hardLinkInPlace", kInPlace, "", {{"甲/文件.txt"}, {"甲/硬链.txt"}},
+                 {writes("甲/文件.txt"), writes("甲/硬链.txt")}},
+        PlanCase{"linkInPlace", kInPlace, "", {{"甲/文件.txt"}, {"甲/软链.txt"}},
+                 {convertedAfter(1), writes("甲/软链.txt")}},
+        PlanCase{"linksInPlace", kInPlace, "",
+                 {{"甲/文件.txt"}, {"甲/硬链.txt"}, {"甲/软链.txt"}, {"甲/链中链.txt"}},
+                 {convertedAfter(2), kConvert, convertedAfter(3), kConvert}},
+        PlanCase{"linkIntoItsOwnFolder", kInto, "甲", {{"甲/软链.txt"}, {"甲/文件.txt"}},
+                 {writes("甲/软链.txt"), convertedAfter(0)}},
+        PlanCase{"oneNameIntoTheTreeAndInPlace", kTree, ".",
+                 {{"甲/文件.txt", "甲"}, {"甲/文件.txt", "."}},
+                 {writes("文件.txt"), convertedAfter(0)}}),
     byLabel);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -139,7 +166,11 @@ INSTANTIATE_TEST_SUITE_P(
                  {writes("文件.txt"), sharedWith(0)}},
         PlanCase{"outputIsAnEarlierInputReversed", kTree, ".",
                  {{"乙/甲/文件.txt", "乙"}, {"甲/文件.txt", "甲"}},
-                 {sharedWith(1), writes("文件.txt")}}),
+                 {sharedWith(1), writes("文件.txt")}},
+        PlanCase{"outputIsWhereALinkLeads", kInto, "甲", {{"甲/软链.txt"}, {"乙/文件.txt"}},
+                 {kConvert, sharedWith(0)}},
+        PlanCase{"outputIsWhereABrokenLinkLeads", kInto, "空", {{"甲/断链.txt"}, {"甲/文件.txt"}},
+                 {kConvert, sharedWith(0)}}),
     byLabel);
 
 INSTANTIATE_TEST_SUITE_P(

@@ -196,6 +196,42 @@ TEST_P(SameFolderTwice, ConvertsEachFileOnce)
 INSTANTIATE_TEST_SUITE_P(InPlaceRules, SameFolderTwice,
                          testing::Values(OutputRule::InPlace, OutputRule::KeepTree));
 
+// A file listed with a symbolic link to it and a hard link of it, the file
+// first, on one worker: each name gets its own output, and in place the link
+// is read before the file it leads to is replaced.
+class ThreeNames : public testing::TestWithParam<OutputRule>
+{
+protected:
+    ScratchDirectory scratch;
+};
+
+TEST_P(ThreeNames, EachIsConvertedToItsOwnOutput)
+{
+    const bool inPlace = GetParam() == OutputRule::InPlace;
+    const fs::path folder = scratch.subdirectory("三个 名字");
+    const fs::path out = inPlace ? folder : scratch.subdirectory("输出");
+    writeBytes(folder / "真.txt", kGbkText);
+    fs::create_symlink("真.txt", folder / "软.txt");
+    fs::create_hard_link(folder / "真.txt", folder / "硬.txt");
+    RunOptions o = runOptions("GBK", "UTF-8", out, 1);
+    o.outputRule = GetParam();
+
+    const auto results =
+        convertRun(runInputs({folder / "真.txt", folder / "软.txt", folder / "硬.txt"}), o);
+
+    for (const FileResult &result : results) {
+        EXPECT_EQ(result.outcome, Converted);
+        EXPECT_EQ(result.sameAs, kNoEntry);
+    }
+    for (const char *name : {"真.txt", "软.txt", "硬.txt"})
+        EXPECT_EQ(readBytes(out / name), kUtf8Text) << name;
+    EXPECT_EQ(fs::is_symlink(folder / "软.txt"), !inPlace);
+    EXPECT_EQ(readBytes(folder / "真.txt"), inPlace ? kUtf8Text : kGbkText);
+}
+
+INSTANTIATE_TEST_SUITE_P(OutputRules, ThreeNames,
+                         testing::Values(OutputRule::IntoDirectory, OutputRule::InPlace));
+
 TEST_F(Run, KeepTreeMakesMissingFoldersOrSaysWhyNot)
 {
     const fs::path file = input("子/a.txt", "a");

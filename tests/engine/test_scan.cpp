@@ -73,6 +73,18 @@ INSTANTIATE_TEST_SUITE_P(
                     ScanCase{"noSuffixMatchesNothing", -1, {}, {}}),
     byLabel);
 
+// What a search that found nothing passed over: every file it would see
+// whatever its suffix, hidden ones still left out.
+TEST(ScanCount, EveryFileToTheDepthWhateverItsSuffix)
+{
+    ScratchDirectory scratch;
+    makeTree(scratch.path(), {"a.txt", "b.log", "README", ".hidden", "sub/c.md", "sub/deeper/d"});
+    EXPECT_EQ(countFiles(scratch.path(), 0), 3u);
+    EXPECT_EQ(countFiles(scratch.path(), 1), 4u);
+    EXPECT_EQ(countFiles(scratch.path(), -1), 5u);
+    EXPECT_EQ(countFiles(scratch.path() / "missing", -1), 0u);
+}
+
 // Lower-cased character by character with the full mapping (İ becomes i and
 // a combining dot) and without context (a final Σ sorts as σ), not folded
 // (ſ stays after z, the Kelvin sign goes with k).

@@ -22,6 +22,12 @@ namespace {
 const QByteArray kOtherGbText("\xB8\xBD\xC2\xBC\n");
 const QByteArray kOtherUtf8Text("\xE9\x99\x84\xE5\xBD\x95\n");
 
+// Traditional text in Big5, which GBK also decodes (into other characters).
+const QByteArray kBig5Line(
+    "\xA5\xBB\xB3\x6E\xC5\xE9\xB1\x4E\xA4\xE5\xA6\x72\xC0\xC9\xAE\xD7\xB1\x71\xA4\x40\xBA\xD8"
+    "\xA6\x72\xA4\xB8\xBD\x73\xBD\x58\xC2\xE0\xB4\xAB\xAC\xB0\xA5\x74\xA4\x40\xBA\xD8\xA6\x72"
+    "\xA4\xB8\xBD\x73\xBD\x58\xA1\x41\xB3\x76\xA6\xE6\xC4\x59\xAE\xE6\xC0\xCB\xAC\x64\xA1\x43\n");
+
 const QString kSharedHeading = "\n以下文件与列表中前面的文件输出到同一位置，未转换：\n";
 const QString kCancelledHeading = "\n以下文件因取消而未转换：\n";
 
@@ -147,6 +153,38 @@ private slots:
         QCOMPARE(readFile(at(folder + "/说明.txt")), kUtf8Text);
         QCOMPARE(readFile(at(folder + "/注释.txt")), kOtherUtf8Text);
         QCOMPARE(readFile(at(folder + "/附录/注释.txt")), kOtherGbText);
+    }
+
+    // Into its own folder, a file that looks like Big5 is not converted from
+    // GBK: its bytes would be gone. Into another folder it is, with a warning.
+    void lookAlikeKeptInItsOwnFolder_data()
+    {
+        QTest::addColumn<QString>("output"); // empty: the dropped folder itself
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("details");
+        QTest::newRow("own folder") << QString() << "成功0个，失败1个"
+                                    << "\n以下文件看起来是Big5编码，未转换：\n{0}\n";
+        QTest::newRow("another folder") << "输出" << "成功1个，失败0个"
+                                        << "\n以下文件已转换，但看起来是Big5编码，请检查：\n{0}\n";
+    }
+
+    void lookAlikeKeptInItsOwnFolder()
+    {
+        QFETCH(QString, output);
+        QFETCH(QString, text);
+        QFETCH(QString, details);
+        const QString folder = "繁体 字幕";
+        const QByteArray big5 = kBig5Line.repeated(40);
+        QVERIFY(make(folder + "/第01集.srt", big5));
+        const QString outputDir = at(output.isEmpty() ? folder : output);
+        QVERIFY(QDir().mkpath(outputDir));
+        QCOMPARE(dropFolder(folder, "srt"), 2);
+        QVERIFY(chooseRun("GBK", outputDir));
+
+        const Report report = convert();
+        QCOMPARE(report.text, text);
+        QCOMPARE(report.details, details.replace("{0}", listEntries(window.get())[0]));
+        QCOMPARE(readFile(at(folder + "/第01集.srt")), big5);
     }
 
     // A cancelled run names every entry it did not convert, repeats included;

@@ -54,6 +54,15 @@ struct ConvertOptions {
     // Makes the output's missing folders just before writing it (a run that
     // keeps a tree); a failure to make them is CannotWrite.
     bool makeOutputFolders = false;
+    // The output replaces the input, whose bytes are then gone: a file read
+    // from a legacy Chinese source that confidently looks like the other
+    // family is refused (LooksLikeOther) rather than converted with a warning.
+    bool refuseLookalikes = false;
+    // The output replaces the input: a file that would be written back with
+    // its very bytes is left as it is (Unchanged), not rewritten. So is one
+    // refused as AlreadyUtf8 when the target is UTF-8 without a mark, which
+    // would write it back as it is.
+    bool leaveIdenticalAlone = false;
 };
 
 // The output path of `input` in `outputDirectory`: the directory and the input's

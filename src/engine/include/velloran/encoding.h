@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velloran {
 
@@ -37,8 +38,15 @@ struct Encoding {
     std::string family;
     // Whether its byte order is a mark's to decide: ICU's "UTF-16" and
     // "UTF-32". Read without a mark, they are little-endian; as a target
-    // they are written little-endian, after a mark.
+    // they are written little-endian.
     bool markDecidesByteOrder = false;
+    // Whether a text in it may start with a byte-order mark: UTF-8, UTF-16
+    // and UTF-32 in any byte order (the marks that count when a file is read).
+    bool canCarryMark = false;
+    // As a target: whether a mark is written before the text. Resolving sets
+    // the rule for "auto": a mark exactly where it decides the byte order.
+    // A caller may ask otherwise for an encoding that can carry one.
+    bool writesMark = false;
 
     bool detects() const { return name == kDetectEncoding; }
 };
@@ -52,5 +60,12 @@ Encoding resolveSource(std::string_view name);
 
 // True when ICU resolves `name`. False for kDetectEncoding.
 bool isKnownEncoding(std::string_view name);
+
+// Every encoding ICU knows, each by its canonical name, in ICU's order.
+std::vector<std::string> knownEncodings();
+
+// The names ICU knows the encoding `name` by: its canonical name first, then
+// its aliases, each once. Empty when ICU does not resolve `name`.
+std::vector<std::string> namesOf(std::string_view name);
 
 } // namespace velloran

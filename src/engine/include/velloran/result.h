@@ -11,6 +11,8 @@ namespace velloran {
 // What happened to one file.
 enum class Outcome {
     Converted,       // output written completely and moved into place
+    Unchanged,       // the output would have replaced the input with its very bytes, so
+                     // nothing was written (ConvertOptions::leaveIdenticalAlone)
     CannotRead,      // input missing, not a regular file, or a read error
     CannotWrite,     // output could not be created, written, flushed or renamed
     InvalidSource,   // bytes that are not valid in the source encoding
@@ -18,9 +20,13 @@ enum class Outcome {
     Cancelled,       // not converted because the run was cancelled
     // Refused by a run's plan or its guards; nothing is written for these:
     SharedOutput,    // an earlier entry writes the same output path, or this entry's
-                     // output is another listed entry's file (FileResult::sameAs names it)
+                     // output would replace a name another listed entry reads through
+                     // (FileResult::sameAs names it)
     AlreadyUtf8,     // a legacy source (GB18030, GBK, GB2312, Big5) was chosen, but the
                      // file is valid UTF-8 with characters at U+0800 and above
+    LooksLikeOther,  // the output would replace the input, and the file, read from a
+                     // legacy Chinese source, confidently looks like the other family
+                     // (FileResult::likely); see RunOptions::convertLookalikes
     Undecided,       // the source was "detect" and no encoding could be decided
                      // (FileResult::reason says why)
 };
@@ -47,12 +53,14 @@ struct FileResult {
     // InvalidSource: an encoding in which the whole file decodes strictly (a
     // hint for the user). For Converted from a legacy Chinese source: the
     // other Chinese family ("GB18030" or "Big5") the file confidently looks
-    // like and also decodes in. Empty otherwise.
+    // like and also decodes in; for LooksLikeOther, that family. Empty
+    // otherwise.
     std::string likely;
     // For Undecided: why, such as "too short" or "GB18030 and Big5 both possible".
     std::string reason;
-    // For SharedOutput: the earlier entry in the way. For an entry that repeats
-    // an earlier entry's file: that entry, whose result this one shares.
+    // For SharedOutput: the entry in the way. For an entry that repeats an
+    // earlier entry (the same file into the same place): that entry, whose
+    // result this one shares.
     std::size_t sameAs = kNoEntry;
 };
 

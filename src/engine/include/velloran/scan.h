@@ -1,6 +1,7 @@
 // The directory scan, the one behind adding a directory and dropping one.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -28,6 +29,10 @@ struct ScanOptions {
 // followed again. A directory that cannot be read lists as empty.
 std::vector<std::filesystem::path> findFiles(const std::filesystem::path &directory,
                                              const ScanOptions &options);
+
+// How many files findFiles() finds under `directory` to `depth` whatever
+// their suffix: what a search that found nothing passed over.
+std::size_t countFiles(const std::filesystem::path &directory, int depth);
 
 // Whether the file name of `file` has the suffix `suffix` (see ScanOptions).
 bool hasSuffix(const std::filesystem::path &file, std::string_view suffix);

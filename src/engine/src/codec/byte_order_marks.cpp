@@ -52,7 +52,7 @@ Encoder openEncoder(const Encoding &target)
     // ICU's own "UTF-16"/"UTF-32" encoders write the platform's byte order, so
     // the mark is written here and the text by an explicitly little-endian one.
     Converter converter = littleEndianVariantOf(Converter(target));
-    std::string mark = target.markDecidesByteOrder ? converter.encode(u"\uFEFF") : std::string();
+    std::string mark = target.writesMark ? converter.encode(u"\uFEFF") : std::string();
     return Encoder{std::move(converter), std::move(mark)};
 }
 

@@ -2,8 +2,9 @@
 //  - an input that starts with a UTF-8, UTF-16 or UTF-32 mark is decoded in
 //    the encoding the mark names, and the mark is not part of the text;
 //  - "UTF-16" and "UTF-32" without a mark mean little-endian;
-//  - "UTF-16" and "UTF-32" targets are little-endian with a leading mark,
-//    every other target has none.
+//  - "UTF-16" and "UTF-32" targets are little-endian;
+//  - a target starts with a mark when its Encoding says so (by default
+//    "UTF-16" and "UTF-32" only).
 #pragma once
 
 #include "codec/converter.h"

@@ -4,6 +4,7 @@
 
 #include "codec/converter.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -47,10 +48,14 @@ Encoding resolveEncoding(std::string_view name)
         throw UnknownEncoding(std::string(name));
     std::string canonical = converter->name();
     std::string family = familyOf(canonical);
+    const bool markDecidesByteOrder = converter->isByteOrderByMark();
     return Encoding{.name = std::string(name),
                     .canonical = std::move(canonical),
                     .family = std::move(family),
-                    .markDecidesByteOrder = converter->isByteOrderByMark()};
+                    .markDecidesByteOrder = markDecidesByteOrder,
+                    .canCarryMark = converter->isUtf8() || converter->isFixedUnitUnicode() ||
+                                    markDecidesByteOrder,
+                    .writesMark = markDecidesByteOrder};
 }
 
 Encoding resolveSource(std::string_view name)
@@ -63,6 +68,35 @@ Encoding resolveSource(std::string_view name)
 bool isKnownEncoding(std::string_view name)
 {
     return Converter::tryOpen(name).has_value();
+}
+
+std::vector<std::string> knownEncodings()
+{
+    std::vector<std::string> names;
+    const int32_t count = ucnv_countAvailable();
+    for (int32_t i = 0; i < count; ++i)
+        names.emplace_back(ucnv_getAvailableName(i));
+    return names;
+}
+
+// ICU's alias table lists the canonical name first. Names with options
+// ("UTF-16BE,version=1") are not in it, and are known by what they open.
+std::vector<std::string> namesOf(std::string_view name)
+{
+    const std::string text(name);
+    std::vector<std::string> names;
+    UErrorCode error = U_ZERO_ERROR;
+    const uint16_t count = ucnv_countAliases(text.c_str(), &error);
+    for (uint16_t i = 0; i < count && U_SUCCESS(error); ++i) {
+        const char *alias = ucnv_getAlias(text.c_str(), i, &error);
+        if (U_SUCCESS(error) && std::find(names.begin(), names.end(), alias) == names.end())
+            names.emplace_back(alias);
+    }
+    if (names.empty()) {
+        if (const std::optional<Converter> converter = Converter::tryOpen(name))
+            names.push_back(converter->name());
+    }
+    return names;
 }
 
 } // namespace velloran

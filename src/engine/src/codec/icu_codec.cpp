@@ -128,11 +128,6 @@ private:
 
 } // namespace
 
-bool isPrivateUse(UChar unit)
-{
-    return (unit >= 0xE000 && unit <= 0xF8FF) || (unit >= 0xDB80 && unit <= 0xDBFF);
-}
-
 std::unique_ptr<TextDecoder> makeTextDecoder(Converter &converter, PrivateUse privateUse)
 {
     std::unique_ptr<TextDecoder> decoder = fastestDecoder(converter);

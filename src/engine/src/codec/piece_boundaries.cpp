@@ -2,6 +2,7 @@
 
 #include "codec/encoding_cache.h"
 
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -10,12 +11,15 @@ namespace velloran {
 namespace {
 
 // True when 0x0A is rejected after every incomplete character: walks all byte
-// prefixes that leave ICU waiting, up to the longest character.
+// prefixes that leave ICU waiting, up to the longest character. The longest
+// of them (GB18030 has 158,760 of three bytes) are only tried with a line
+// feed after them, not kept.
 bool lineFeedByteNeverContinues(Converter &converter)
 {
     std::vector<std::string> prefixes = {""};
     const int longest = ucnv_getMaxCharSize(converter.get());
     for (int length = 1; length < longest && !prefixes.empty(); ++length) {
+        const bool longestPrefixes = length + 1 == longest;
         std::vector<std::string> longer;
         for (const std::string &prefix : prefixes) {
             for (int byte = 0; byte < 256; ++byte) {
@@ -26,15 +30,15 @@ bool lineFeedByteNeverContinues(Converter &converter)
                 // invalid after any incomplete character.
                 if (byte == '\n' && (prefix.empty() ? !complete : decoded.valid))
                     return false;
-                if (decoded.pending)
+                if (decoded.pending && longestPrefixes &&
+                    converter.decodeAlone(bytes + '\n').valid)
+                    return false;
+                if (decoded.pending && !longestPrefixes)
                     longer.push_back(bytes);
             }
         }
         prefixes = std::move(longer);
     }
-    for (const std::string &prefix : prefixes)
-        if (!prefix.empty() && converter.decodeAlone(prefix + '\n').valid)
-            return false;
     return true;
 }
 
@@ -71,6 +75,29 @@ const char *lastBoundary(const char *begin, const char *end, const PieceBoundary
             return begin + at + boundary.lineFeed.size();
     }
     return nullptr;
+}
+
+// One memchr a line: lines of text are long enough for its fast scan to
+// beat a byte-by-byte count several times over.
+std::uint64_t countLineFeedBytes(const char *begin, const char *end)
+{
+    std::uint64_t count = 0;
+    for (const char *at = begin;
+         (at = static_cast<const char *>(std::memchr(at, '\n', std::size_t(end - at)))) != nullptr;
+         ++at)
+        ++count;
+    return count;
+}
+
+std::uint64_t countLineFeeds(const char *begin, const char *end, const PieceBoundary &boundary)
+{
+    if (boundary.unit == 1)
+        return countLineFeedBytes(begin, end);
+    const std::string_view text(begin, static_cast<std::size_t>(end - begin));
+    std::uint64_t count = 0;
+    for (std::size_t at = 0; at + boundary.unit <= text.size(); at += boundary.unit)
+        count += text.substr(at, boundary.unit) == boundary.lineFeed;
+    return count;
 }
 
 } // namespace velloran

@@ -8,6 +8,7 @@
 #include "codec/converter.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -29,5 +30,9 @@ std::optional<PieceBoundary> pieceBoundaryFor(const Converter &source, const Con
 // The end of the last line feed in [begin, end) (begin being a boundary),
 // or nullptr if there is none.
 const char *lastBoundary(const char *begin, const char *end, const PieceBoundary &boundary);
+
+// The line feeds in [begin, end), valid text that starts at a boundary (or
+// anywhere a character starts).
+std::uint64_t countLineFeeds(const char *begin, const char *end, const PieceBoundary &boundary);
 
 } // namespace velloran

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "codec/converter.h"
+#include "codec/private_use.h"
 
 #include <memory>
 
@@ -41,20 +42,6 @@ public:
     // Holds no part of a character and owes no output.
     virtual bool idle() const = 0;
 };
-
-// Whether decoded text may hold private-use characters (U+E000 to U+F8FF,
-// planes 15 and 16). GB18030 and Big5 give them their user-defined byte
-// ranges, so legacy text read in the wrong encoding often decodes into them:
-// detection refuses them, and so does the conversion of a detected source.
-enum class PrivateUse
-{
-    Allowed,
-    Refused,
-};
-
-// A unit of a private-use character: itself, or the lead surrogate of one
-// in planes 15 and 16.
-bool isPrivateUse(UChar unit);
 
 // `converter` stays owned by the caller and must outlive the result. The
 // decoder and encoder start from the converter's current state. A decoder

@@ -31,6 +31,11 @@ public:
     // text, where an incomplete character is an error. False on any error.
     bool convert(const char *begin, const char *end, bool last, ByteSink &sink);
 
+    // Holds no part of a character and owes no output: the bytes that come
+    // next start a new character. For an encoding that keeps no state from
+    // one character to the next, as good as fresh converters.
+    bool idle() const { return m_decoder->idle() && m_encoder->idle(); }
+
 private:
     bool convertInTwoSteps(const char *begin, const char *end, bool last, ByteSink &sink);
     bool encode(const UChar *begin, const UChar *end, bool last, ByteSink &sink);

@@ -2,6 +2,8 @@
 // before ICU's detector is asked: they are exact where it guesses.
 #include "detect/detect_text_rules.h"
 
+#include "detect/utf8_scan.h"
+
 #include <unicode/utf.h>
 #include <unicode/utf8.h>
 
@@ -10,22 +12,6 @@
 namespace velloran {
 
 namespace {
-
-// Where the last character of a sample cut from a longer file would end past
-// the sample: there, else the sample's end.
-std::size_t completeLength(std::string_view bytes)
-{
-    const std::size_t earliest = bytes.size() > 4 ? bytes.size() - 4 : 0;
-    for (std::size_t i = bytes.size(); i > earliest;) {
-        --i;
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (U8_IS_TRAIL(byte))
-            continue;
-        const std::size_t length = static_cast<std::size_t>(U8_COUNT_TRAIL_BYTES(byte)) + 1;
-        return byte >= 0xC2 && byte <= 0xF4 && i + length > bytes.size() ? i : bytes.size();
-    }
-    return bytes.size();
-}
 
 bool isWhiteSpaceControl(char32_t character)
 {
@@ -125,26 +111,13 @@ bool isTextWithoutNul(const Utf16Units &units)
 
 bool isUtf8WithWideCharacters(const DetectionSample &sample)
 {
-    const std::string_view bytes =
-        sample.wholeFile ? sample.bytes : sample.bytes.substr(0, completeLength(sample.bytes));
-    const auto *text = reinterpret_cast<const uint8_t *>(bytes.data());
-    const auto length = static_cast<int32_t>(bytes.size());
-    bool wide = false;
-    for (int32_t i = 0; i < length;) {
-        if (text[i] == 0)
-            return false; // text in UTF-8 has no NUL; UTF-16 has plenty
-        if (text[i] < 0x80) {
-            ++i;
-            continue;
-        }
-        UChar32 character = 0;
-        U8_NEXT(text, i, length, character);
-        // Planes 4 to 13 have no characters at all.
-        if (character < 0 || (character >= 0x40000 && character < 0xE0000))
-            return false;
-        wide = wide || character >= 0x800;
-    }
-    return wide;
+    // Private use is left to detection's decodings, which refuse it in
+    // every encoding alike.
+    Utf8Scan scan(PrivateUse::Allowed);
+    scan.seen(sample.bytes);
+    if (sample.wholeFile)
+        scan.finish();
+    return scan.isWideText();
 }
 
 bool isMostlyUtf8(std::string_view bytes)

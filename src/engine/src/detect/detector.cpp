@@ -7,6 +7,7 @@
 #include "detect/detection_answers.h"
 #include "files/file_error.h"
 #include "files/input_file.h"
+#include "files/streams.h"
 
 #include <algorithm>
 #include <utility>
@@ -63,17 +64,28 @@ std::optional<Detection> readUnicodeWithoutMark(const DetectionSample &sample)
     return std::nullopt;
 }
 
-} // namespace
+// One byte more than a sample tells whether the input goes on.
+constexpr std::size_t kSampleRead = kDetectionSampleSize + 1;
 
-DetectionSample sampleOf(InputFile &input)
+DetectionSample sampleFrom(std::string_view bytes)
 {
-    // One byte more than a sample tells whether the file goes on. Nothing is
-    // read past the size the file had when opened, so a small file gets a
-    // small buffer (clearing 64 KB for each of many small files would cost
-    // more than reading them).
-    const std::string_view bytes = input.start(kDetectionSampleSize + 1);
     return DetectionSample{bytes.substr(0, kDetectionSampleSize),
                            bytes.size() <= kDetectionSampleSize};
+}
+
+} // namespace
+
+// Nothing is read past the size the file had when opened, so a small file
+// gets a small buffer (clearing 64 KB for each of many small files would
+// cost more than reading them).
+DetectionSample sampleOf(InputFile &input)
+{
+    return sampleFrom(input.start(kSampleRead));
+}
+
+DetectionSample sampleOf(InputStream &input)
+{
+    return sampleFrom(input.start(kSampleRead));
 }
 
 Detection detectInSample(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,

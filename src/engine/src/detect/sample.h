@@ -7,6 +7,7 @@
 namespace velloran {
 
 class InputFile;
+class InputStream;
 
 // How much of a file detection reads. ICU's detector itself looks at less.
 inline constexpr std::size_t kDetectionSampleSize = 64 * 1024;
@@ -21,5 +22,7 @@ struct DetectionSample
 // The sample of an open file: its first kDetectionSampleSize bytes, kept by
 // the file. Throws FileError(CannotRead).
 DetectionSample sampleOf(InputFile &input);
+// The same of a stream, whose start it keeps.
+DetectionSample sampleOf(InputStream &input);
 
 } // namespace velloran

@@ -107,8 +107,12 @@ bool WholeFileCheck::decodes(std::string_view encoding)
         m_tookOnTrust = true;
         return true;
     }
-    const bool answer = m_sample.wholeFile || !m_file ? decodesStrictly(m_sample.bytes, encoding)
-                                                      : decodesStrictly(*m_file, encoding);
+    // A stream cannot be read twice: for a sample that is not the whole
+    // input, the answer is whether the sample decodes, and the conversion
+    // checks the rest.
+    const bool answer = m_sample.wholeFile ? decodesStrictly(m_sample.bytes, encoding)
+                        : m_file           ? decodesStrictly(*m_file, encoding)
+                                           : sampleDecodes(encoding);
     m_answers.emplace(encoding, answer);
     return answer;
 }

@@ -31,11 +31,13 @@ bool decodesStrictly(InputFile &input, std::string_view encoding);
 // encoding: from the sample alone when it is the whole file, else by reading
 // the file once more from its start. And, for what the sample alone can
 // tell, whether the sample does. Each encoding is asked about once.
+// A stream cannot be read twice: without a file, a sample that is not the
+// whole input answers as the sample does, and the conversion checks the rest.
 class WholeFileCheck
 {
 public:
-    // `file` may be null when the sample is the whole file; both must
-    // outlive the check.
+    // `file` may be null when the sample is the whole file, or comes from a
+    // stream; both must outlive the check.
     explicit WholeFileCheck(DetectionSample sample, InputFile *file = nullptr)
         : m_sample(sample), m_file(file)
     {
@@ -50,8 +52,9 @@ public:
     // Answers the next question whose answer is not known yet yes, without
     // decoding anything: for a guess that the conversion itself then
     // checks, rather than decoding the file twice (and reading a large one
-    // twice). sampleDecodes() is never answered on trust.
-    void trustNextAnswer() { m_trustNext = true; }
+    // twice). sampleDecodes() is never answered on trust, nor is a stream's
+    // question: a stream cannot be read again should the guess be wrong.
+    void trustNextAnswer() { m_trustNext = m_file != nullptr; }
     // Ends the trust, in case nothing was asked.
     void endTrust() { m_trustNext = false; }
     // Whether an answer was taken on trust.

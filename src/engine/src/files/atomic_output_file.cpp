@@ -1,8 +1,7 @@
 #include "files/atomic_output_file.h"
 
 #include "files/file_error.h"
-#include "files/file_system.h"
-#include "files/retry_on_interrupt.h"
+#include "files/write_all.h"
 
 namespace velloran {
 
@@ -18,14 +17,8 @@ AtomicOutputFile::~AtomicOutputFile()
 
 void AtomicOutputFile::write(const char *bytes, std::size_t count)
 {
-    while (count > 0) {
-        const long long written =
-            retryOnInterrupt([&] { return files::writeSome(m_file.fd, bytes, count); });
-        if (written < 0)
-            throw FileError(Outcome::CannotWrite, "cannot write " + m_finalPath.string(), errno);
-        bytes += written;
-        count -= static_cast<std::size_t>(written);
-    }
+    if (const int error = files::writeAll(m_file.fd, bytes, count))
+        throw FileError(Outcome::CannotWrite, "cannot write " + m_finalPath.string(), error);
 }
 
 // The flush protects the file being replaced: without it, a crash of the

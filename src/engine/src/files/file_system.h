@@ -31,10 +31,12 @@ struct FileStamp
 // writer when the path is a FIFO.
 int openForReading(const std::filesystem::path &path);
 int stampOf(int fd, FileStamp &stamp);
-long long readSome(int fd, char *buffer, std::size_t capacity);
-// Reads at `offset`, leaving the position of the next readSome() alone.
+// Reads at `offset`. Every read says where it starts, so the descriptor's
+// own position means nothing.
 long long readAt(int fd, char *buffer, std::size_t capacity, std::uint64_t offset);
-long long seekTo(int fd, std::uint64_t offset);
+// Reads what comes next from a stream (a pipe, a terminal), which has no
+// offsets: what is there, at least one byte unless at the end.
+long long readNext(int fd, char *buffer, std::size_t capacity);
 long long writeSome(int fd, const char *bytes, std::size_t count);
 int closeFile(int fd);
 

@@ -31,22 +31,15 @@ int stampOf(int fd, FileStamp &stamp)
     return 0;
 }
 
-long long readSome(int fd, char *buffer, std::size_t capacity)
-{
-    return ::read(fd, buffer, std::min<std::size_t>(capacity, SSIZE_MAX));
-}
-
-// One system call where seek, read and seek back would take three, which
-// counts for batches of small files.
 long long readAt(int fd, char *buffer, std::size_t capacity, std::uint64_t offset)
 {
     return ::pread(fd, buffer, std::min<std::size_t>(capacity, SSIZE_MAX),
                    static_cast<off_t>(offset));
 }
 
-long long seekTo(int fd, std::uint64_t offset)
+long long readNext(int fd, char *buffer, std::size_t capacity)
 {
-    return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET);
+    return ::read(fd, buffer, std::min<std::size_t>(capacity, SSIZE_MAX));
 }
 
 long long writeSome(int fd, const char *bytes, std::size_t count)

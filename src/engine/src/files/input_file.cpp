@@ -27,14 +27,32 @@ InputFile::InputFile(const std::filesystem::path &path)
         throw FileError(Outcome::CannotRead, "cannot open " + path.string(), errno);
     const int stamped = files::stampOf(m_fd, m_opened);
     const int error = errno;
-    if (stamped == 0 && m_opened.kind == files::FileKind::Regular)
+    if (stamped == 0 && m_opened.kind == files::FileKind::Regular) {
+        if (m_opened.size == 0)
+            refuseUnknownSize();
         return;
+    }
     files::closeFile(m_fd);
     if (stamped != 0)
         throwReadError(error);
     if (m_opened.kind == files::FileKind::Directory)
         throwReadError(EISDIR);
     throw FileError(Outcome::CannotRead, "cannot read " + path.string() + ": not a regular file");
+}
+
+// Files the system makes up as they are read (those under /proc) say they
+// are empty: read as that, they would become empty outputs. An empty file
+// has nothing to read at its start.
+void InputFile::refuseUnknownSize()
+{
+    char byte = 0;
+    const long long count = retryOnInterrupt([&] { return files::readAt(m_fd, &byte, 1, 0); });
+    if (count <= 0)
+        return;
+    files::closeFile(m_fd);
+    throw FileError(Outcome::CannotRead, "cannot read " + m_path.string() +
+                                             ": its size is unknown (it claims to be empty, "
+                                             "but is not)");
 }
 
 InputFile::~InputFile()

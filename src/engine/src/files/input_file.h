@@ -18,6 +18,15 @@
 
 namespace velloran {
 
+// Sees every byte a reader reads, in order: a check that runs alongside a
+// conversion, at no cost of its own in reading.
+class ReadObserver
+{
+public:
+    virtual ~ReadObserver() = default;
+    virtual void seen(std::string_view bytes) = 0;
+};
+
 class InputFile
 {
 public:
@@ -39,8 +48,9 @@ public:
     // The view lasts as long as the file. Throws FileError(CannotRead).
     std::string_view start(std::size_t length);
 
-    // A pass from `offset` to the size the file had when opened.
-    Reader from(std::uint64_t offset);
+    // A pass from `offset` to the size the file had when opened, shown to
+    // `observer` as it reads, when there is one.
+    Reader from(std::uint64_t offset, ReadObserver *observer = nullptr);
 
     // Throws FileError(CannotRead) unless the file still has the size and the
     // modification time it had when opened.
@@ -51,6 +61,7 @@ private:
     // when opened. Throws FileError(CannotRead), also when the file ends
     // before that size.
     std::size_t readAt(std::uint64_t offset, char *buffer, std::size_t capacity);
+    void refuseUnknownSize();
     [[noreturn]] void throwReadError(int errorNumber) const;
 
     std::filesystem::path m_path;
@@ -68,6 +79,8 @@ public:
     {
         const std::size_t count = m_file.readAt(m_position, buffer, capacity);
         m_position += count;
+        if (m_observer)
+            m_observer->seen(std::string_view(buffer, count));
         return count;
     }
     std::uint64_t position() const { return m_position; }
@@ -75,15 +88,19 @@ public:
 
 private:
     friend class InputFile;
-    Reader(InputFile &file, std::uint64_t offset) : m_file(file), m_position(offset) {}
+    Reader(InputFile &file, std::uint64_t offset, ReadObserver *observer)
+        : m_file(file), m_position(offset), m_observer(observer)
+    {
+    }
 
     InputFile &m_file;
     std::uint64_t m_position;
+    ReadObserver *m_observer;
 };
 
-inline InputFile::Reader InputFile::from(std::uint64_t offset)
+inline InputFile::Reader InputFile::from(std::uint64_t offset, ReadObserver *observer)
 {
-    return Reader(*this, offset);
+    return Reader(*this, offset, observer);
 }
 
 } // namespace velloran

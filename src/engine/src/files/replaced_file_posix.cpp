@@ -28,8 +28,11 @@ struct stat statusOf(int fd, const std::filesystem::path &finalPath)
 // Root may give the file any owner; others only a group they belong to.
 void keepOwner(int fd, const struct stat &existing)
 {
-    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0)
-        ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+    const bool kept = ::fchown(fd, existing.st_uid, existing.st_gid) == 0 ||
+                      ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid) == 0;
+    // Neither may succeed: the file then keeps the writer's owner and group,
+    // which the caller compares before it sets setuid or setgid.
+    static_cast<void>(kept);
 }
 
 // The names of the extended attributes of `path`, each followed by a NUL.

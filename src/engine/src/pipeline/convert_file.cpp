@@ -5,7 +5,7 @@
 // FileError and leaves as the file's result.
 #include "velloran/convert.h"
 
-#include "detect/detector.h"
+#include "codec/converter.h"
 #include "files/file_error.h"
 #include "files/input_file.h"
 #include "files/output_folders.h"
@@ -18,27 +18,13 @@ namespace velloran {
 
 namespace {
 
-// The opinions that only warn, once a file was converted or failed to decode
-// (see "Knowing the source" in engine.h).
-void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
-                      const FileLook &look, WholeFileCheck &wholeFile)
-{
-    if (result.outcome == Outcome::Converted && source.guarded)
-        result.likely = otherChineseFamily(look.sample, chosen.family, wholeFile);
-    if (result.outcome == Outcome::InvalidSource) {
-        result.likely = likelyEncoding(look.sample, look.mark, wholeFile);
-        if (result.likely == result.encoding)
-            result.likely.clear();
-    }
-}
-
 FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
                          const ConvertOptions &options)
 {
     const DetectionSample sample = sampleOf(input);
     const FileLook look{sample, findByteOrderMark(sample.bytes)};
     WholeFileCheck wholeFile(sample, &input);
-    SourceChoice source = chooseSource(options.source, look, wholeFile);
+    SourceChoice source = chooseSource(options.source, look, wholeFile, options.refuseLookalikes);
     if (source.refused())
         return source.refusal;
 
@@ -46,7 +32,9 @@ FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
     // conversion itself, as a small file's is by detection: no private use.
     // A conversion that stops before the end has not confirmed it.
     const PrivateUse privateUse = source.unconfirmed ? PrivateUse::Refused : PrivateUse::Allowed;
-    FileResult result = convertText(input, source.encoding, look.mark, privateUse, output, options);
+    Utf8Scan utf8Watch(PrivateUse::Refused);
+    FileResult result = convertText(input, source.encoding, look.mark, privateUse, output, options,
+                                    source.watchForUtf8 ? &utf8Watch : nullptr);
     const bool stopped =
         result.outcome == Outcome::InvalidSource || result.outcome == Outcome::Unrepresentable;
     if (source.unconfirmed && stopped) {
@@ -60,6 +48,17 @@ FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
     }
     result.encoding = source.encoding;
     addSecondOpinion(result, source, options.source, look, wholeFile);
+    return result;
+}
+
+// In place, a file refused as UTF-8 already is what a UTF-8 target without a
+// mark would write back byte for byte: a second run of the same conversion
+// leaves it as it is, as it does a file converted to its very bytes.
+FileResult leftAsItIs(FileResult result, const ConvertOptions &options)
+{
+    if (result.outcome == Outcome::AlreadyUtf8 && options.leaveIdenticalAlone &&
+        !options.target.writesMark && Converter(options.target).isUtf8())
+        return FileResult{.outcome = Outcome::Unchanged, .encoding = options.target.name};
     return result;
 }
 
@@ -86,7 +85,7 @@ FileResult convertFile(const std::filesystem::path &input, const std::filesystem
         if (options.makeOutputFolders && !options.discardOutput)
             makeFoldersOf(output);
         InputFile opened(input);
-        return convertOpened(opened, output, options);
+        return leftAsItIs(convertOpened(opened, output, options), options);
     } catch (const FileError &error) {
         return FileResult{.outcome = error.outcome(), .message = error.what()};
     }

@@ -13,22 +13,20 @@ std::uint64_t countLineFeeds(const UChar *begin, const UChar *end)
 
 } // namespace
 
-ErrorLocator::ErrorLocator(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers)
-    : m_decoder(decoder), m_encoder(encoder), m_buffers(buffers)
+ErrorLocator::ErrorLocator(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers,
+                           ByteSink *output)
+    : m_decoder(decoder), m_encoder(encoder), m_buffers(buffers), m_output(output)
 {
 }
 
 FileResult ErrorLocator::locate(InputFile &input, std::uint64_t offset)
 {
-    m_decoder.converter.reset();
-    m_encoder.converter.reset();
-    m_pairing.reset();
-    m_lineFeeds = 0;
+    restart(0);
     InputFile::Reader reader = input.from(offset);
     for (;;) {
         const std::size_t count = reader.read(m_buffers.input(), m_buffers.inputCapacity());
         const bool last = count == 0;
-        if (decodeChunk(m_buffers.input(), m_buffers.input() + count, last))
+        if (feed(m_buffers.input(), m_buffers.input() + count, last))
             return m_error;
         if (last)
             return FileResult{.outcome = Outcome::CannotRead,
@@ -36,7 +34,15 @@ FileResult ErrorLocator::locate(InputFile &input, std::uint64_t offset)
     }
 }
 
-bool ErrorLocator::decodeChunk(const char *begin, const char *end, bool last)
+void ErrorLocator::restart(std::uint64_t lineFeeds)
+{
+    m_decoder.converter.reset();
+    m_encoder.converter.reset();
+    m_pairing.reset();
+    m_lineFeeds = lineFeeds;
+}
+
+bool ErrorLocator::feed(const char *begin, const char *end, bool last)
 {
     const char *source = begin;
     for (;;) {
@@ -70,9 +76,9 @@ const UChar *ErrorLocator::firstRefused(const UChar *begin, const UChar *end)
     return privateUse != checkedEnd ? privateUse : unpaired;
 }
 
-// Encodes into scratch space only to learn whether the target can represent
-// the text; the real output was written by the conversion. The end of the
-// text is flushed, as the real conversion flushed it.
+// Encodes into scratch space to learn whether the target can represent the
+// text, and writes it out when there is an output. The end of the text is
+// flushed, as the real conversion flushed it.
 bool ErrorLocator::encode(const UChar *begin, const UChar *end, bool last)
 {
     const UChar *source = begin;
@@ -81,6 +87,7 @@ bool ErrorLocator::encode(const UChar *begin, const UChar *end, bool last)
         UErrorCode error = U_ZERO_ERROR;
         ucnv_fromUnicode(m_encoder.converter.get(), &target, m_buffers.outputEnd(), &source, end,
                          nullptr, last, &error);
+        write(target);
         if (error == U_BUFFER_OVERFLOW_ERROR)
             continue;
         if (U_FAILURE(error)) {
@@ -96,6 +103,13 @@ bool ErrorLocator::encode(const UChar *begin, const UChar *end, bool last)
         m_lineFeeds += countLineFeeds(begin, end);
         return false;
     }
+}
+
+// What ICU encoded comes before any error it stopped at.
+void ErrorLocator::write(const char *end)
+{
+    if (m_output != nullptr && end != m_buffers.output())
+        m_output->write(m_buffers.output(), static_cast<std::size_t>(end - m_buffers.output()));
 }
 
 bool ErrorLocator::invalidSource(std::uint64_t line)

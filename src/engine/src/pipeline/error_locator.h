@@ -1,9 +1,12 @@
 // The slow path, taken only after a conversion failed: replays the file from
 // the start of its text, decoding and encoding in two separate steps, to find
-// the first error in text order, its kind and its line.
+// the first error in text order, its kind and its line. Given an output, it
+// also writes what it encodes: the conversion of a stream whose encodings
+// cannot be cut into chunks (UTF-7), which must know its line as it goes.
 #pragma once
 
 #include "codec/byte_order_marks.h"
+#include "codec/byte_sink.h"
 #include "codec/conversion_buffers.h"
 #include "codec/surrogate_pairing.h"
 #include "files/input_file.h"
@@ -14,25 +17,35 @@ namespace velloran {
 class ErrorLocator
 {
 public:
-    ErrorLocator(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers);
+    // Encoded bytes go to `output` when there is one, up to the first error.
+    ErrorLocator(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers,
+                 ByteSink *output = nullptr);
 
     // The first error of the text that starts at `offset`: InvalidSource or
     // Unrepresentable with its line, or CannotRead when the replay finds none
     // (the file changed in between).
     FileResult locate(InputFile &input, std::uint64_t offset);
 
+    // Starts over from fresh converters, at a place in the text after
+    // `lineFeeds` line feeds.
+    void restart(std::uint64_t lineFeeds);
+    // The next bytes of the text, `last` at its end. True once the first
+    // error is found; error() then tells it.
+    bool feed(const char *begin, const char *end, bool last);
+    const FileResult &error() const { return m_error; }
+
 private:
-    // Each true once the first error is found, in m_error.
-    bool decodeChunk(const char *begin, const char *end, bool last);
     // The first unit of decoded text that the source may not hold: an
     // unpaired surrogate, or a private-use character where they are refused.
     const UChar *firstRefused(const UChar *begin, const UChar *end);
     bool encode(const UChar *begin, const UChar *end, bool last);
+    void write(const char *end);
     bool invalidSource(std::uint64_t line);
 
     Decoder &m_decoder;
     Encoder &m_encoder;
     ConversionBuffers &m_buffers;
+    ByteSink *m_output;
     SurrogatePairing m_pairing;
     std::uint64_t m_lineFeeds = 0;
     FileResult m_error;

@@ -3,51 +3,57 @@
 // reaches the final name. A discarding output (a conversion that only
 // checks, see ConvertOptions::discardOutput) creates no file at all and
 // drops every byte.
+// An output that replaces its own input can compare what is written with the
+// input's bytes: its temporary file is made only at the first difference
+// (with the bytes that were the same up to there), so a conversion that gives
+// back the input's very bytes writes nothing at all.
 #pragma once
 
 #include "codec/byte_sink.h"
 #include "files/atomic_output_file.h"
+#include "files/input_file.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace velloran {
 
 class RestartableOutput : public ByteSink
 {
 public:
-    RestartableOutput(std::filesystem::path finalPath, bool discard)
-        : m_finalPath(std::move(finalPath)), m_discard(discard)
-    {
-        open();
-    }
+    // With `replaced`, the bytes are compared with that file's.
+    RestartableOutput(std::filesystem::path finalPath, bool discard,
+                      InputFile *replaced = nullptr);
 
-    void write(const char *bytes, std::size_t count) override
-    {
-        if (m_file)
-            m_file->write(bytes, count);
-    }
+    void write(const char *bytes, std::size_t count) override;
 
-    // Removes the temporary file and creates an empty one.
-    void restart()
-    {
-        m_file.reset();
-        open();
-    }
+    // Removes the temporary file and starts again from nothing.
+    void restart();
+
+    // Whether every byte written so far was the replaced file's, and all of
+    // it: the output would be the input as it is.
+    bool sameAsReplaced() const;
 
     // See AtomicOutputFile::commit(); false when discarding.
-    bool commit() { return m_file && m_file->commit(); }
+    bool commit();
 
 private:
-    void open()
-    {
-        if (!m_discard)
-            m_file.emplace(m_finalPath);
-    }
+    void open();
+    // True when the next `count` bytes of the replaced file are `bytes`.
+    bool continuesReplaced(const char *bytes, std::size_t count);
+    // Stops comparing: the file is made, with the bytes that were the same.
+    void diverge();
 
     std::filesystem::path m_finalPath;
     bool m_discard;
     std::optional<AtomicOutputFile> m_file;
+    InputFile *m_replaced;
+    // While comparing: how many bytes matched the replaced file's.
+    bool m_comparing = false;
+    std::uint64_t m_matched = 0;
+    std::string m_scratch;
 };
 
 } // namespace velloran

@@ -4,31 +4,23 @@
 // check truly needs all of it: most files pay for a look at their first bytes.
 #include "pipeline/source_choice.h"
 
-#include "detect/detect_text_rules.h"
 #include "detect/detector.h"
+#include "detect/utf8_scan.h"
 
 namespace velloran {
 
 namespace {
 
-SourceChoice refused(Outcome outcome, std::string encoding, std::string reason = {})
+SourceChoice refused(FileResult refusal)
 {
-    return SourceChoice{
-        .refusal = FileResult{
-            .outcome = outcome, .encoding = std::move(encoding), .reason = std::move(reason)}};
+    return SourceChoice{.refusal = std::move(refusal)};
 }
 
 SourceChoice detected(const Detection &detection, bool unconfirmed)
 {
     if (detection.encoding.empty())
-        return refused(Outcome::Undecided, {}, detection.reason);
+        return refused({.outcome = Outcome::Undecided, .reason = detection.reason});
     return SourceChoice{.encoding = detection.encoding, .unconfirmed = unconfirmed};
-}
-
-// Valid UTF-8 with wide characters in the sample, and valid UTF-8 to its end.
-bool isAlreadyUtf8(const DetectionSample &sample, WholeFileCheck &wholeFile)
-{
-    return isUtf8WithWideCharacters(sample) && wholeFile.decodes("UTF-8");
 }
 
 // Detection asks whether the whole file decodes in its answer, once; for a
@@ -44,27 +36,58 @@ SourceChoice chooseDetected(const FileLook &look, WholeFileCheck &wholeFile)
 }
 
 // A byte-order mark decides the encoding whatever was chosen, so the guards
-// leave such a file alone.
-SourceChoice chooseGiven(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile)
+// leave such a file alone. A file that is UTF-8 text with wide characters
+// (every Han character is one) is refused: from its start when that is all
+// of it, or when its start has wide characters and the rest decodes too;
+// otherwise, when its start is UTF-8 text, the conversion tells.
+SourceChoice chooseGiven(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile,
+                         bool refuseLookalikes)
 {
-    const bool guarded = !look.mark && !source.family.empty();
-    if (guarded && isAlreadyUtf8(look.sample, wholeFile))
-        return refused(Outcome::AlreadyUtf8, source.name);
-    return SourceChoice{.encoding = look.mark ? look.mark->encoding : source.name,
-                        .guarded = guarded};
+    if (look.mark || source.family.empty())
+        return SourceChoice{.encoding = look.mark ? look.mark->encoding : source.name};
+    Utf8Scan start(PrivateUse::Refused);
+    start.seen(look.sample.bytes);
+    if (look.sample.wholeFile)
+        start.finish();
+    if (start.isWideText() && (look.sample.wholeFile || wholeFile.decodes("UTF-8")))
+        return refused({.outcome = Outcome::AlreadyUtf8, .encoding = source.name});
+    if (refuseLookalikes) {
+        std::string other = otherChineseFamily(look.sample, source.family, wholeFile);
+        if (!other.empty())
+            return refused({.outcome = Outcome::LooksLikeOther,
+                            .encoding = source.name,
+                            .likely = std::move(other)});
+    }
+    return SourceChoice{.encoding = source.name,
+                        .warnIfLookalike = !refuseLookalikes,
+                        .watchForUtf8 = !look.sample.wholeFile && start.valid() &&
+                                        !start.isWideText()};
 }
 
 } // namespace
 
-SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile)
+SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile,
+                          bool refuseLookalikes)
 {
     return source.detects() ? chooseDetected(look, wholeFile)
-                            : chooseGiven(source, look, wholeFile);
+                            : chooseGiven(source, look, wholeFile, refuseLookalikes);
 }
 
 SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile)
 {
     return detected(detectInSample(look.sample, look.mark, wholeFile), false);
+}
+
+void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
+                      const FileLook &look, WholeFileCheck &wholeFile)
+{
+    if (result.outcome == Outcome::Converted && source.warnIfLookalike)
+        result.likely = otherChineseFamily(look.sample, chosen.family, wholeFile);
+    if (result.outcome == Outcome::InvalidSource) {
+        result.likely = likelyEncoding(look.sample, look.mark, wholeFile);
+        if (result.likely == result.encoding)
+            result.likely.clear();
+    }
 }
 
 } // namespace velloran

@@ -28,22 +28,36 @@ struct SourceChoice
     std::string encoding;
     // Why the file is not converted (AlreadyUtf8, Undecided), when it is not.
     FileResult refusal;
-    // A legacy Chinese source chosen by the user, for a file without a mark:
-    // the guards watch over its conversion.
-    bool guarded = false;
+    // A legacy Chinese source chosen by the user, for a file without a mark,
+    // not yet asked whether it looks like the other family: the conversion
+    // is, and warns.
+    bool warnIfLookalike = false;
     // Detected on trust, the whole file unchecked: the conversion holds the
     // text to detection's rules (no private-use character), and one that
     // stops before the end asks confirmSource() whether detection stands.
     bool unconfirmed = false;
+    // Guarded, and the file starts like UTF-8 text without wide characters:
+    // whether it is UTF-8 text is known only at its end, so the conversion
+    // watches for it.
+    bool watchForUtf8 = false;
 
     bool refused() const { return encoding.empty(); }
 };
 
-// The source of a file that looks like `look`, converted from `source`.
-SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile);
+// The source of a file that looks like `look`, converted from `source`. With
+// `refuseLookalikes`, a file that looks like the other Chinese family than a
+// legacy source's is refused (LooksLikeOther).
+SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile,
+                          bool refuseLookalikes);
 
 // For an unconfirmed choice whose conversion stopped before the end:
 // detection again, with the whole file checked.
 SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile);
+
+// The opinions that only warn, once a file read in `source` (chosen as
+// `chosen`) was converted or failed to decode (see "Knowing the source" in
+// engine.h); `result` already names the encoding it was read in.
+void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
+                      const FileLook &look, WholeFileCheck &wholeFile);
 
 } // namespace velloran

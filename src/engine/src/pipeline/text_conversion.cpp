@@ -37,18 +37,20 @@ std::optional<PieceBoundary> piecesWorthIt(const InputFile &input, const Decoder
 // one go when not or when the pieces give up.
 StreamStatus convert(InputFile &input, Decoder &decoder, Encoder &encoder,
                      ConversionBuffers &buffers, RestartableOutput &output,
-                     const ConvertOptions &options)
+                     const ConvertOptions &options, Utf8Scan *utf8Watch)
 {
     if (const std::optional<PieceBoundary> boundary =
             piecesWorthIt(input, decoder, encoder, options)) {
-        InputFile::Reader text = input.from(decoder.markLength);
+        InputFile::Reader text = input.from(decoder.markLength, utf8Watch);
         const StreamStatus status =
             convertInPieces(text, decoder, encoder, *boundary, output, options);
         if (status != StreamStatus::NotSplittable)
             return status;
         output.restart();
+        if (utf8Watch)
+            utf8Watch->restart();
     }
-    InputFile::Reader text = input.from(decoder.markLength);
+    InputFile::Reader text = input.from(decoder.markLength, utf8Watch);
     StreamConverter stream(decoder, encoder, buffers);
     return stream.run(text, output, options);
 }
@@ -57,16 +59,25 @@ StreamStatus convert(InputFile &input, Decoder &decoder, Encoder &encoder,
 
 FileResult convertText(InputFile &input, std::string_view source,
                        const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
-                       const std::filesystem::path &output, const ConvertOptions &options)
+                       const std::filesystem::path &output, const ConvertOptions &options,
+                       Utf8Scan *utf8Watch)
 {
     Decoder decoder = openDecoder(source, mark);
     decoder.privateUse = privateUse;
     Encoder encoder = openEncoder(options.target);
-    RestartableOutput restartable(output, options.discardOutput);
+    RestartableOutput restartable(output, options.discardOutput,
+                                  options.leaveIdenticalAlone ? &input : nullptr);
     ConversionBuffers buffers(inputBufferSize(options.tuning.chunkSize, input.size()));
-    switch (convert(input, decoder, encoder, buffers, restartable, options)) {
+    switch (convert(input, decoder, encoder, buffers, restartable, options, utf8Watch)) {
     case StreamStatus::Completed:
         input.checkUnchanged();
+        if (utf8Watch) {
+            utf8Watch->finish();
+            if (utf8Watch->isWideText())
+                return FileResult{.outcome = Outcome::AlreadyUtf8};
+        }
+        if (restartable.sameAsReplaced())
+            return FileResult{.outcome = Outcome::Unchanged};
         restartable.commit();
         return FileResult{.outcome = Outcome::Converted};
     case StreamStatus::Cancelled:
@@ -75,6 +86,9 @@ FileResult convertText(InputFile &input, std::string_view source,
     case StreamStatus::NotSplittable:
         break;
     }
+    // Stopped before the end: UTF-8 text so far may be UTF-8 text to the end.
+    if (utf8Watch && utf8Watch->valid() && isWideUtf8Text(input))
+        return FileResult{.outcome = Outcome::AlreadyUtf8};
     return ErrorLocator(decoder, encoder, buffers).locate(input, decoder.markLength);
 }
 

@@ -4,6 +4,8 @@
 
 #include <unicode/uchar.h>
 
+#include <cstdio>
+
 namespace velloran {
 
 bool isInvisibleCharacter(char32_t character)
@@ -30,6 +32,13 @@ bool isInvisibleCharacter(char32_t character)
     default:
         return false;
     }
+}
+
+std::string codePointName(char32_t character)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", unsigned(character));
+    return code;
 }
 
 } // namespace velloran

@@ -1,6 +1,8 @@
 // Executing a run plan on a pool of std::threads. The plan guarantees that the
-// entries it converts read and write pairwise different files, so they all run
-// at once; entries it refused or found repeated only get their results.
+// entries it converts write pairwise different places, and that none writes
+// where another reads unless it is told to wait for that one; so all the
+// others run at once. Entries it refused or found repeated only get their
+// results.
 #include "run/run_plan.h"
 
 #include "pipeline/stream_converter.h"
@@ -19,12 +21,14 @@ class RunExecutor
 public:
     RunExecutor(const RunPlan &plan, const RunOptions &options)
         : m_plan(plan), m_options(options), m_results(plan.entries.size()),
-          m_repeats(plan.entries.size())
+          m_repeats(plan.entries.size()), m_followers(plan.entries.size(), kNoEntry)
     {
         for (std::size_t i = 0; i < plan.entries.size(); ++i) {
             const PlannedEntry &entry = plan.entries[i];
-            if (entry.action == PlannedEntry::Action::Convert)
+            if (entry.action == PlannedEntry::Action::Convert && entry.after == kNoEntry)
                 m_toConvert.push_back(i);
+            else if (entry.action == PlannedEntry::Action::Convert)
+                m_followers.at(entry.after) = i;
             else if (entry.action == PlannedEntry::Action::Repeat)
                 m_repeats.at(entry.sameAs).push_back(i);
         }
@@ -55,10 +59,17 @@ private:
         try {
             for (std::size_t next = m_next++; next < m_toConvert.size() && !m_failed;
                  next = m_next++)
-                finish(m_toConvert[next], convert(m_toConvert[next]));
+                convertFrom(m_toConvert[next]);
         } catch (...) {
             recordFailure(std::current_exception());
         }
+    }
+
+    // Converts the entry, then, one after another, those that wait for it.
+    void convertFrom(std::size_t index)
+    {
+        for (; index != kNoEntry && !m_failed; index = m_followers[index])
+            finish(index, convert(index));
     }
 
     FileResult convert(std::size_t index)
@@ -101,6 +112,9 @@ private:
         options.cancel = m_options.cancel;
         options.discardOutput = m_options.dryRun;
         options.makeOutputFolders = m_options.outputRule == OutputRule::KeepTree;
+        options.refuseLookalikes =
+            m_plan.entries[index].replacesInput && !m_options.convertLookalikes;
+        options.leaveIdenticalAlone = m_options.outputRule == OutputRule::InPlace;
         if (m_options.onBytes) {
             options.onBytes = [this, index](std::uint64_t done, std::uint64_t total) {
                 m_options.onBytes(index, done, total);
@@ -122,8 +136,9 @@ private:
     const RunPlan &m_plan;
     const RunOptions &m_options;
     std::vector<FileResult> m_results;
-    std::vector<std::size_t> m_toConvert;
+    std::vector<std::size_t> m_toConvert;            // those that wait for no other
     std::vector<std::vector<std::size_t>> m_repeats; // by the entry they repeat
+    std::vector<std::size_t> m_followers;            // by entry: the one that waits for it
     unsigned m_workers = 1;
     std::atomic<std::size_t> m_next{0};
     std::atomic<bool> m_failed{false};

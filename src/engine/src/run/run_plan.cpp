@@ -1,292 +1,237 @@
-// Planning a run: where each entry writes, and which entries must not be
-// converted because converting them would lose text. Decided from the list
-// alone, before any file is touched, so the run itself can convert all its
-// entries at once.
+// Planning a run: where each entry writes, which entries repeat an earlier
+// one, which must not be converted because converting them would lose text,
+// and which must wait for another. Decided from the list alone, before any
+// file is touched, so the run itself can convert its entries at once.
 //
-// Files are told apart by what they are, not by how they are spelled: an
-// existing file by its identity (device and inode), a missing one (an output
-// not written yet) by its directory's identity plus its name.
+// Three things are compared (see Places): the place each entry writes, the
+// places reading its input goes through (its own name, and where its links
+// lead), and the file it reads (its identity, when it exists).
 #include "run/run_plan.h"
 
-#include "files/directory_platform.h"
-#include "files/path_text.h"
 #include "run/identity_lookup.h"
+#include "run/output_paths.h"
 #include "run/place_index.h"
+#include "run/places.h"
 
 #include <algorithm>
-#include <memory>
 #include <optional>
-#include <unordered_map>
+#include <tuple>
 
 namespace velloran {
 
 namespace {
 
 namespace fs = std::filesystem;
-using NativeString = fs::path::string_type;
-
-bool isDots(NativeView name)
-{
-    return (name.size() == 1 && name[0] == '.') ||
-           (name.size() == 2 && name[0] == '.' && name[1] == '.');
-}
-
-// What `directory / name` starts with, for any relative `name` without a
-// root: the directory, and a separator where operator/ would put one.
-NativeString joinPrefixOf(const fs::path &directory)
-{
-    NativeString prefix = (directory / "x").native();
-    prefix.pop_back();
-    return prefix;
-}
+using Identities = std::vector<std::optional<FileIdentity>>;
 
 std::optional<std::size_t> earlierOf(std::optional<std::size_t> a, std::optional<std::size_t> b)
 {
     return a && b ? std::min(a, b) : a ? a : b;
 }
 
-std::string_view bytesOf(NativeView text)
-{
-    return {reinterpret_cast<const char *>(text.data()), text.size() * sizeof(text[0])};
-}
-
-struct NativeHash
-{
-    using is_transparent = void;
-    std::size_t operator()(NativeView text) const { return std::hash<NativeView>()(text); }
-};
-
 class Planner
 {
 public:
-    Planner(const RunOptions &options, std::size_t entries)
-        : m_options(options), m_threads(workersFor(options)),
-          m_workingDirectory(fs::current_path()), m_inputs(entries), m_outputs(entries)
+    Planner(const RunOptions &options, const std::vector<RunInput> &inputs)
+        : m_inputs(inputs), m_threads(workersFor(options)),
+          m_inPlace(options.outputRule == OutputRule::InPlace),
+          m_paths(options, fs::current_path()), m_places(fs::current_path()),
+          m_readings(inputs.size()), m_groups(inputs.size()), m_writers(inputs.size()), m_claims(0)
     {
-        if (options.outputRule != OutputRule::InPlace) {
-            m_intoPrefix = outputPathFor(options.outputDirectory, "x").native();
-            m_intoPrefix.pop_back();
-            m_treePrefix = joinPrefixOf(options.outputDirectory);
-        }
     }
 
     // Two passes: every input is known before any output is placed, so that
-    // no entry may write over the file of another entry, earlier or later.
-    RunPlan plan(const std::vector<RunInput> &inputs)
+    // no entry may write where another one reads, earlier or later.
+    RunPlan plan()
     {
-        const std::vector<std::optional<FileIdentity>> inputIdentities = identitiesOf(
-            inputs.size(), [&](std::size_t i) -> const fs::path & { return inputs[i].path; },
+        m_files = identitiesOf(
+            m_inputs.size(), [&](std::size_t i) -> const fs::path & { return m_inputs[i].path; },
             m_threads);
-        std::vector<Place> reads;
-        reads.reserve(inputs.size());
-        std::vector<std::size_t> firstReaders;
-        firstReaders.reserve(inputs.size());
-        for (std::size_t i = 0; i < inputs.size(); ++i) {
-            Place in = placeOf(inputs[i].path, inputIdentities[i], m_reads);
-            if (!in.identity)
-                in.location = m_keptInputs.keep(in.location);
-            firstReaders.push_back(m_inputs.file(in, i));
-            reads.push_back(in);
+        for (std::size_t i = 0; i < m_inputs.size(); ++i) {
+            if (m_files[i])
+                m_groups.add(*m_files[i], i);
+            else
+                lookAt(i); // a missing input may be a link to a place an entry writes
         }
-        std::vector<fs::path> outputs;
-        outputs.reserve(inputs.size());
-        for (const RunInput &input : inputs)
-            outputs.push_back(outputOf(input));
+        m_entries.reserve(m_inputs.size());
+        for (const RunInput &input : m_inputs)
+            m_entries.push_back({.input = input.path, .output = m_paths.of(input)});
         // In place, an entry writes where it reads: nothing more to look up.
-        const std::vector<std::optional<FileIdentity>> outputIdentities =
-            m_options.outputRule == OutputRule::InPlace
-                ? std::vector<std::optional<FileIdentity>>(outputs.size())
-                : identitiesOf(
-                      outputs.size(), [&](std::size_t i) -> const fs::path & { return outputs[i]; },
-                      m_threads);
-        RunPlan plan;
-        plan.entries.reserve(inputs.size());
-        for (std::size_t i = 0; i < inputs.size(); ++i) {
-            plan.entries.push_back(planEntry(i, inputs[i].path, std::move(outputs[i]),
-                                             outputIdentities[i], reads[i], firstReaders[i]));
-        }
-        return plan;
+        const Identities written =
+            m_inPlace ? Identities(m_entries.size())
+                      : identitiesOf(
+                            m_entries.size(),
+                            [&](std::size_t i) -> const fs::path & { return m_entries[i].output; },
+                            m_threads);
+        for (std::size_t i = 0; i < m_entries.size(); ++i)
+            decide(i, m_inPlace ? m_files[i] : written[i]);
+        orderReaders();
+        return RunPlan{std::move(m_entries)};
     }
 
 private:
-    struct Directory
+    // What reading an entry's input goes through, once looked at.
+    struct Reading
     {
-        std::string key; // ends in a NUL, which no name holds, so a name can follow
-    };
-    using DirectoryEntry = std::pair<const NativeString, Directory>;
-
-    // One side of the look-ups, reads or writes: each keeps the directory it
-    // used last (most entries follow one another in a few directories) and
-    // the buffer its locations are made in.
-    struct Side
-    {
-        DirectoryEntry *lastDirectory = nullptr;
-        std::string location;
+        std::string_view place; // its own name's; empty until looked at
+        std::size_t length = 0; // how many places, its own included
     };
 
-    PlannedEntry planEntry(std::size_t i, const fs::path &input, fs::path output,
-                           const std::optional<FileIdentity> &outputIdentity, const Place &in,
-                           std::size_t firstReader)
+    // Sets entry i's action. `written`: the file its output's name holds now, if any.
+    void decide(std::size_t i, const std::optional<FileIdentity> &written)
     {
-        PlannedEntry entry;
-        entry.input = input;
-        entry.output = std::move(output);
-        if (firstReader != i) {
-            entry.action = PlannedEntry::Action::Repeat;
-            entry.sameAs = firstReader;
-            return entry;
+        PlannedEntry &entry = m_entries[i];
+        // No other entry reads this file under any name, and none writes
+        // anywhere but where it reads.
+        const bool alone = m_files[i] && m_groups.single(*m_files[i]);
+        entry.replacesInput = m_inPlace;
+        if (m_inPlace && alone)
+            return;
+        if (written)
+            lookAtReadersOf(*written);
+        const std::string_view place = writePlaceOf(i, m_writeCursor);
+        if (!m_inPlace && written && written == m_files[i]) {
+            lookAt(i);
+            entry.replacesInput = place == m_readings[i].place;
         }
-        const bool inPlace = m_options.outputRule == OutputRule::InPlace;
-        const Place out = inPlace ? in : placeOf(entry.output, outputIdentity, m_writes);
-        // In the way: an earlier entry writes this input or this output, or
-        // any other entry reads this output (its text would be lost, whether
-        // it came earlier or later in the list).
-        std::optional<std::size_t> reader = m_inputs.find(out);
-        if (reader == i)
-            reader.reset();
-        const std::optional<std::size_t> inTheWay = earlierOf(
-            earlierOf(m_outputs.find(in), inPlace ? std::nullopt : m_outputs.find(out)), reader);
-        if (inTheWay) {
+        if (const auto first = alone ? std::nullopt : claim(place, i)) {
+            entry.action = PlannedEntry::Action::Repeat;
+            entry.sameAs = *first;
+            return;
+        }
+        const std::size_t waits = m_waits.size();
+        if (const auto inTheWay = earlierOf(m_writers.find(place), readerInTheWay(i, place))) {
+            m_waits.resize(waits);
             entry.action = PlannedEntry::Action::SharedOutput;
             entry.sameAs = *inTheWay;
-            return entry;
+            return;
         }
-        m_outputs.file(out, i);
-        return entry;
+        m_writers.file(place, i);
     }
 
-    // Made as one string: joining paths would parse and allocate each part.
-    fs::path outputOf(const RunInput &input) const
+    // The first other entry whose input's name, or a name on the way to its
+    // input, entry i's output would replace. Entries reading through the
+    // name entry i converts in place read the same file: they only go first.
+    std::optional<std::size_t> readerInTheWay(std::size_t i, std::string_view place)
     {
-        switch (m_options.outputRule) {
-        case OutputRule::IntoDirectory:
-            break;
-        case OutputRule::KeepTree:
-            if (const auto below = plainlyBelow(input.path.native(), input.base.native()))
-                return joined(m_treePrefix, *below);
-            return m_options.outputDirectory / pathInTree(input);
-        case OutputRule::InPlace:
-            return input.path;
+        std::optional<std::size_t> inTheWay;
+        m_readers.forEach(place, [&](std::size_t k) {
+            if (k == i || (sameFile(i, k) && writePlaceOf(k, m_otherCursor) == place))
+                return; // itself, or a later repeat of it
+            if (place != m_readings[i].place || (m_files[i] && m_files[k] != m_files[i]))
+                inTheWay = earlierOf(inTheWay, k);
+            else if (m_files[i])
+                m_waits.push_back({k, i});
+        });
+        return inTheWay;
+    }
+
+    // The first entry that reads the same file as entry i and writes the
+    // same place, whatever became of it; none when i is the first.
+    std::optional<std::size_t> claim(std::string_view place, std::size_t i)
+    {
+        m_claim.assign(place).push_back('\0');
+        if (const auto &file = m_files[i])
+            m_claim.append(std::to_string(file->device))
+                .append(":")
+                .append(std::to_string(file->file));
+        else
+            m_claim.append(m_readings[i].place);
+        const auto first = m_claims.find(m_claim);
+        if (!first)
+            m_claims.file(m_claim, i);
+        return first;
+    }
+
+    std::string_view writePlaceOf(std::size_t i, Places::Cursor &cursor)
+    {
+        if (m_inPlace) {
+            lookAt(i);
+            return m_readings[i].place;
         }
-        return joined(m_intoPrefix, nameOf(input.path));
+        return m_places.keyOf(m_entries[i].output.native(), cursor);
     }
 
-    static fs::path joined(const NativeString &prefix, NativeView rest)
+    // The same file: the same identity, or the same place for missing ones.
+    bool sameFile(std::size_t a, std::size_t b) const
     {
-        NativeString path;
-        path.reserve(prefix.size() + rest.size());
-        path.append(prefix).append(rest);
-        return fs::path(std::move(path));
+        if (m_files[a] || m_files[b])
+            return m_files[a] == m_files[b];
+        return m_readings[a].place == m_readings[b].place;
     }
 
-    // What path.filename() is, without making a path of it.
-    static NativeView nameOf(const fs::path &path)
+    // Files every entry reading `file` under the places on its way, once.
+    void lookAtReadersOf(const FileIdentity &file)
     {
-        const NativeView text = path.native();
-        std::size_t start = nameStartOf(text);
-        if (start == 0 && path.has_root_name()) // "C:name" where drives exist
-            start = path.root_name().native().size();
-        return text.substr(start);
+        for (std::size_t k = m_groups.take(file); k != kNoEntry; k = m_groups.next(k))
+            lookAt(k);
     }
 
-    // The input's path below its base; only its name when it has no base or
-    // lies outside it, so that no output lands outside the output directory.
-    fs::path pathInTree(const RunInput &input) const
+    void lookAt(std::size_t k)
     {
-        if (input.base.empty())
-            return input.path.filename();
-        const fs::path relative = normal(input.path).lexically_relative(normal(input.base));
-        if (relative.empty() || relative == "." || *relative.begin() == "..")
-            return input.path.filename();
-        return relative;
+        Reading &reading = m_readings[k];
+        if (!reading.place.empty())
+            return;
+        m_places.forEachOnTheWay(m_inputs[k].path, m_readCursor, [&](std::string_view place) {
+            const std::string_view kept = m_keptPlaces.keep(place);
+            if (reading.length++ == 0)
+                reading.place = kept;
+            m_readers.file(kept, k);
+        });
     }
 
-    // The common case without path arithmetic: `path` is `base`, a separator
-    // and names that are neither empty, "." nor "..".
-    static std::optional<NativeView> plainlyBelow(NativeView path, NativeView base)
+    // Makes each entry converted where it reads wait for the entries reading
+    // through its name. Such a reader either reaches that name on a longer way
+    // (through a link), or is the same name converted elsewhere, which waits
+    // for none: so, file by file, the longest ways first and, among equal
+    // ones, the entries that wait for none first, is an order every wait
+    // agrees with. The entries of one file are chained in that order.
+    void orderReaders()
     {
-        while (!base.empty() && isSeparator(base.back()))
-            base.remove_suffix(1);
-        if (base.empty() || path.size() <= base.size() + 1 || !path.starts_with(base) ||
-            !isSeparator(path[base.size()]))
-            return std::nullopt;
-        const NativeView relative = path.substr(base.size() + 1);
-        for (NativeView rest = relative;;) {
-            std::size_t end = 0;
-            while (end < rest.size() && !isSeparator(rest[end]) && rest[end] != ':')
-                ++end;
-            // ':' may start a drive where drives exist: left to the path arithmetic.
-            if (end == 0 || isDots(rest.substr(0, end)) || (end < rest.size() && rest[end] == ':'))
-                return std::nullopt;
-            if (end == rest.size())
-                return relative;
-            rest.remove_prefix(end + 1);
-        }
-    }
-
-    fs::path normal(const fs::path &path) const
-    {
-        return (path.is_absolute() ? path : m_workingDirectory / path).lexically_normal();
-    }
-
-    // A file that exists is known by its identity; one that does not by its
-    // directory and its name.
-    Place placeOf(const fs::path &path, const std::optional<FileIdentity> &identity, Side &side)
-    {
-        Place place;
-        place.identity = identity;
-        if (!identity) {
-            const NativeView text = path.native();
-            const std::size_t nameStart = nameStartOf(text);
-            const DirectoryEntry &directory = directoryOf(text.substr(0, nameStart), side);
-            side.location.assign(directory.second.key);
-            side.location.append(bytesOf(text.substr(nameStart)));
-            place.location = side.location;
-        }
-        return place;
-    }
-
-    DirectoryEntry &directoryOf(NativeView text, Side &side)
-    {
-        if (side.lastDirectory && side.lastDirectory->first == text)
-            return *side.lastDirectory;
-        auto it = m_directories.find(text);
-        if (it == m_directories.end()) {
-            it = m_directories.emplace(NativeString(text), Directory()).first;
-            Directory &directory = it->second;
-            const auto identity = identityOf(pathOf(it->first));
-            if (identity) {
-                directory.key.push_back('i');
-                directory.key.append(std::to_string(identity->device)).push_back(':');
-                directory.key.append(std::to_string(identity->file));
-            } else {
-                std::error_code error;
-                directory.key.push_back('p');
-                directory.key.append(
-                    bytesOf(fs::weakly_canonical(normal(pathOf(it->first)), error).native()));
+        std::vector<std::size_t> readers, converters;
+        for (const auto &[reader, converter] : m_waits) {
+            if (m_entries[reader].action == PlannedEntry::Action::Convert) {
+                readers.push_back(reader);
+                converters.push_back(converter);
             }
-            directory.key.push_back('\0');
         }
-        side.lastDirectory = &*it;
-        return *it;
+        if (readers.empty())
+            return;
+        std::sort(converters.begin(), converters.end());
+        std::vector<std::size_t> order = readers;
+        order.insert(order.end(), converters.begin(), converters.end());
+        const auto key = [&](std::size_t i) {
+            const FileIdentity &file = *m_files[i];
+            return std::tuple(file.device, file.file, -static_cast<long long>(m_readings[i].length),
+                              std::binary_search(converters.begin(), converters.end(), i), i);
+        };
+        std::sort(order.begin(), order.end(),
+                  [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
+        order.erase(std::unique(order.begin(), order.end()), order.end());
+        for (std::size_t n = 1; n < order.size(); ++n) {
+            if (m_files[order[n]] == m_files[order[n - 1]])
+                m_entries[order[n]].after = order[n - 1];
+        }
     }
 
-    static fs::path pathOf(NativeView directory)
-    {
-        return directory.empty() ? fs::path(".") : fs::path(directory);
-    }
-
-    const RunOptions &m_options;
+    const std::vector<RunInput> &m_inputs;
     const unsigned m_threads;
-    const fs::path m_workingDirectory;
-    NativeString m_intoPrefix;  // outputs of IntoDirectory: this, then the input's name
-    NativeString m_treePrefix;  // outputs of KeepTree: this, then the path below the base
-    PlaceIndex m_inputs;        // where entries read: the first entry reading there
-    PlaceIndex m_outputs;       // where entries write: the entry writing there
-    LocationStore m_keptInputs; // the inputs' locations, kept for the second pass
-    Side m_reads;
-    Side m_writes;
-    std::unordered_map<NativeString, Directory, NativeHash, std::equal_to<>> m_directories;
+    const bool m_inPlace;
+    const OutputPaths m_paths;
+    Places m_places;
+    LocationStore m_keptPlaces;          // the keys m_readings and m_readers hold
+    Identities m_files;                  // what each input names now
+    std::vector<PlannedEntry> m_entries; // the plan being made
+    std::vector<Reading> m_readings;     // by entry
+    FileGroups m_groups;                 // the entries reading each file
+    PlaceLists m_readers;                // the entries reading through each place
+    PlaceIndex m_writers;                // the entry converted into each place
+    PlaceIndex m_claims;                 // by place and file: the first entry (files of several)
+    std::string m_claim;                 // the key being made
+    std::vector<std::pair<std::size_t, std::size_t>> m_waits; // (reader, converter in place)
+    Places::Cursor m_readCursor;
+    Places::Cursor m_writeCursor;
+    Places::Cursor m_otherCursor;
 };
 
 } // namespace
@@ -298,7 +243,7 @@ unsigned workersFor(const RunOptions &options)
 
 RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options)
 {
-    return Planner(options, inputs.size()).plan(inputs);
+    return Planner(options, inputs).plan();
 }
 
 } // namespace velloran

@@ -134,7 +134,11 @@ fs::path joined(const fs::path &directory, const NativeString &name)
 class Search
 {
 public:
-    explicit Search(const ScanOptions &options) : m_options(options) {}
+    // With `everySuffix`, every file matches whatever the options' suffixes.
+    explicit Search(const ScanOptions &options, bool everySuffix = false)
+        : m_options(options), m_everySuffix(everySuffix)
+    {
+    }
 
     std::vector<fs::path> run(const fs::path &directory)
     {
@@ -169,6 +173,8 @@ private:
 
     bool matches(const NativeString &name) const
     {
+        if (m_everySuffix)
+            return true;
         const std::string bytes = nameBytes(name);
         const std::string_view suffix = suffixOf(bytes);
         return std::find(m_options.suffixes.begin(), m_options.suffixes.end(), suffix) !=
@@ -176,6 +182,7 @@ private:
     }
 
     const ScanOptions &m_options;
+    const bool m_everySuffix;
     std::vector<FileIdentity> m_walk; // the directories being searched, outermost first
     std::vector<fs::path> m_found;
 };
@@ -186,6 +193,12 @@ std::vector<std::filesystem::path> findFiles(const std::filesystem::path &direct
                                              const ScanOptions &options)
 {
     return Search(options).run(directory);
+}
+
+std::size_t countFiles(const std::filesystem::path &directory, int depth)
+{
+    const ScanOptions options{depth, {}};
+    return Search(options, true).run(directory).size();
 }
 
 bool hasSuffix(const std::filesystem::path &file, std::string_view suffix)

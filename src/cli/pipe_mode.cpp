@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "pipe_mode.h"
+
+#include "run_report.h"
+#include "summary.h"
+
+#include "velloran/stream.h"
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char *kStandardInput = "-";
+
+// The options that only files take, and whether `line` has them.
+struct FileOption {
+    const char *name;
+    bool given;
+};
+
+void refuseFileOptions(const CommandLine &line)
+{
+    const FileOption options[] = {
+        {"-o", !line.outputDirectory.empty()},
+        {"--in-place", line.inPlace},
+        {"--force", line.force},
+        {"-r/--depth", line.depth != 0},
+        {"-s", !line.suffixes.empty()},
+        {"--keep-tree", line.keepTree},
+        {"-j", line.workers != 0},
+        {"--dry-run", line.dryRun},
+        {"--json", line.json},
+    };
+    for (const FileOption &option : options) {
+        if (option.given)
+            throw UsageError(std::string(option.name) +
+                             " is for files: standard input goes to standard output");
+    }
+}
+
+using velloran::Outcome;
+
+// After a fault, what was written stops before it.
+std::string fault(const velloran::FileResult &result, const std::string &what)
+{
+    return "standard input, line " + std::to_string(result.line) + ": " + what +
+           "; nothing from there on was written";
+}
+
+} // namespace
+
+bool wantsPipe(const CommandLine &line, bool inputIsTerminal)
+{
+    for (const std::filesystem::path &path : line.paths) {
+        if (path == kStandardInput)
+            return true;
+    }
+    return line.paths.empty() && line.outputDirectory.empty() && !line.inPlace &&
+           !inputIsTerminal;
+}
+
+void checkPipe(const CommandLine &line)
+{
+    if (line.paths.size() > 1)
+        throw UsageError("a PATH of - (standard input) cannot be given with other PATHs");
+    refuseFileOptions(line);
+}
+
+std::string pipeMessage(const velloran::FileResult &result, const std::string &target)
+{
+    switch (result.outcome) {
+    case Outcome::Converted:
+        if (result.likely.empty())
+            return {};
+        return "warning: standard input was converted from " + result.encoding +
+               ", but looks like " + result.likely + "; please check";
+    case Outcome::InvalidSource:
+        return fault(result, "bytes that are not valid in " + result.encoding +
+                                 (result.likely.empty() ? "" : " (maybe " + result.likely + ")"));
+    case Outcome::Unrepresentable:
+        return fault(result, visibleCharacter(result.character) + " cannot be represented in " +
+                                 target);
+    case Outcome::AlreadyUtf8:
+        return "standard input is UTF-8 text already, not " + result.encoding +
+               " (-f UTF-8 reads it)";
+    case Outcome::Undecided:
+        return "the encoding of standard input could not be detected (" + result.reason +
+               "); nothing was written";
+    case Outcome::Cancelled:
+        return "cancelled: the output is incomplete";
+    case Outcome::CannotRead:
+    case Outcome::CannotWrite:
+        return result.message;
+    case Outcome::SharedOutput:
+    case Outcome::LooksLikeOther:
+    case Outcome::Unchanged:
+        break; // only files, in a run, come out so
+    }
+    return "standard input was not converted";
+}
+
+int convertPipe(const CommandLine &line)
+{
+    // A reader that goes away must end the command with a message and a
+    // status, not kill it on its next write.
+    std::signal(SIGPIPE, SIG_IGN);
+    const velloran::StreamOptions options{.source = line.source, .target = line.target};
+    const velloran::FileResult result =
+        velloran::convertStream(STDIN_FILENO, STDOUT_FILENO, options);
+    if (const std::string message = pipeMessage(result, line.to); !message.empty())
+        std::fprintf(stderr, "velloran-cli: %s\n", message.c_str());
+    return exitStatus(velloran::RunCounts{
+        .entries = 1, .converted = result.outcome == Outcome::Converted ? 1u : 0u});
+}

@@ -1,0 +1,52 @@
+// Whether bytes, seen in order and in parts of any size, are UTF-8 text:
+// valid UTF-8 without a NUL byte (UTF-16 has plenty) or a character of the
+// planes 4 to 13 (which have none), and with at least one character from
+// U+0800 up (every Han character is one). It runs alongside a conversion, so
+// ASCII, most of many texts, is skipped eight bytes at a time.
+#pragma once
+
+#include "codec/private_use.h"
+#include "files/input_file.h"
+
+#include <unicode/umachine.h>
+
+#include <cstddef>
+#include <string_view>
+
+namespace velloran {
+
+class Utf8Scan : public ReadObserver
+{
+public:
+    explicit Utf8Scan(PrivateUse privateUse) : m_privateUse(privateUse) {}
+
+    void seen(std::string_view bytes) override;
+    // The end of the text: a character left incomplete is not UTF-8.
+    void finish();
+    // Back to the start of the text, for a reader that starts over.
+    void restart() { *this = Utf8Scan(m_privateUse); }
+
+    // UTF-8 text so far (its last character may be incomplete before finish()).
+    bool valid() const { return m_valid; }
+    // Valid, with a character from U+0800 up.
+    bool isWideText() const { return m_valid && m_wide; }
+
+private:
+    void scan(std::string_view bytes);
+    void check(UChar32 character);
+    void completePending(std::string_view &bytes);
+
+    PrivateUse m_privateUse;
+    bool m_valid = true;
+    bool m_wide = false;
+    // A character cut by the end of the bytes seen so far.
+    char m_pending[4] = {};
+    std::size_t m_pendingLength = 0;
+    std::size_t m_pendingNeeded = 0;
+};
+
+// Whether the whole of `input` is UTF-8 text with a character from U+0800
+// up, private use refused. Throws FileError(CannotRead).
+bool isWideUtf8Text(InputFile &input);
+
+} // namespace velloran

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A stream's text converted once its source is chosen, and written as it
+// goes. A stream cannot be read again to find where a conversion failed, so
+// each chunk is converted from converters that hold nothing, as if fresh:
+// a failing chunk, still in memory, is replayed alone by the ErrorLocator,
+// which starts counting lines after the line feeds of the chunks before it.
+// Encodings that cannot be cut that way (UTF-7) are converted by the
+// ErrorLocator itself, which knows the line of every character as it goes.
+#pragma once
+
+#include "codec/byte_order_marks.h"
+#include "codec/byte_sink.h"
+#include "detect/utf8_scan.h"
+#include "files/streams.h"
+#include "velloran/stream.h"
+
+#include <optional>
+#include <string_view>
+
+namespace velloran {
+
+// Converts the rest of `input`, which started with `mark` (or none), from
+// `source` (a resolved name, ignored when there is a mark) into `output`; a
+// private-use character is invalid in the source when `privateUse` refuses them.
+// The outcome is Converted, Cancelled, or InvalidSource or Unrepresentable
+// with the line and character; nothing converted after such a fault is
+// written. With `utf8Watch`, the text is also scanned as it is read, and a
+// stream that turns out to be UTF-8 text with wide characters comes back
+// AlreadyUtf8 at its end. The encoding is left for the caller. Throws
+// FileError on I/O errors.
+FileResult convertStreamText(InputStream &input, std::string_view source,
+                             const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
+                             ByteSink &output, const StreamOptions &options,
+                             Utf8Scan *utf8Watch = nullptr);
+
+} // namespace velloran
