@@ -8,7 +8,11 @@
         (default 200); the other files hold the same text.
 
     make_corpus.py DIR --files N --file-size BYTES [--encoding gb18030] [--seed N]
+                   [--gbk-share FRACTION]
         N files DIR/f00000.txt ... of about BYTES each (+-25 %), in one encoding.
+        With --gbk-share, that fraction of the Chinese characters are ones
+        that only GBK and GB18030 have (as in names and rarer words), whose
+        bytes Big5 could also hold.
 
 DIR/complete, written last, holds the arguments after DIR.
 
@@ -54,14 +58,35 @@ def common_han():
     return chars
 
 
+def gbk_only_han():
+    """Chinese characters of GBK that GB2312 does not have, with a trail byte
+    below 0x80 (0x40-0x7E) like two Big5 characters in five."""
+    chars = []
+    for lead in range(0x81, 0xFF):
+        for trail in range(0x40, 0x7F):
+            try:
+                c = bytes([lead, trail]).decode("gbk")
+            except UnicodeError:
+                continue
+            if "\u4e00" <= c <= "\u9fff":
+                chars.append(c)
+    return chars
+
+
 class TextMaker:
-    def __init__(self, seed):
+    def __init__(self, seed, gbk_share=0.0):
         self.rng = random.Random(seed)
         han = common_han()
         self.rng.shuffle(han)
         # Zipf-like frequencies: a few characters are very common, most are rare.
         self.han = han
         self.cum_weights = list(itertools.accumulate(1.0 / (rank + 8) for rank in range(len(han))))
+        self.gbk_share = gbk_share
+        self.gbk_only = gbk_only_han() if gbk_share else []
+
+    def with_gbk_only(self, han):
+        rng = self.rng
+        return [rng.choice(self.gbk_only) if rng.random() < self.gbk_share else c for c in han]
 
     def ascii_token(self):
         rng = self.rng
@@ -73,6 +98,8 @@ class TextMaker:
         rng = self.rng
         length = rng.randint(10, 120)
         han = rng.choices(self.han, cum_weights=self.cum_weights, k=length)
+        if self.gbk_share:
+            han = self.with_gbk_only(han)
         pieces = []
         start = 0
         while start < length:
@@ -112,8 +139,8 @@ def write_corpus(directory, megabytes, seed):
         f.close()
 
 
-def write_files(directory, count, size, codec, seed):
-    maker = TextMaker(seed)
+def write_files(directory, count, size, codec, seed, gbk_share):
+    maker = TextMaker(seed, gbk_share)
     for index in range(count):
         wanted = maker.rng.randint(size * 3 // 4, size * 5 // 4)
         data = b""
@@ -131,10 +158,15 @@ def main():
     parser.add_argument("--files", type=int, help="write this many small files instead")
     parser.add_argument("--file-size", type=int, default=4096, help="bytes per small file")
     parser.add_argument("--encoding", default="gb18030", help="Python codec of the small files")
+    parser.add_argument("--gbk-share", type=float, default=0.0,
+                        help="share of GBK-only characters in the small files")
     args = parser.parse_args()
+    if args.gbk_share and not (args.files and args.encoding in ("gb18030", "gbk")):
+        parser.error("--gbk-share needs --files and a GBK or GB18030 encoding")
     os.makedirs(args.directory, exist_ok=True)
     if args.files:
-        write_files(args.directory, args.files, args.file_size, args.encoding, args.seed)
+        write_files(args.directory, args.files, args.file_size, args.encoding, args.seed,
+                    args.gbk_share)
     else:
         write_corpus(args.directory, args.size, args.seed)
     # Scripts make the files again unless this marker holds the arguments they want.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The detector's accuracy table: extracts the Chinese translations installed
-# packages ship (simplified from zh_CN, traditional from zh_TW), then lets
-# detect_accuracy write SAMPLES samples per encoding and length and detect them.
+# The detector's accuracy table: extracts the translations installed packages
+# ship (simplified Chinese from zh_CN, traditional from zh_TW, Japanese, Korean,
+# and the English originals), then lets detect_accuracy write SAMPLES samples
+# per encoding and length and detect them.
 #
 #     bench/detect/accuracy.sh [SAMPLES]     (default 200 per cell)
 set -euo pipefail
@@ -11,6 +12,14 @@ tool="${VELLORAN_DETECT_ACCURACY:-$root/build/release/bench/detect/detect_accura
 work="${VELLORAN_BENCH_WORK:-/tmp}"
 [ -x "$tool" ] || { echo "build it first: cmake --preset release && cmake --build --preset release --target detect_accuracy" >&2; exit 1; }
 
-python3 "$here/extract_text.py" zh_CN "$work/velloran-zh_CN.txt"
-python3 "$here/extract_text.py" zh_TW "$work/velloran-zh_TW.txt"
-"$tool" "$work/velloran-zh_CN.txt" "$work/velloran-zh_TW.txt" "${1:-200}" "$work"
+# VELLORAN_DETECT_TEXTS names a folder of texts extracted before, to compare
+# two builds on the same samples after packages were installed or removed.
+texts="${VELLORAN_DETECT_TEXTS:-$work/velloran-texts}"
+if [[ -z "${VELLORAN_DETECT_TEXTS:-}" ]]; then
+  mkdir -p "$texts"
+  for locale in zh_CN zh_TW ja ko; do
+    python3 "$here/extract_text.py" "$locale" "$texts/$locale.txt"
+  done
+  python3 "$here/extract_text.py" zh_CN "$texts/en.txt" --originals
+fi
+"$tool" "$texts" "${1:-200}" "$work"

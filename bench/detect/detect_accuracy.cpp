@@ -1,12 +1,17 @@
 // Accuracy of velloran::detectEncoding on a labelled set made here: samples of
-// real Chinese text (UTF-8 corpora, one message per line) written in each
-// encoding at several lengths, each detected through a real file. An answer
-// is right when the file reads as the same text in it as in its label, so
-// ASCII-only samples read as UTF-8 and GB2312 read as GB18030 count as right.
+// real text (UTF-8 corpora, one message per line: Chinese, Japanese, Korean
+// and English) written in each encoding at several lengths, each detected
+// through a real file. An answer is right when the file reads as the same
+// text in it as in its label, so ASCII-only samples read as UTF-8 and GB2312
+// read as GB18030 count as right. Then the guards of a run from a named
+// Chinese source, on the Chinese samples: converted from the other family,
+// is the mismatch named; converted from their own, is one named wrongly?
 //
-//     detect_accuracy SIMPLIFIED.txt TRADITIONAL.txt [SAMPLES_PER_CELL] [WORK_DIR]
+//     detect_accuracy TEXT_DIR [SAMPLES_PER_CELL] [WORK_DIR]
 //
-// Prints the table in Markdown; every wrong answer, with its bytes, on the error stream.
+// TEXT_DIR holds zh_CN.txt, zh_TW.txt, ja.txt, ko.txt and en.txt. Prints the
+// tables in Markdown; every wrong answer and missed mismatch, with its
+// bytes, on the error stream.
 #include "velloran/engine.h"
 
 #include <unicode/ucnv.h>
@@ -25,26 +30,46 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The corpora, by the file each is read from.
+enum class Text { Simplified, Traditional, Japanese, Korean, English, Count };
+const char *const kTextFiles[] = {"zh_CN.txt", "zh_TW.txt", "ja.txt", "ko.txt", "en.txt"};
+
 struct Label
 {
     std::string name;     // as shown in the table
     std::string encoding; // ICU name the sample is written in
     std::string reading;  // the encoding a right answer reads it as
     std::string mark;     // bytes before the text
-    bool traditional;     // which corpus the text comes from
+    Text text;            // which corpus the text comes from
+    // Rows added with the classes detection must not guess in: summed apart,
+    // so that the first summary compares with earlier tables.
+    bool added = false;
+    // A legacy Chinese family whose guards are measured too: "GB18030" or "Big5".
+    std::string family = {};
 };
 
 const std::vector<Label> kLabels = {
-    {"GB18030", "GB18030", "GB18030", "", false},
-    {"GBK", "GBK", "GB18030", "", false},
-    {"GB2312", "GB2312", "GB18030", "", false},
-    {"GBK (traditional text)", "GBK", "GB18030", "", true},
-    {"Big5", "Big5", "Big5", "", true},
-    {"UTF-8", "UTF-8", "UTF-8", "", false},
-    {"UTF-8 (traditional text)", "UTF-8", "UTF-8", "", true},
-    {"UTF-16LE", "UTF-16LE", "UTF-16LE", "", false},
-    {"UTF-16LE with mark", "UTF-16LE", "UTF-16LE", "\xFF\xFE", false},
-    {"UTF-16BE with mark", "UTF-16BE", "UTF-16BE", "\xFE\xFF", false},
+    {"GB18030", "GB18030", "GB18030", "", Text::Simplified, false, "GB18030"},
+    {"GBK", "GBK", "GB18030", "", Text::Simplified, false, "GB18030"},
+    {"GB2312", "GB2312", "GB18030", "", Text::Simplified, false, "GB18030"},
+    {"GBK (traditional text)", "GBK", "GB18030", "", Text::Traditional, false, "GB18030"},
+    {"Big5", "Big5", "Big5", "", Text::Traditional, false, "Big5"},
+    {"UTF-8", "UTF-8", "UTF-8", "", Text::Simplified},
+    {"UTF-8 (traditional text)", "UTF-8", "UTF-8", "", Text::Traditional},
+    {"UTF-16LE", "UTF-16LE", "UTF-16LE", "", Text::Simplified},
+    {"UTF-16LE with mark", "UTF-16LE", "UTF-16LE", "\xFF\xFE", Text::Simplified},
+    {"UTF-16BE with mark", "UTF-16BE", "UTF-16BE", "\xFE\xFF", Text::Simplified},
+    // Unicode without the mark that would name it, and what lies outside the
+    // eight encodings: Japanese and Korean.
+    {"UTF-16BE", "UTF-16BE", "UTF-16BE", "", Text::Simplified, true},
+    {"UTF-16BE (English)", "UTF-16BE", "UTF-16BE", "", Text::English, true},
+    {"UTF-32LE (English)", "UTF-32LE", "UTF-32LE", "", Text::English, true},
+    {"UTF-32BE (English)", "UTF-32BE", "UTF-32BE", "", Text::English, true},
+    {"UTF-7", "UTF-7", "UTF-7", "", Text::Simplified, true},
+    {"EUC-JP", "EUC-JP", "EUC-JP", "", Text::Japanese, true},
+    {"Shift_JIS", "Shift_JIS", "Shift_JIS", "", Text::Japanese, true},
+    {"ISO-2022-JP", "ISO-2022-JP", "ISO-2022-JP", "", Text::Japanese, true},
+    {"EUC-KR", "EUC-KR", "EUC-KR", "", Text::Korean, true},
 };
 
 const std::vector<std::size_t> kLengths = {20, 50, 200, 1024, 10240};
@@ -52,6 +77,8 @@ const std::vector<std::size_t> kLengths = {20, 50, 200, 1024, 10240};
 std::string readAll(const fs::path &path)
 {
     std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
@@ -124,23 +151,28 @@ private:
 };
 
 // The longest run of whole characters from `start` that encodes into at most
-// `length` bytes; nothing when a character cannot be encoded.
+// `length` bytes, encoded as one text (so that ISO-2022-JP and UTF-7 switch
+// between their modes as in a file); nothing when a character up to the
+// first that does not fit cannot be encoded.
 std::optional<std::string> sampleAt(const Corpus &corpus, int32_t start, std::size_t length,
                                     StrictConverter &converter)
 {
-    std::string bytes;
-    for (int32_t i = start; i < corpus.text.length();) {
-        const int32_t next = corpus.text.moveIndex32(i, 1);
-        const std::optional<std::string> piece =
-            converter.encode(corpus.text.tempSubStringBetween(i, next));
-        if (!piece)
-            return std::nullopt;
-        if (bytes.size() + piece->size() > length)
-            break;
-        bytes += *piece;
-        i = next;
+    // Each character takes a byte at least.
+    const int32_t available = corpus.text.countChar32(start, corpus.text.length() - start);
+    const auto prefix = [&](int32_t characters) {
+        return converter.encode(corpus.text.tempSubStringBetween(
+            start, corpus.text.moveIndex32(start, characters)));
+    };
+    int32_t fits = 0;
+    int32_t tooMany = std::min(available, static_cast<int32_t>(length)) + 1;
+    while (tooMany - fits > 1) {
+        const int32_t middle = (fits + tooMany) / 2;
+        const std::optional<std::string> bytes = prefix(middle);
+        (bytes && bytes->size() <= length ? fits : tooMany) = middle;
     }
-    return bytes;
+    if (fits < available && !prefix(fits + 1))
+        return std::nullopt;
+    return prefix(fits);
 }
 
 struct Counts
@@ -149,6 +181,25 @@ struct Counts
     int undecided = 0;
     int wrong = 0;
     int total() const { return right + undecided + wrong; }
+    void add(const Counts &other)
+    {
+        right += other.right;
+        undecided += other.undecided;
+        wrong += other.wrong;
+    }
+};
+
+// What the guards made of the samples of a legacy Chinese encoding.
+struct GuardCounts
+{
+    // Converted from the other family:
+    int named = 0;   // converted, the mismatch named (FileResult::likely)
+    int refused = 0; // not converted (it does not decode there)
+    int missed = 0;  // converted into other text, nothing named
+    int alike = 0;   // converted into the same text (ASCII only, say)
+    // Converted from its own family, and the other named all the same:
+    int falseAlarms = 0;
+    int total() const { return named + refused + missed + alike; }
 };
 
 std::string percent(int part, int whole)
@@ -158,9 +209,9 @@ std::string percent(int part, int whole)
     return text;
 }
 
-bool isRight(const std::string &bytes, const Label &label, const std::string &answer)
+bool readsAlike(const std::string &bytes, const std::string &reading, const std::string &answer)
 {
-    StrictConverter truth(label.reading);
+    StrictConverter truth(reading);
     StrictConverter read(answer);
     const std::optional<icu::UnicodeString> expected = truth.decode(bytes);
     const std::optional<icu::UnicodeString> got = read.decode(bytes);
@@ -168,20 +219,71 @@ bool isRight(const std::string &bytes, const Label &label, const std::string &an
 }
 
 // Wrong answers go to the error stream, to be looked at.
-void reportWrong(const Label &label, const std::string &bytes, const velloran::Detection &detection)
+void reportBytes(const std::string &what, const std::string &bytes)
 {
-    std::cerr << label.name << " read as " << detection.encoding << " (confidence "
-              << detection.confidence << "):";
+    std::cerr << what << ":";
     for (unsigned char byte : bytes)
         std::fprintf(stderr, " %02X", byte);
     std::cerr << "\n";
 }
 
-Counts measureCell(const Corpus &corpus, const Label &label, std::size_t length, int samples,
-                   const fs::path &work, std::mt19937 &random)
+void measureDetection(const std::string &bytes, const Label &label, const fs::path &file,
+                      Counts &counts)
+{
+    const velloran::Detection detection = velloran::detectEncoding(file);
+    if (detection.encoding.empty()) {
+        ++counts.undecided;
+    } else if (readsAlike(bytes, label.reading, detection.encoding)) {
+        ++counts.right;
+    } else {
+        ++counts.wrong;
+        reportBytes(label.name + " read as " + detection.encoding + " (confidence " +
+                        std::to_string(detection.confidence) + ")",
+                    bytes);
+    }
+}
+
+velloran::FileResult convertFrom(const fs::path &file, const std::string &source)
+{
+    velloran::ConvertOptions options;
+    options.source = velloran::resolveSource(source);
+    options.target = velloran::resolveEncoding("UTF-8");
+    options.discardOutput = true;
+    return velloran::convertFile(file, file.parent_path() / "unused", options);
+}
+
+void measureGuards(const std::string &bytes, const Label &label, const fs::path &file,
+                   GuardCounts &counts)
+{
+    const std::string other = label.family == "Big5" ? "GB18030" : "Big5";
+    const velloran::FileResult wrong = convertFrom(file, other);
+    if (wrong.outcome != velloran::Outcome::Converted) {
+        ++counts.refused;
+    } else if (wrong.likely == label.family) {
+        ++counts.named;
+    } else if (readsAlike(bytes, label.reading, other)) {
+        ++counts.alike;
+    } else {
+        ++counts.missed;
+        reportBytes(label.name + " from " + other + ", not named", bytes);
+    }
+    if (!convertFrom(file, label.encoding).likely.empty()) {
+        ++counts.falseAlarms;
+        reportBytes(label.name + " from " + label.encoding + ", named as the other family", bytes);
+    }
+}
+
+struct Cell
+{
+    Counts detection;
+    GuardCounts guards;
+};
+
+Cell measureCell(const Corpus &corpus, const Label &label, std::size_t length, int samples,
+                 const fs::path &work, std::mt19937 &random)
 {
     StrictConverter converter(label.encoding);
-    Counts counts;
+    Cell cell;
     std::uniform_int_distribution<std::size_t> line(0, corpus.lineStarts.size() - 1);
     for (int made = 0, tries = 0; made < samples && tries < samples * 50; ++tries) {
         const std::optional<std::string> text = sampleAt(corpus, corpus.lineStarts[line(random)],
@@ -191,57 +293,82 @@ Counts measureCell(const Corpus &corpus, const Label &label, std::size_t length,
         const std::string bytes = label.mark + *text;
         const fs::path file = work / ("样本 " + std::to_string(made) + ".txt");
         std::ofstream(file, std::ios::binary) << bytes;
-        const velloran::Detection detection = velloran::detectEncoding(file);
+        measureDetection(bytes, label, file, cell.detection);
+        if (!label.family.empty())
+            measureGuards(bytes, label, file, cell.guards);
         fs::remove(file);
         ++made;
-        if (detection.encoding.empty())
-            ++counts.undecided;
-        else if (isRight(bytes, label, detection.encoding))
-            ++counts.right;
-        else {
-            ++counts.wrong;
-            reportWrong(label, bytes, detection);
-        }
     }
-    return counts;
+    return cell;
+}
+
+void printSummary(const std::string &title, const std::vector<Counts> &byLength)
+{
+    std::cout << "\n" << title << "\n\n| bytes | samples | right | undecided | wrong |\n"
+              << "|---|---|---|---|---|\n";
+    for (std::size_t i = 0; i < kLengths.size(); ++i)
+        std::cout << "| " << kLengths[i] << " | " << byLength[i].total() << " | "
+                  << percent(byLength[i].right, byLength[i].total()) << " | "
+                  << percent(byLength[i].undecided, byLength[i].total()) << " | "
+                  << percent(byLength[i].wrong, byLength[i].total()) << " |\n";
+}
+
+void printGuardRow(const Label &label, std::size_t length, const GuardCounts &counts)
+{
+    const int total = counts.total();
+    std::cout << "| " << label.name << " | " << length << " | " << percent(counts.named, total)
+              << " | " << percent(counts.refused, total) << " | "
+              << percent(counts.alike, total) << " | " << percent(counts.missed, total) << " | "
+              << percent(counts.falseAlarms, total) << " |\n";
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc < 3) {
-        std::cerr << "usage: detect_accuracy SIMPLIFIED.txt TRADITIONAL.txt [SAMPLES] [WORK_DIR]\n";
+    if (argc < 2) {
+        std::cerr << "usage: detect_accuracy TEXT_DIR [SAMPLES] [WORK_DIR]\n";
         return 2;
     }
-    const Corpus simplified = loadCorpus(argv[1]);
-    const Corpus traditional = loadCorpus(argv[2]);
-    const int samples = argc > 3 ? std::stoi(argv[3]) : 200;
-    const fs::path work = fs::path(argc > 4 ? argv[4] : "/tmp") / "velloran-detect-accuracy";
+    std::vector<Corpus> corpora;
+    for (const char *name : kTextFiles)
+        corpora.push_back(loadCorpus(fs::path(argv[1]) / name));
+    const int samples = argc > 2 ? std::stoi(argv[2]) : 200;
+    const fs::path work = fs::path(argc > 3 ? argv[3] : "/tmp") / "velloran-detect-accuracy";
     fs::create_directories(work);
     std::mt19937 random(20261208);
 
-    std::vector<Counts> byLength(kLengths.size());
+    std::vector<Counts> chinese(kLengths.size());
+    std::vector<Counts> added(kLengths.size());
+    std::vector<std::pair<const Label *, std::vector<GuardCounts>>> guards;
     std::cout << "| encoding | bytes | right | undecided | wrong |\n|---|---|---|---|---|\n";
     for (const Label &label : kLabels) {
+        std::vector<GuardCounts> guardCells;
         for (std::size_t i = 0; i < kLengths.size(); ++i) {
-            const Counts counts = measureCell(label.traditional ? traditional : simplified, label,
-                                              kLengths[i], samples, work, random);
+            const Cell cell = measureCell(corpora[static_cast<std::size_t>(label.text)], label,
+                                          kLengths[i], samples, work, random);
+            const Counts &counts = cell.detection;
             std::cout << "| " << label.name << " | " << kLengths[i] << " | "
                       << percent(counts.right, counts.total()) << " | "
                       << percent(counts.undecided, counts.total()) << " | "
                       << percent(counts.wrong, counts.total()) << " |\n";
-            byLength[i].right += counts.right;
-            byLength[i].undecided += counts.undecided;
-            byLength[i].wrong += counts.wrong;
+            (label.added ? added : chinese)[i].add(counts);
+            guardCells.push_back(cell.guards);
         }
+        if (!label.family.empty())
+            guards.emplace_back(&label, guardCells);
     }
-    std::cout << "\n| bytes | samples | right | undecided | wrong |\n|---|---|---|---|---|\n";
-    for (std::size_t i = 0; i < kLengths.size(); ++i)
-        std::cout << "| " << kLengths[i] << " | " << byLength[i].total() << " | "
-                  << percent(byLength[i].right, byLength[i].total()) << " | "
-                  << percent(byLength[i].undecided, byLength[i].total()) << " | "
-                  << percent(byLength[i].wrong, byLength[i].total()) << " |\n";
+    printSummary("Chinese text in the eight encodings (the rows above the UTF-16BE without a mark):",
+                 chinese);
+    printSummary("The classes below them:", added);
+
+    std::cout << "\nThe guards, converting from the other family (named, refused, alike, "
+                 "missed) and from the right one (false alarms):\n\n"
+                 "| encoding | bytes | named | refused | alike | missed | false alarms |\n"
+                 "|---|---|---|---|---|---|---|\n";
+    for (const auto &[label, cells] : guards)
+        for (std::size_t i = 0; i < kLengths.size(); ++i)
+            printGuardRow(*label, kLengths[i], cells[i]);
     fs::remove_all(work);
     return 0;
 }

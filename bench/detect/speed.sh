@@ -1,60 +1,86 @@
 #!/usr/bin/env bash
-# What knowing the source costs, GB18030->UTF-8:
-#  - the source "detect" against the right encoding named (target: detect at
-#    least 0.8 x as fast), on many files of about 4 KB and on one large file
-#    (the corpus's gb18030.txt);
-#  - with BASE_CLI set to a velloran-cli built without the guards (e.g. from
-#    the commit before them), the guards' cost with the right encoding named,
-#    on both sets (target: at most 10 % on the large file).
+# What knowing the source costs, GB18030->UTF-8, with convert_folder (a run
+# through convertRun, as velloran-cli makes it), interleaved:
+#  - the source named against the same run with the guards switched off
+#    (target: at most 10 % slower, a speed ratio of 0.91 or more);
+#  - the source "detect" against the source named (target: at least 0.8 x
+#    as fast);
+# on many files of about 4 KB (with a share of the characters only GBK has,
+# so that the shape of the bytes alone cannot rule out Big5) and on one large
+# file (the corpus's gb18030.txt).
 # Build the release preset first. Usage: bench/detect/speed.sh
-# Environment: REPS (5), DETECT_FILES (2000), BASE_CLI, and those of bench/lib.sh.
+# Environment: REPS (5), DETECT_FILES (10000), GBK_SHARE (0.01),
+# VELLORAN_CONVERT_FOLDER (the convert_folder to time, e.g. one built from
+# another commit), and those of bench/lib.sh. Each run is timed by the clock and by its CPU time (user and
+# system), which is the fairer measure on a busy machine.
 # shellcheck source-path=SCRIPTDIR source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 require cat diff
-count="${DETECT_FILES:-2000}"
+FOLDER_RUN="${VELLORAN_CONVERT_FOLDER:-$bench_dir/../build/release/bench/detect/convert_folder}"
+[[ -x "$FOLDER_RUN" ]] || die "no $FOLDER_RUN; build the release preset first"
+count="${DETECT_FILES:-10000}"
+share="${GBK_SHARE:-0.01}"
 small="/tmp/velloran-detect-small"
 
-make_files "$small" --files "$count" --file-size 4096
+# run NAME [--unguarded] SOURCE INPUT OUTPUT_DIR: convert_folder to UTF-8,
+# its CPU seconds (user and system) added to $WORK/NAME.cpu.
+run() {
+  local name=$1
+  shift
+  /usr/bin/time -f '%U %S' -o "$WORK/time.log" \
+    "$FOLDER_RUN" "${@:1:$#-2}" UTF-8 "${@: -2}" || return 1
+  awk '{ print $1 + $2 }' "$WORK/time.log" >>"$WORK/$name.cpu"
+}
+
+make_files "$small" --files "$count" --file-size 4096 --gbk-share "$share"
 cat "$small"/f*.txt >/dev/null # into the page cache
 
-named_small() { cli -f GB18030 -t UTF-8 -o "$1" "$small"; }
-detect_small() { cli -f detect -t UTF-8 -o "$1" "$small"; }
-unguarded_small() { CLI="$BASE_CLI" cli -f GB18030 -t UTF-8 -o "$1" "$small"; }
+named_small() { run "${FUNCNAME[0]}" GB18030 "$small" "$1"; }
+unguarded_small() { run "${FUNCNAME[0]}" --unguarded GB18030 "$small" "$1"; }
+detect_small() { run "${FUNCNAME[0]}" detect "$small" "$1"; }
 
-# ratio A B TARGET: how fast A runs next to B, against TARGET.
+# ratio A B TARGET: how fast A runs next to B, against TARGET, by the
+# medians of wall-clock time and of CPU time.
 ratio() {
-  local speed
+  local speed cpu_a cpu_b cpu_speed
   speed=$(divide "${MEDIAN[$2]}" "${MEDIAN[$1]}")
-  printf '%-15s %9s s   %-15s %9s s   %s: %s (target %s: %s)\n' "$1" "${MEDIAN[$1]}" \
-    "$2" "${MEDIAN[$2]}" "speed of $1 / $2" "$speed" "$3" "$(verdict "$speed" "$3")"
+  # shellcheck disable=SC2046 # one time a line
+  cpu_a=$(median $(cat "$WORK/$1.cpu"))
+  # shellcheck disable=SC2046
+  cpu_b=$(median $(cat "$WORK/$2.cpu"))
+  cpu_speed=$(divide "$cpu_b" "$cpu_a")
+  printf '%-15s %7s s %7s s CPU   %-15s %7s s %7s s CPU\n' "$1" "${MEDIAN[$1]}" "$cpu_a" \
+    "$2" "${MEDIAN[$2]}" "$cpu_b"
+  printf '  speed of %s / %s: %s, by CPU time %s (target %s: %s, by CPU time %s)\n' "$1" "$2" \
+    "$speed" "$cpu_speed" "$3" "$(verdict "$speed" "$3")" "$(verdict "$cpu_speed" "$3")"
 }
 
-# compare SET: the named source against "detect" on SET (and against the
-# build without guards when there is one), side by side, with their ratios.
+# compare SET: the three runs on SET side by side, with their ratios and
+# whether they wrote the same files.
 compare() {
-  if [[ -n "${BASE_CLI:-}" ]]; then
-    interleave "named_$1" "detect_$1" "unguarded_$1"
-    ratio "named_$1" "unguarded_$1" 0.91
-  else
-    interleave "named_$1" "detect_$1"
-  fi
+  rm -f "$WORK"/*.cpu
+  interleave "named_$1" "unguarded_$1" "detect_$1"
+  ratio "named_$1" "unguarded_$1" 0.91
   ratio "detect_$1" "named_$1" 0.8
+  local other
+  for other in unguarded detect; do
+    if diff -rq "$WORK/named_$1" "$WORK/${other}_$1" >/dev/null; then
+      echo "outputs of named_$1 and ${other}_$1: same"
+    else
+      echo "outputs of named_$1 and ${other}_$1: DIFFER"
+    fi
+  done
 }
 
-echo "== $count files of about 4 KB, medians of $REPS interleaved runs"
+echo "== $count files of about 4 KB (GBK-only share $share), medians of $REPS interleaved runs"
 compare small
-if diff -rq "$WORK/named_small" "$WORK/detect_small" >/dev/null; then
-  echo "outputs: same"
-else
-  echo "outputs: DIFFER in $(diff -rq "$WORK/named_small" "$WORK/detect_small" | wc -l) files"
-fi
 rm -rf "${WORK:?}"/*
 
 ensure_corpus
 large="$CORPUS/gb18030.txt"
-named_large() { cli -f GB18030 -t UTF-8 -o "$1" "$large"; }
-detect_large() { cli -f detect -t UTF-8 -o "$1" "$large"; }
-unguarded_large() { CLI="$BASE_CLI" cli -f GB18030 -t UTF-8 -o "$1" "$large"; }
+named_large() { run "${FUNCNAME[0]}" GB18030 "$large" "$1"; }
+unguarded_large() { run "${FUNCNAME[0]}" --unguarded GB18030 "$large" "$1"; }
+detect_large() { run "${FUNCNAME[0]}" detect "$large" "$1"; }
 
 echo
 echo "== one file of $(divide "$(bytes "$large")" 1e6 0) MB, medians of $REPS interleaved runs"

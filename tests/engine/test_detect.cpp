@@ -140,7 +140,69 @@ INSTANTIATE_TEST_SUITE_P(
         found("gbk_after_one_byte", "GB18030",
               [] { return "x" + encodedStart(simplified(), "GBK", 2000); }),
         undecided("three_bytes", "too short", [] { return std::string("\x80\x80\x80"); }),
-        undecided("not_text", "no encoding fits", [] { return std::string(64, '\xFF'); })),
+        undecided("not_text", "no encoding fits", [] { return std::string(64, '\xFF'); }),
+        // UTF-8 that lost the last byte of 可, which GB18030 decodes.
+        undecided("utf8_missing_a_byte", "no encoding fits",
+                  [] {
+                      return encoded("说明符", "UTF-8") + "\xE5\x8F" +
+                             encoded("以混合使用，不同的格式", "UTF-8");
+                  }),
+        // Ties: a character both families have, and one that only GB18030 has.
+        undecided("gb18030_or_big5", "GB18030 and Big5 both possible",
+                  [] { return repeated("\xB5\xBD", 25); }),
+        found("gb18030_only", "GB18030", [] { return repeated("\xB5\xBD", 25) + "\xA3\xC1"; }),
+        // Big5 with a user-defined character, which reads as private use.
+        undecided("big5_private_use", "looks like Big5 but does not decode as it",
+                  [] { return encodedStart(traditional(), "Big5", 2000) + "\xFA\x40"; })),
+    byLabel);
+
+// What detection must not take for Chinese: other languages, other Unicode
+// forms, and ASCII that other encodings read differently.
+INSTANTIATE_TEST_SUITE_P(
+    NotChinese, DetectTest,
+    testing::Values(
+        undecided("euc_jp", "looks like EUC-JP",
+                  [] { return encodedStart(japanese(), "EUC-JP", 800); }),
+        undecided("shift_jis", "looks like Shift_JIS",
+                  [] { return encoded(japanese(), "Shift_JIS"); }),
+        undecided("euc_kr", "looks like EUC-KR", [] { return encoded(korean(), "EUC-KR"); }),
+        // Kana in Shift_JIS read as UTF-16BE would be Han characters.
+        undecided("shift_jis_kana", "too short",
+                  [] { return encoded("シグナルをキャッチ", "Shift_JIS"); }),
+        // Chinese that ICU rates as likely EUC-KR (81) as GB18030 (66), but
+        // that EUC-KR reads as Hanja rather than Hangul.
+        found("place_names", "GB18030",
+              [] {
+                  return encoded("阿吉曼\n非洲开发银行记帐单位\n阿富汗尼\n阿尔及利亚第", "GB18030");
+              }),
+        undecided("iso_2022_jp", "looks like ISO-2022-JP",
+                  [] { return encoded(japanese(), "ISO-2022-JP"); }),
+        undecided("iso_2022_kr", "looks like ISO-2022-KR",
+                  [] { return encoded(korean(), "ISO-2022-KR"); }),
+        undecided("iso_2022_cn", "looks like ISO-2022-CN",
+                  [] { return encoded(simplified(), "ISO-2022-CN"); }),
+        undecided("utf7", "ASCII that may be UTF-7", [] { return encoded(simplified(), "UTF-7"); }),
+        undecided("utf7_backslash", "ASCII that may be UTF-7",
+                  [] { return encoded("C:\\dir", "UTF-7"); }),
+        // Shifts that read as ASCII ("+AGE-" is "a") and plus signs of code.
+        found("plus_signs", "UTF-8", [] { return std::string("x +AGE- y = C++ a+b+c\n"); }),
+        undecided("ascii_with_nul", "holds NUL bytes", [] { return std::string("a\0b\0c\0", 5); }),
+        // Lower-case letters pair into Han in UTF-16 too, but ASCII with one
+        // stray byte is no UTF-16 text.
+        undecided("letters_and_a_stray_byte", "no encoding fits",
+                  [] { return std::string("one\ntwo\nthree \xFF\n"); }),
+        // Lower-case letters and spaces read the other way round are Han and
+        // U+2000, but with a low byte of zero.
+        found("english_utf16be", "UTF-16BE",
+              [] { return encoded("the quick brown fox jumps over the lazy dog", "UTF-16BE"); }),
+        found("utf16be", "UTF-16BE", [] { return encoded(simplified(), "UTF-16BE"); }),
+        // Eight times U+8050, also U+5080 the other way round.
+        undecided("either_utf16", "UTF-16LE and UTF-16BE both possible",
+                  [] { return repeated("\x50\x80", 8); }),
+        found("english_utf32le", "UTF-32LE", [] { return encoded(english(), "UTF-32LE"); }),
+        found("english_utf32be", "UTF-32BE", [] { return encoded(english(), "UTF-32BE"); }),
+        undecided("utf32le_controls", "looks like UTF-32LE without a mark",
+                  [] { return encoded("\x01\x02 text", "UTF-32LE"); })),
     byLabel);
 
 TEST(DetectEncoding, UnreadableFilesAreUndecided)

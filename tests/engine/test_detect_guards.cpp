@@ -20,6 +20,7 @@ struct SourceCase
     std::string likely = {};
     std::string reason = {};
     std::string mark = {}; // a byte-order mark in front of the text
+    std::string target = "UTF-8";
 };
 
 std::ostream &operator<<(std::ostream &os, const SourceCase &c)
@@ -36,7 +37,7 @@ TEST_P(SourceTest, ConvertsFromTheRightSourceOrRefuses)
     const SourceCase &c = GetParam();
     const std::string text = c.text();
     std::string output;
-    const FileResult result = convertBytes(scratch, c.mark + text, c.source, "UTF-8", output);
+    const FileResult result = convertBytes(scratch, c.mark + text, c.source, c.target, output);
     EXPECT_EQ(result.outcome, c.outcome);
     EXPECT_EQ(result.encoding, c.encoding);
     EXPECT_EQ(result.likely, c.likely);
@@ -98,6 +99,12 @@ SourceCase withMark(SourceCase c, const std::string &mark)
     return c;
 }
 
+SourceCase withTarget(SourceCase c, const std::string &target)
+{
+    c.target = target;
+    return c;
+}
+
 const std::string detect(kDetectEncoding);
 
 // The plain detected cases are in DetectRun below: a run converts each file
@@ -113,6 +120,20 @@ INSTANTIATE_TEST_SUITE_P(
         failed("gb18030_broken_past_the_sample", detect,
                start(simplified(), "GB18030", 100000, "\x81"), Undecided, {}, {},
                "looks like GB18030 but does not decode as it"),
+        // As in a small file (see DetectTest), a user-defined character
+        // rules Big5 out, past the sample too.
+        failed("big5_private_use_past_the_sample", detect,
+               start(traditional(), "Big5", 100000, "\xFA\x40"), Undecided, {}, {},
+               "looks like Big5 but does not decode as it"),
+        // The same when the conversion stops earlier, at a character the target lacks.
+        withTarget(failed("big5_unrepresentable_past_the_sample", detect,
+                          start(traditional(), "Big5", 100000, "\xFA\x40"), Undecided, {}, {},
+                          "looks like Big5 but does not decode as it"),
+                   "GB2312"),
+        // Taken as GB18030 on trust, the only family left; the conversion is
+        // the check, and detection is then asked with the file decoded.
+        failed("not_text", detect, literal(std::string(64, '\xFF')), Undecided, {}, {},
+               "no encoding fits"),
         // English read as UTF-8; the GBK word after it makes the conversion
         // fail rather than guess.
         failed("english_then_gbk_past_the_sample", detect, englishThenGbkWord, InvalidSource,

@@ -25,6 +25,18 @@ const std::string &english()
     return text;
 }
 
+const std::string &japanese()
+{
+    static const std::string text = fixture("detect/coreutils.ja.txt");
+    return text;
+}
+
+const std::string &korean()
+{
+    static const std::string text = fixture("detect/coreutils.ko.txt");
+    return text;
+}
+
 std::string encoded(const std::string &utf8, const std::string &encoding)
 {
     const icu::UnicodeString text = icu::UnicodeString::fromUTF8(utf8);

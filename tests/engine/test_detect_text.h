@@ -1,5 +1,5 @@
-// Real Chinese text for the detection tests (fixtures/detect), written in
-// any encoding, whole, cut to a length, or as a single word.
+// Real text for the detection tests (fixtures/detect), written in any
+// encoding, whole, cut to a length, or as a single word.
 #pragma once
 
 #include <cstddef>
@@ -7,10 +7,12 @@
 
 namespace velloran::test {
 
-// Simplified and traditional Chinese, and English, as UTF-8.
+// Simplified and traditional Chinese, English, Japanese and Korean, as UTF-8.
 const std::string &simplified();
 const std::string &traditional();
 const std::string &english();
+const std::string &japanese();
+const std::string &korean();
 
 // `utf8` written in `encoding`; the test fails if a character does not fit.
 std::string encoded(const std::string &utf8, const std::string &encoding);

@@ -2,6 +2,7 @@
 // must give exactly what one thread gives: the same bytes, the same outcome,
 // the first error in file order with its line counted from the start.
 #include "codec/piece_boundaries.h"
+#include "test_detect_text.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -96,7 +97,11 @@ TEST(Pieces, ReportTheFirstErrorInFileOrderWithItsLine)
         // A truncated last character.
         {repeated("\xD6\xD0\n", 30) + "\x81\x30", "GB18030", Outcome::InvalidSource, 31, 0},
         // A zero-width space, which GBK lacks.
-        {lines + "\xE2\x80\x8B\n" + lines, "UTF-8", Outcome::Unrepresentable, 21, U'\u200B'}};
+        {lines + "\xE2\x80\x8B\n" + lines, "UTF-8", Outcome::Unrepresentable, 21, U'\u200B'},
+        // Detected past the sample as Big5, which a user-defined character at
+        // the end rules out (see the Detect table of SourceTest).
+        {encodedStart(traditional(), "Big5", 100000) + "\n\xFA\x40\n", "detect", Outcome::Undecided,
+         0, 0}};
     for (const auto &c : cases) {
         for (std::size_t pieceSize : {1, 7, 10, 30, 200}) {
             const Conversion run = convert(scratch, c.bytes, c.source, "GBK", pieceSize);

@@ -291,6 +291,22 @@ TEST(LongStream, DetectedOnItsStartFailsWhereTheRestDoesNotDecode)
     EXPECT_EQ(stream.result.line, static_cast<std::uint64_t>(std::ranges::count(good, '\n')) + 1);
 }
 
+// A private-use character after the start is held to detection's rules, as
+// a file's is: a user-defined code (GB18030 AA A1 is U+E000) read as text
+// would be a guess. Named, it converts.
+TEST(LongStream, DetectedOnItsStartRefusesPrivateUseInTheRest)
+{
+    const std::string good = longerThanTheStart(encoded(simplified(), "GB18030"));
+    const std::string bytes = good + "\xAA\xA1";
+    const Streamed detected = streamed(bytes, "detect", "UTF-8");
+    EXPECT_EQ(detected.result.outcome, InvalidSource);
+    EXPECT_EQ(detected.result.line,
+              static_cast<std::uint64_t>(std::ranges::count(good, '\n')) + 1);
+    const Streamed named = streamed(bytes, "GB18030", "UTF-8");
+    EXPECT_EQ(named.result.outcome, Converted);
+    EXPECT_EQ(named.output, decoded(bytes, "GB18030"));
+}
+
 TEST(LongStream, ThatStartsAsUtf8TextIsRefusedBeforeAnythingIsWritten)
 {
     const Streamed stream = streamed(longerThanTheStart(simplified()), "GBK", "UTF-8");

@@ -30,7 +30,10 @@
 //  - Line ends are kept exactly as they are.
 //  - Knowing the source. The source may be kDetectEncoding ("detect"): each
 //    file is then converted from the encoding detectEncoding() finds, and one
-//    it cannot decide on is refused as Undecided. With a legacy Chinese
+//    it cannot decide on is refused as Undecided, by the same rules at every
+//    size (in a run, the conversion checks that the whole file decodes in a
+//    detected Chinese family, refusing private-use characters as detection
+//    does, rather than decoding it twice). With a legacy Chinese
 //    source (GB18030, GBK, GB2312 or Big5, by any name ICU gives them) and no
 //    byte-order mark, guards watch for a wrong choice:
 //     - a file that is valid UTF-8 with a character at U+0800 or above (every

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "codec/converter.h"
+#include "codec/text_codec.h"
 #include "velloran/encoding.h"
 
 #include <cstddef>
@@ -36,6 +37,7 @@ struct Decoder
     Converter converter;
     // Bytes of the mark at the start of the input, to be skipped.
     std::size_t markLength = 0;
+    PrivateUse privateUse = PrivateUse::Allowed;
 };
 
 // The decoder of a file that starts with `mark` (or none): in the encoding

@@ -1,6 +1,7 @@
 #include "codec/derived_tables.h"
 
 #include "codec/encoding_cache.h"
+#include "codec/text_codec.h"
 
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
@@ -13,12 +14,14 @@ namespace {
 
 // What ICU decodes `bytes` into, as one character from the initial state, or
 // kAbsent when that is not exactly one non-surrogate unit with nothing held
-// back. `pending` tells whether ICU waits for more bytes.
+// back, or when it is a private-use character (see DecodeTable). `pending`
+// tells whether ICU waits for more bytes.
 UChar singleUnit(Converter &converter, std::string_view bytes, bool &pending)
 {
     const Converter::Decoded decoded = converter.decodeAlone(bytes);
     pending = decoded.pending;
-    if (!decoded.valid || pending || decoded.text.size() != 1 || U16_IS_SURROGATE(decoded.text[0]))
+    if (!decoded.valid || pending || decoded.text.size() != 1 ||
+        U16_IS_SURROGATE(decoded.text[0]) || isPrivateUse(decoded.text[0]))
         return DecodeTable::kAbsent;
     return decoded.text[0];
 }

@@ -3,7 +3,10 @@
 // process. They hold only what ICU answered for one character in isolation,
 // and only where ICU then held nothing back (no longer match possible), so a
 // lookup gives exactly what ICU gives. Whatever is not in them (four-byte
-// GB18030, invalid or unmappable input) still goes through ICU.
+// GB18030, invalid or unmappable input) still goes through ICU, and so do
+// the user-defined characters: the decode tables hold no private-use
+// character, so that a decoder which refuses them sees every one, even
+// behind a direct path.
 #pragma once
 
 #include "codec/converter.h"

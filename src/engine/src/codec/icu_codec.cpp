@@ -6,6 +6,8 @@
 #include "codec/text_codec.h"
 #include "codec/utf8_codec.h"
 
+#include <algorithm>
+
 namespace velloran {
 
 namespace {
@@ -91,13 +93,47 @@ std::unique_ptr<TextEncoder> makeIcuEncoder(Converter &converter)
     return std::make_unique<IcuEncoder>(converter);
 }
 
-std::unique_ptr<TextDecoder> makeTextDecoder(Converter &converter)
+namespace {
+
+std::unique_ptr<TextDecoder> fastestDecoder(Converter &converter)
 {
     if (converter.isUtf8())
         return makeUtf8Decoder(converter);
     if (std::shared_ptr<const DecodeTable> table = decodeTableFor(converter))
         return makeTableDecoder(converter, std::move(table));
     return makeIcuDecoder(converter);
+}
+
+// Another decoder, failing once the text it decoded holds a private-use character.
+class PrivateUseRefusal : public TextDecoder
+{
+public:
+    explicit PrivateUseRefusal(std::unique_ptr<TextDecoder> decoder) : m_decoder(std::move(decoder))
+    {
+    }
+
+    Step decode(const char *&source, const char *end, UChar *&target, UChar *targetEnd,
+                bool last) override
+    {
+        UChar *const decoded = target;
+        const Step step = m_decoder->decode(source, end, target, targetEnd, last);
+        return std::any_of(decoded, target, isPrivateUse) ? Step::Failed : step;
+    }
+
+    bool idle() const override { return m_decoder->idle(); }
+
+private:
+    std::unique_ptr<TextDecoder> m_decoder;
+};
+
+} // namespace
+
+std::unique_ptr<TextDecoder> makeTextDecoder(Converter &converter, PrivateUse privateUse)
+{
+    std::unique_ptr<TextDecoder> decoder = fastestDecoder(converter);
+    if (privateUse == PrivateUse::Refused)
+        return std::make_unique<PrivateUseRefusal>(std::move(decoder));
+    return decoder;
 }
 
 std::unique_ptr<TextEncoder> makeTextEncoder(Converter &converter)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "codec/converter.h"
+#include "codec/private_use.h"
 
 #include <memory>
 
@@ -43,8 +44,10 @@ public:
 };
 
 // `converter` stays owned by the caller and must outlive the result. The
-// decoder and encoder start from the converter's current state.
-std::unique_ptr<TextDecoder> makeTextDecoder(Converter &converter);
+// decoder and encoder start from the converter's current state. A decoder
+// that refuses private use fails (Step::Failed) once it decoded one.
+std::unique_ptr<TextDecoder> makeTextDecoder(Converter &converter,
+                                             PrivateUse privateUse = PrivateUse::Allowed);
 std::unique_ptr<TextEncoder> makeTextEncoder(Converter &converter);
 
 // ICU's converters alone, with no fast path: what every fast path must match.

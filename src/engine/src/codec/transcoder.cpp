@@ -12,10 +12,14 @@ constexpr std::ptrdiff_t kTwoStepWindow = 16;
 
 } // namespace
 
-Transcoder::Transcoder(Converter &source, Converter &target, ConversionBuffers &buffers)
-    : Transcoder(makeTextDecoder(source), makeTextEncoder(target), buffers)
+Transcoder::Transcoder(Converter &source, Converter &target, ConversionBuffers &buffers,
+                       PrivateUse privateUse)
+    : Transcoder(makeTextDecoder(source, privateUse), makeTextEncoder(target), buffers)
 {
-    m_direct = makeDirectPath(source, target);
+    // A table converter's direct path takes no private-use character (the
+    // tables hold none); the others' would let them by.
+    if (privateUse == PrivateUse::Allowed || source.isTableConverter())
+        m_direct = makeDirectPath(source, target);
 }
 
 Transcoder::Transcoder(std::unique_ptr<TextDecoder> decoder, std::unique_ptr<TextEncoder> encoder,

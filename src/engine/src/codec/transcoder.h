@@ -18,8 +18,10 @@ class Transcoder
 {
 public:
     // The fastest way; starts from the converters' current state, which stay
-    // owned by the caller.
-    Transcoder(Converter &source, Converter &target, ConversionBuffers &buffers);
+    // owned by the caller. A source that refuses private use fails at the
+    // first private-use character (see PrivateUse).
+    Transcoder(Converter &source, Converter &target, ConversionBuffers &buffers,
+               PrivateUse privateUse = PrivateUse::Allowed);
     // With the given steps alone, e.g. ICU's to compare the fast paths with.
     Transcoder(std::unique_ptr<TextDecoder> decoder, std::unique_ptr<TextEncoder> encoder,
                ConversionBuffers &buffers);

@@ -10,15 +10,43 @@ namespace velloran {
 // Only ASCII characters, and no NUL byte (which UTF-16 text has).
 bool isPlainAscii(std::string_view bytes);
 
-// No byte of 0x80 or above: every ASCII-based encoding reads it the same.
-bool hasNoEightBitBytes(std::string_view bytes);
+// Whether `bytes` hold a NUL byte, which no text outside UTF-16 and UTF-32 has.
+bool hasNul(std::string_view bytes);
 
-// Plausibly Chinese (or English) text in UTF-16LE without a byte-order mark.
-bool looksLikeUtf16Le(const DetectionSample &sample);
+// The ISO-2022 encoding ("ISO-2022-JP", "ISO-2022-KR" or "ISO-2022-CN")
+// whose escape sequences ASCII `bytes` hold; empty when they hold none.
+std::string_view iso2022EncodingOf(std::string_view bytes);
+
+// Whether ASCII `bytes` hold what could be UTF-7's base64 for a character:
+// a '+' followed by three or more base64 characters.
+bool hasUtf7Shift(std::string_view bytes);
+
+enum class ByteOrder
+{
+    LittleEndian,
+    BigEndian
+};
+
+// Plausibly Chinese (or English) text in UTF-16 of `order` without a byte-order mark.
+bool looksLikeUtf16(const DetectionSample &sample, ByteOrder order);
+
+// What the sample is read as UTF-32 of one byte order.
+enum class Utf32Reading
+{
+    None,       // some unit is no character, or none is text
+    Text,       // every unit a character, and no control character but white space
+    NotAllText, // every unit a character, but some are control characters
+};
+Utf32Reading readAsUtf32(const DetectionSample &sample, ByteOrder order);
 
 // Valid UTF-8 with at least one character at U+0800 or above (every Han
 // character is one). A sample that is not the whole file may end inside a
 // character.
 bool isUtf8WithWideCharacters(const DetectionSample &sample);
+
+// Whether most bytes of 0x80 and above in `bytes` make valid UTF-8
+// characters, as in UTF-8 text with a broken byte; legacy Chinese text makes
+// about one in ten by chance.
+bool isMostlyUtf8(std::string_view bytes);
 
 } // namespace velloran

@@ -17,9 +17,9 @@ namespace velloran {
 
 class InputFile;
 
-// The detector's answer for a sample that starts with `mark` (or none); asks
-// `wholeFile` only about GB18030 and Big5, and only when the sample alone
-// cannot decide.
+// The detector's answer for a sample that starts with `mark` (or none). Asks
+// `wholeFile` whether the sample decodes in the legacy encodings, and whether
+// the whole file decodes in a legacy answer (GB18030 or Big5), once.
 Detection detectInSample(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,
                          WholeFileCheck &wholeFile);
 

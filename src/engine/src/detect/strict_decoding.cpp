@@ -1,12 +1,14 @@
 // Whether a whole text decodes strictly in one encoding into real text: the
-// same decoders a conversion uses (fast paths included), with the decoded
-// text only checked for private-use characters and then thrown away.
+// same decoders a conversion uses (fast paths included), refusing
+// private-use characters as the conversion of a detected source does, with
+// the decoded text then thrown away.
 #include "detect/strict_decoding.h"
 
 #include "codec/text_codec.h"
 #include "files/input_file.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -14,46 +16,58 @@ namespace velloran {
 
 namespace {
 
-// The private use areas, U+E000 to U+F8FF and planes 15 and 16 (their lead
-// surrogates). Big5 and GB18030 map their user-defined byte ranges there, so
-// legacy text of the other family or of no family at all often "decodes"
-// into them; real text hardly ever uses them.
-bool isPrivateUse(UChar unit)
-{
-    return (unit >= 0xE000 && unit <= 0xF8FF) || (unit >= 0xDB80 && unit <= 0xDBFF);
-}
-
 class StrictDecoding
 {
 public:
     explicit StrictDecoding(std::string_view encoding)
-        : m_converter(encoding), m_decoder(makeTextDecoder(m_converter)),
-          m_text(new UChar[kTextCapacity])
+        : m_converter(encoding), m_decoder(makeTextDecoder(m_converter, PrivateUse::Refused))
     {
     }
 
     // Decodes the next bytes of the text; `last` marks its end, where an
-    // incomplete character is an error. False on any error.
-    bool feed(std::string_view bytes, bool last)
+    // incomplete character is an error. False on any error. `seen`, when
+    // given, is shown the decoded text piece by piece. The bytes go in
+    // slices that double in size: the decoder looks for private use once a
+    // call is done, text in the wrong encoding mostly fails within its first
+    // characters, and text in the right one soon goes in large slices.
+    bool feed(std::string_view bytes, bool last,
+              const std::function<void(std::u16string_view)> &seen = {})
     {
-        const char *source = bytes.data();
-        for (;;) {
-            UChar *target = m_text.get();
-            const Step step = m_decoder->decode(source, bytes.data() + bytes.size(), target,
-                                                m_text.get() + kTextCapacity, last);
-            if (std::any_of(m_text.get(), target, isPrivateUse))
+        do {
+            const std::string_view slice = bytes.substr(0, m_slice);
+            bytes.remove_prefix(slice.size());
+            m_slice = std::min(2 * m_slice, kLargestSlice);
+            if (!decode(slice, last && bytes.empty(), seen))
                 return false;
-            if (step != Step::TargetFull)
-                return step == Step::Done;
-        }
+        } while (!bytes.empty());
+        return true;
     }
 
 private:
-    static constexpr std::size_t kTextCapacity = 64 * 1024;
+    bool decode(std::string_view bytes, bool last,
+                const std::function<void(std::u16string_view)> &seen)
+    {
+        const char *source = bytes.data();
+        for (;;) {
+            UChar *target = m_text.data();
+            const Step step = m_decoder->decode(source, bytes.data() + bytes.size(), target,
+                                                m_text.data() + m_text.size(), last);
+            if (step == Step::Failed)
+                return false;
+            if (seen)
+                seen(std::u16string_view(m_text.data(),
+                                         static_cast<std::size_t>(target - m_text.data())));
+            if (step == Step::Done)
+                return true;
+        }
+    }
+
+    static constexpr std::size_t kLargestSlice = 64 * 1024;
 
     Converter m_converter;
     std::unique_ptr<TextDecoder> m_decoder;
-    std::unique_ptr<UChar[]> m_text;
+    std::size_t m_slice = 64;
+    std::array<UChar, 1024> m_text;
 };
 
 } // namespace
@@ -63,9 +77,10 @@ bool decodesStrictly(std::string_view bytes, std::string_view encoding)
     return StrictDecoding(encoding).feed(bytes, true);
 }
 
-bool startDecodesStrictly(std::string_view bytes, std::string_view encoding)
+bool decodesStrictly(const DetectionSample &sample, std::string_view encoding,
+                     const std::function<void(std::u16string_view text)> &seen)
 {
-    return StrictDecoding(encoding).feed(bytes, false);
+    return StrictDecoding(encoding).feed(sample.bytes, sample.wholeFile, seen);
 }
 
 bool decodesStrictly(InputFile &input, std::string_view encoding)
@@ -85,17 +100,30 @@ bool decodesStrictly(InputFile &input, std::string_view encoding)
 
 bool WholeFileCheck::decodes(std::string_view encoding)
 {
+    if (const auto known = m_answers.find(encoding); known != m_answers.end())
+        return known->second;
     if (m_trustNext) {
         m_trustNext = false;
         m_tookOnTrust = true;
         return true;
     }
-    auto [where, added] = m_answers.try_emplace(std::string(encoding), false);
-    if (added) {
-        where->second = m_sample.wholeFile ? decodesStrictly(m_sample.bytes, encoding)
+    // A stream cannot be read twice: for a sample that is not the whole
+    // input, the answer is whether the sample decodes, and the conversion
+    // checks the rest.
+    const bool answer = m_sample.wholeFile ? decodesStrictly(m_sample.bytes, encoding)
                         : m_file           ? decodesStrictly(*m_file, encoding)
-                                           : startDecodesStrictly(m_sample.bytes, encoding);
-    }
+                                           : sampleDecodes(encoding);
+    m_answers.emplace(encoding, answer);
+    return answer;
+}
+
+bool WholeFileCheck::sampleDecodes(std::string_view encoding)
+{
+    // For a sample that is the whole file, the answer is the file's too.
+    auto &answers = m_sample.wholeFile ? m_answers : m_sampleAnswers;
+    auto [where, added] = answers.try_emplace(std::string(encoding), false);
+    if (added)
+        where->second = StrictDecoding(encoding).feed(m_sample.bytes, m_sample.wholeFile);
     return where->second;
 }
 

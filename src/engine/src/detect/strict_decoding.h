@@ -5,6 +5,7 @@
 
 #include "detect/sample.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -16,20 +17,22 @@ class InputFile;
 // Whether `bytes`, a whole text, decode strictly in `encoding`.
 bool decodesStrictly(std::string_view bytes, std::string_view encoding);
 
+// Whether a sample decodes strictly in `encoding` as far as it goes (a
+// character its end cuts is no error when the file goes on); `seen` is
+// shown the decoded text piece by piece.
+bool decodesStrictly(const DetectionSample &sample, std::string_view encoding,
+                     const std::function<void(std::u16string_view text)> &seen);
+
 // Whether the whole of `input` decodes strictly in `encoding`, read from its
 // start. Throws FileError(CannotRead) on a read error.
 bool decodesStrictly(InputFile &input, std::string_view encoding);
 
-// Whether `bytes`, the start of a longer text, decode strictly in
-// `encoding` as far as they go (the last character may be cut off).
-bool startDecodesStrictly(std::string_view bytes, std::string_view encoding);
-
 // Whether the whole file a sample comes from decodes strictly in an
 // encoding: from the sample alone when it is the whole file, else by reading
-// the file once more from its start. Each encoding is asked about once.
+// the file once more from its start. And, for what the sample alone can
+// tell, whether the sample does. Each encoding is asked about once.
 // A stream cannot be read twice: without a file, a sample that is not the
-// whole input answers whether it decodes as the start of a text, and the
-// conversion checks the rest.
+// whole input answers as the sample does, and the conversion checks the rest.
 class WholeFileCheck
 {
 public:
@@ -41,12 +44,17 @@ public:
     }
 
     bool decodes(std::string_view encoding);
+    // Whether the sample decodes strictly in `encoding` as far as it goes:
+    // decodes() for a sample that is the whole file. A file whose sample
+    // does not decode does not either.
+    bool sampleDecodes(std::string_view encoding);
 
-    // Answers the next question yes, unless the sample is the whole file,
-    // without reading anything: for a guess that the conversion itself then
-    // checks, rather than reading a large file twice. A stream's answers
-    // come from memory, so it is never trusted blindly.
-    void trustNextAnswer() { m_trustNext = !m_sample.wholeFile && m_file != nullptr; }
+    // Answers the next question whose answer is not known yet yes, without
+    // decoding anything: for a guess that the conversion itself then
+    // checks, rather than decoding the file twice (and reading a large one
+    // twice). sampleDecodes() is never answered on trust, nor is a stream's
+    // question: a stream cannot be read again should the guess be wrong.
+    void trustNextAnswer() { m_trustNext = m_file != nullptr; }
     // Ends the trust, in case nothing was asked.
     void endTrust() { m_trustNext = false; }
     // Whether an answer was taken on trust.
@@ -56,6 +64,7 @@ private:
     DetectionSample m_sample;
     InputFile *m_file;
     std::map<std::string, bool, std::less<>> m_answers;
+    std::map<std::string, bool, std::less<>> m_sampleAnswers;
     bool m_trustNext = false;
     bool m_tookOnTrust = false;
 };

@@ -21,11 +21,6 @@ bool isPlainAsciiWord(const char *bytes)
     return ((word & kHighBits) | hasZero) == 0;
 }
 
-bool isPrivateUse(UChar32 character)
-{
-    return (character >= 0xE000 && character <= 0xF8FF) || character >= 0xF0000;
-}
-
 } // namespace
 
 void Utf8Scan::seen(std::string_view bytes)
@@ -97,7 +92,7 @@ void Utf8Scan::check(UChar32 character)
 {
     // Planes 4 to 13 have no characters at all.
     if (character < 0 || (character >= 0x40000 && character < 0xE0000) ||
-        (m_privateUse == PrivateUse::Refused && isPrivateUse(character)))
+        (m_privateUse == PrivateUse::Refused && isPrivateUseCharacter(character)))
         m_valid = false;
     m_wide = m_wide || character >= 0x800;
 }
@@ -105,7 +100,7 @@ void Utf8Scan::check(UChar32 character)
 bool isWideUtf8Text(InputFile &input)
 {
     constexpr std::size_t kChunkSize = 1 << 20;
-    Utf8Scan scan(Utf8Scan::PrivateUse::Refused);
+    Utf8Scan scan(PrivateUse::Refused);
     InputFile::Reader reader = input.from(0, &scan);
     std::vector<char> chunk(kChunkSize);
     while (scan.valid() && reader.read(chunk.data(), chunk.size()) != 0) {

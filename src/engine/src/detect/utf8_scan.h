@@ -5,6 +5,7 @@
 // ASCII, most of many texts, is skipped eight bytes at a time.
 #pragma once
 
+#include "codec/private_use.h"
 #include "files/input_file.h"
 
 #include <unicode/umachine.h>
@@ -17,7 +18,6 @@ namespace velloran {
 class Utf8Scan : public ReadObserver
 {
 public:
-    enum class PrivateUse { Allowed, Refused };
     explicit Utf8Scan(PrivateUse privateUse) : m_privateUse(privateUse) {}
 
     void seen(std::string_view bytes) override;

@@ -28,15 +28,22 @@ FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
     if (source.refused())
         return source.refusal;
 
-    Utf8Scan utf8Watch(Utf8Scan::PrivateUse::Refused);
-    FileResult result = convertText(input, source.encoding, look.mark, output, options,
+    // A source detected on trust is held to detection's rules by the
+    // conversion itself, as a small file's is by detection: no private use.
+    // A conversion that stops before the end has not confirmed it.
+    const PrivateUse privateUse = source.unconfirmed ? PrivateUse::Refused : PrivateUse::Allowed;
+    Utf8Scan utf8Watch(PrivateUse::Refused);
+    FileResult result = convertText(input, source.encoding, look.mark, privateUse, output, options,
                                     source.watchForUtf8 ? &utf8Watch : nullptr);
-    if (source.unconfirmed && result.outcome == Outcome::InvalidSource) {
+    const bool stopped =
+        result.outcome == Outcome::InvalidSource || result.outcome == Outcome::Unrepresentable;
+    if (source.unconfirmed && stopped) {
         const SourceChoice confirmed = confirmSource(look, wholeFile);
         if (confirmed.refused())
             return confirmed.refusal;
         if (confirmed.encoding != source.encoding)
-            result = convertText(input, confirmed.encoding, look.mark, output, options);
+            result = convertText(input, confirmed.encoding, look.mark, PrivateUse::Allowed, output,
+                                 options);
         source = confirmed;
     }
     result.encoding = source.encoding;

@@ -24,9 +24,13 @@ FileResult convertOpened(InputStream &input, ByteSink &output, const StreamOptio
     if (source.refused())
         return source.refusal;
 
-    Utf8Scan utf8Watch(Utf8Scan::PrivateUse::Refused);
-    FileResult result = convertStreamText(input, source.encoding, look.mark, output, options,
-                                          source.watchForUtf8 ? &utf8Watch : nullptr);
+    // Detection saw only the start of a longer stream: the rest is held to
+    // its rules as the conversion goes (no private-use character).
+    const bool detectedOnStart = options.source.detects() && !look.mark && !sample.wholeFile;
+    const PrivateUse privateUse = detectedOnStart ? PrivateUse::Refused : PrivateUse::Allowed;
+    Utf8Scan utf8Watch(PrivateUse::Refused);
+    FileResult result = convertStreamText(input, source.encoding, look.mark, privateUse, output,
+                                          options, source.watchForUtf8 ? &utf8Watch : nullptr);
     result.encoding = source.encoding;
     addSecondOpinion(result, source, options.source, look, wholeFile);
     // An encoding the whole text decodes in, as a hint, cannot be known from

@@ -52,7 +52,7 @@ bool ErrorLocator::feed(const char *begin, const char *end, bool last)
                        nullptr, last, &error);
         const bool more = error == U_BUFFER_OVERFLOW_ERROR;
         const bool atEnd = last && !more && U_SUCCESS(error);
-        const UChar *unpaired = m_pairing.firstUnpaired(m_buffers.pivot(), text);
+        const UChar *unpaired = firstRefused(m_buffers.pivot(), text);
         if (unpaired == nullptr && atEnd && m_pairing.leadLeftOpen())
             unpaired = text;
         // The text decoded before an invalid byte comes first in the file, so
@@ -64,6 +64,16 @@ bool ErrorLocator::feed(const char *begin, const char *end, bool last)
         if (!more)
             return false;
     }
+}
+
+const UChar *ErrorLocator::firstRefused(const UChar *begin, const UChar *end)
+{
+    const UChar *unpaired = m_pairing.firstUnpaired(begin, end);
+    if (m_decoder.privateUse == PrivateUse::Allowed)
+        return unpaired;
+    const UChar *checkedEnd = unpaired ? unpaired : end;
+    const UChar *privateUse = std::find_if(begin, checkedEnd, isPrivateUse);
+    return privateUse != checkedEnd ? privateUse : unpaired;
 }
 
 // Encodes into scratch space to learn whether the target can represent the

@@ -35,6 +35,9 @@ public:
     const FileResult &error() const { return m_error; }
 
 private:
+    // The first unit of decoded text that the source may not hold: an
+    // unpaired surrogate, or a private-use character where they are refused.
+    const UChar *firstRefused(const UChar *begin, const UChar *end);
     bool encode(const UChar *begin, const UChar *end, bool last);
     void write(const char *end);
     bool invalidSource(std::uint64_t line);

@@ -21,8 +21,8 @@ private:
 // What one thread converts with.
 struct PieceWorkers::Tools
 {
-    Tools(const Converter &source, const Converter &target)
-        : decoder{source.clone(), 0}, encoder{target.clone(), {}}
+    Tools(const Decoder &source, const Converter &target)
+        : decoder{source.converter.clone(), 0, source.privateUse}, encoder{target.clone(), {}}
     {
     }
 
@@ -31,7 +31,8 @@ struct PieceWorkers::Tools
         try {
             decoder.converter.reset();
             encoder.converter.reset();
-            Transcoder transcoder(decoder.converter, encoder.converter, buffers);
+            Transcoder transcoder(decoder.converter, encoder.converter, buffers,
+                                  decoder.privateUse);
             // Most conversions stay within twice the input; growing past
             // that doubles once more at most.
             piece.output.reserve(2 * piece.inputSize);
@@ -53,7 +54,7 @@ PieceWorkers::PieceWorkers(const Decoder &decoder, const Encoder &encoder, unsig
     // Every thread's converters are cloned here, before any thread runs: the
     // first set is the waiting thread's.
     for (unsigned i = 0; i <= threads; ++i)
-        m_tools.push_back(std::make_unique<Tools>(decoder.converter, encoder.converter));
+        m_tools.push_back(std::make_unique<Tools>(decoder, encoder.converter));
     for (unsigned i = 1; i <= threads; ++i)
         m_threads.emplace_back([this, i] { work(*m_tools[i]); });
 }

@@ -23,19 +23,15 @@ SourceChoice detected(const Detection &detection, bool unconfirmed)
     return SourceChoice{.encoding = detection.encoding, .unconfirmed = unconfirmed};
 }
 
-// Detection wants to know whether the whole file decodes in the family it
-// leans to; for a file larger than its sample, that would read it all once
-// before the conversion reads it again. So the first family it asks about is
-// taken on trust, and the conversion is the check (see confirmSource()); when
-// detection stays undecided on that trust, it is asked again with the file
-// really checked.
+// Detection asks whether the whole file decodes in its answer, once; for a
+// file larger than its sample, that would read it all before the conversion
+// reads it again. So the answer is taken on trust, and the conversion is the
+// check (see confirmSource()).
 SourceChoice chooseDetected(const FileLook &look, WholeFileCheck &wholeFile)
 {
     wholeFile.trustNextAnswer();
-    Detection detection = detectInSample(look.sample, look.mark, wholeFile);
+    const Detection detection = detectInSample(look.sample, look.mark, wholeFile);
     wholeFile.endTrust();
-    if (wholeFile.tookOnTrust() && detection.encoding.empty())
-        detection = detectInSample(look.sample, look.mark, wholeFile);
     return detected(detection, wholeFile.tookOnTrust());
 }
 
@@ -49,7 +45,7 @@ SourceChoice chooseGiven(const Encoding &source, const FileLook &look, WholeFile
 {
     if (look.mark || source.family.empty())
         return SourceChoice{.encoding = look.mark ? look.mark->encoding : source.name};
-    Utf8Scan start(Utf8Scan::PrivateUse::Refused);
+    Utf8Scan start(PrivateUse::Refused);
     start.seen(look.sample.bytes);
     if (look.sample.wholeFile)
         start.finish();

@@ -32,8 +32,9 @@ struct SourceChoice
     // not yet asked whether it looks like the other family: the conversion
     // is, and warns.
     bool warnIfLookalike = false;
-    // Detected on trust, the whole file unchecked: a conversion that fails
-    // to decode asks confirmSource() whether detection stands.
+    // Detected on trust, the whole file unchecked: the conversion holds the
+    // text to detection's rules (no private-use character), and one that
+    // stops before the end asks confirmSource() whether detection stands.
     bool unconfirmed = false;
     // Guarded, and the file starts like UTF-8 text without wide characters:
     // whether it is UTF-8 text is known only at its end, so the conversion
@@ -49,8 +50,8 @@ struct SourceChoice
 SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile,
                           bool refuseLookalikes);
 
-// For an unconfirmed choice whose conversion did not decode: detection again,
-// with the whole file checked.
+// For an unconfirmed choice whose conversion stopped before the end:
+// detection again, with the whole file checked.
 SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile);
 
 // The opinions that only warn, once a file read in `source` (chosen as

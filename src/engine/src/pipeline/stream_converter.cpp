@@ -28,7 +28,8 @@ StreamConverter::StreamConverter(Decoder &decoder, Encoder &encoder, ConversionB
 StreamStatus StreamConverter::run(InputFile::Reader &input, ByteSink &output,
                                   const ConvertOptions &options)
 {
-    Transcoder transcoder(m_decoder.converter, m_encoder.converter, m_buffers);
+    Transcoder transcoder(m_decoder.converter, m_encoder.converter, m_buffers,
+                          m_decoder.privateUse);
     MarkedOutput sink(m_encoder.mark, output);
     for (;;) {
         if (isCancelled(options.cancel))

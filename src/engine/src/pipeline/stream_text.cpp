@@ -57,7 +57,8 @@ public:
     SettledChunks(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers,
                   const PieceBoundary &boundary, ByteSink &output)
         : m_decoder(decoder), m_encoder(encoder), m_buffers(buffers), m_boundary(boundary),
-          m_output(output), m_transcoder(decoder.converter, encoder.converter, buffers)
+          m_output(output), m_transcoder(decoder.converter, encoder.converter, buffers,
+                                                     decoder.privateUse)
     {
     }
 
@@ -151,10 +152,11 @@ FileResult convertCountingLines(InputStream &input, Decoder &decoder, Encoder &e
 } // namespace
 
 FileResult convertStreamText(InputStream &input, std::string_view source,
-                             const std::optional<ByteOrderMark> &mark, ByteSink &output,
-                             const StreamOptions &options, Utf8Scan *utf8Watch)
+                             const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
+                             ByteSink &output, const StreamOptions &options, Utf8Scan *utf8Watch)
 {
     Decoder decoder = openDecoder(source, mark);
+    decoder.privateUse = privateUse;
     Encoder encoder = openEncoder(options.target);
     input.skip(decoder.markLength);
     ConversionBuffers buffers(chunkCapacity(options.chunkSize));

@@ -20,7 +20,8 @@
 namespace velloran {
 
 // Converts the rest of `input`, which started with `mark` (or none), from
-// `source` (a resolved name, ignored when there is a mark) into `output`.
+// `source` (a resolved name, ignored when there is a mark) into `output`; a
+// private-use character is invalid in the source when `privateUse` refuses them.
 // The outcome is Converted, Cancelled, or InvalidSource or Unrepresentable
 // with the line and character; nothing converted after such a fault is
 // written. With `utf8Watch`, the text is also scanned as it is read, and a
@@ -28,7 +29,8 @@ namespace velloran {
 // AlreadyUtf8 at its end. The encoding is left for the caller. Throws
 // FileError on I/O errors.
 FileResult convertStreamText(InputStream &input, std::string_view source,
-                             const std::optional<ByteOrderMark> &mark, ByteSink &output,
-                             const StreamOptions &options, Utf8Scan *utf8Watch = nullptr);
+                             const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
+                             ByteSink &output, const StreamOptions &options,
+                             Utf8Scan *utf8Watch = nullptr);
 
 } // namespace velloran

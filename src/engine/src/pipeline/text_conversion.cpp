@@ -58,11 +58,12 @@ StreamStatus convert(InputFile &input, Decoder &decoder, Encoder &encoder,
 } // namespace
 
 FileResult convertText(InputFile &input, std::string_view source,
-                       const std::optional<ByteOrderMark> &mark,
+                       const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
                        const std::filesystem::path &output, const ConvertOptions &options,
                        Utf8Scan *utf8Watch)
 {
     Decoder decoder = openDecoder(source, mark);
+    decoder.privateUse = privateUse;
     Encoder encoder = openEncoder(options.target);
     RestartableOutput restartable(output, options.discardOutput,
                                   options.leaveIdenticalAlone ? &input : nullptr);

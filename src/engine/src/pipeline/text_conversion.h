@@ -16,17 +16,17 @@
 namespace velloran {
 
 // Converts `input`, which starts with `mark` (or none), from `source` (a
-// resolved name, ignored when there is a mark) into `output`. The result's
-// outcome is Converted, Cancelled, InvalidSource or Unrepresentable (with
-// the line and character), Unchanged (with options.leaveIdenticalAlone, for
-// an output that would be the input's very bytes: nothing is written), or
-// CannotRead when the file changed meanwhile;
-// its encoding is left for the caller. With `utf8Watch`, the text is also
-// scanned as it is read, and a file that turns out to be UTF-8 text with
-// wide characters is refused as AlreadyUtf8, nothing written. Throws
-// FileError on I/O errors.
+// resolved name, ignored when there is a mark) into `output`; a private-use
+// character is invalid in the source when `privateUse` refuses them. The
+// result's outcome is Converted, Cancelled, InvalidSource or Unrepresentable
+// (with the line and character), Unchanged (with options.leaveIdenticalAlone,
+// for an output that would be the input's very bytes: nothing is written),
+// or CannotRead when the file changed meanwhile; its encoding is left for the
+// caller. With `utf8Watch`, the text is also scanned as it is read, and a
+// file that turns out to be UTF-8 text with wide characters is refused as
+// AlreadyUtf8, nothing written. Throws FileError on I/O errors.
 FileResult convertText(InputFile &input, std::string_view source,
-                       const std::optional<ByteOrderMark> &mark,
+                       const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
                        const std::filesystem::path &output, const ConvertOptions &options,
                        Utf8Scan *utf8Watch = nullptr);
 
