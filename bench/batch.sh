@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Batches, GB18030->UTF-8, side by side:
 #  - 10,000 files of about 4 KB: the engine's run on all cores
 #    (velloran-cli on their directory, scan included) against glibc iconv run once per file, one

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The engine (velloran-cli) against glibc iconv and ICU uconv on the corpus,
 # side by side: per direction on one worker, one large GB18030 file on one
 # worker and on all cores, and peak memory on a file of over 1 GiB.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
 # Shared by compare.sh and batch.sh: where things are, the generated files,
 # interleaved timing, medians and ratios. Source it; it sets -euo pipefail.

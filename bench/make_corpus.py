@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes a deterministic corpus of Chinese text for the benchmarks.
 
     make_corpus.py DIR [--size MB] [--seed N]

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compiler settings shared by every target of the project. Targets opt in by
 # linking velloran::build_flags privately.
 add_library(velloran_build_flags INTERFACE)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # velloran_install_man_page(<page>)
 #   compresses a manual page such as velloran.1 (made or configured at build
 #   time) the way Debian ships them, and installs it in its section's folder.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing the programs, and the Debian package CPack builds from the
 # install tree: `cpack --preset package` (or `cpack -G DEB` in a build
 # directory) gives velloran_<version>_<arch>.deb.

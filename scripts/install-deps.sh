@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that building, running and testing need, when
 # any of them is missing. Runs apt-get as root, or through sudo.
 #   scripts/install-deps.sh             everything (build, tests, benchmarks)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's screenshots of real use under Xvfb, with a CJK font: the
 # window with a filled list (docs/screenshot.png), the progress dialog of a
 # long run (docs/screenshot-progress.png) and the report of a run with

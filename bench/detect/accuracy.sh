@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The detector's accuracy table: extracts the translations installed packages
 # ship (simplified Chinese from zh_CN, traditional from zh_TW, Japanese, Korean,
 # and the English originals), then lets detect_accuracy write SAMPLES samples

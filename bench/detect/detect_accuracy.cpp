@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Accuracy of velloran::detectEncoding on a labelled set made here: samples of
 // real text (UTF-8 corpora, one message per line: Chinese, Japanese, Korean
 // and English) written in each encoding at several lengths, each detected

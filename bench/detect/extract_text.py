@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the translations that installed Debian packages ship
 (/usr/share/locale/<locale>/LC_MESSAGES/*.mo) as UTF-8 text, one message per
 line, keeping only lines in the locale's own script: Han for Chinese, kana or

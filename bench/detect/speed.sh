@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What knowing the source costs, GB18030->UTF-8, with convert_folder (a run
 # through convertRun, as velloran-cli makes it), interleaved:
 #  - the source named against the same run with the guards switched off

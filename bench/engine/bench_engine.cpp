@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput of velloran::convertFile, in input bytes per second:
 //   bench_engine [--benchmark_repetitions=5 ...]
 // The inputs are the first 32 MiB of each file of the corpus that

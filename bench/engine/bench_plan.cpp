@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time to plan a run of 100,000 entries (identities, output locations and the
 // collision checks), for each output rule:
 //   bench_plan [--benchmark_repetitions=5 ...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the directory search and a drop of a large tree take:
 //   bench_findfiles [TREE]
 // makes TREE (default /tmp/velloran-bench-tree) unless it exists: 1,000

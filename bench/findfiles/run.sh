@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times findfiles against find(1) on a generated tree of 100,000 files in
 # 1,000 directories (made in /tmp on the first run), and a drop of that tree
 # on the window. Build the benchmark first:

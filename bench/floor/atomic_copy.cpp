@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The I/O a batch cannot avoid, and nothing else: copies each listed file into
 // a directory the way the engine writes its outputs (an unnamed file, linked
 // under its name once complete), on as many threads as the engine uses, and

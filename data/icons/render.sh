@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the PNG sizes of the icon from its SVG. The PNGs are committed, so
 # only someone who changes the SVG runs this (needs rsvg-convert, librsvg2-bin).
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one window of Velloran: the file list, the output directory and the two
 // encoding lists. The window gathers input and shows results; the file-list
 // commands live in filelist/, the conversion commands in convert/.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths between Qt and the engine. The engine opens what the file system
 // names: the locale's bytes on POSIX systems, UTF-16 on Windows. Each system's
 // conversions live in a file of their own (paths_posix.cpp, paths_windows.cpp).

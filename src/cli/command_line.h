@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of velloran-cli. One table of options serves parsing,
 // --help and the manual page, so the three never disagree.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report of --json: one object on standard output, described in the
 // manual page (JSON REPORT). File names are bytes; one that is not valid
 // UTF-8 shows each invalid byte as U+FFFD and comes with its exact bytes in

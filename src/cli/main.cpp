@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velloran-cli: the engine's conversions from scripts, pipelines and servers,
 // with exactly the window's rules. See manual.cpp for what it does.
 #include "command_line.h"

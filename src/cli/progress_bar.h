@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress bar on standard error: files done of all, the bytes of a large
 // file in progress, and the rate. Redrawn from a thread of its own ten times
 // a second, since the run's observers are called from the workers.

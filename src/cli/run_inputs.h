@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entries of a run from the PATHs of the command line, in their order: a
 // file as it is, whatever its suffix; a directory searched with the window's
 // rules, each file found remembering the directory it was found under.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One finished run as the command reports it, and what the command makes of
 // it besides its reports (velloran/report.h counts and sorts its entries).
 #pragma once

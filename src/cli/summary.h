@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The summary on standard error: the window's report in English. The counts
 // first, then one section per kind of failure with one line per file. File
 // names are shown as terminalText() (text_bytes.h) makes them safe.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs one batch conversion off the GUI thread while the window stays
 // responsive. A short run shows nothing; a run that lasts longer than half a
 // second shows a window-modal progress dialog with a cancel button. Either way

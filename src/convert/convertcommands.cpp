@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion commands: choosing the output directory, converting every
 // listed file, and the report at the end of a run.
 #include "app/mainwindow.h"

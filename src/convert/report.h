@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report of a conversion run in the window's words: the engine's report
 // (velloran/report.h) as the message box's text and details, each entry named
 // as the list shows it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files and directories dragged from a file manager onto the window. Each
 // drop asks for the suffix of the files to add and, if it holds a directory,
 // for how deep to search; nothing is remembered from one drop to the next.

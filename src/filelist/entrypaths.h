@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every entry of the file list keeps its path as the file system's bytes,
 // from wherever it came: the file dialog, the directory scan or a drop.
 // Chinese file names made on Windows are often GBK bytes on Linux, which no

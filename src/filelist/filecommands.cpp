@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file list's commands: the file dialog, deleting the current entry,
 // adding a directory, and files dragged onto the window. The list widget is
 // the one store of the paths to convert: entries are appended at the end

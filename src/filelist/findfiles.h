@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Searching directories for the files to convert. Shared by the add-directory
 // command and the drop handler, which decide what to do with the paths.
 #pragma once

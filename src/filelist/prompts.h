@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The questions the file-list commands ask: modal dialogs over `parent`, each
 // with the program's own texts. A cancelled dialog gives an empty list, an
 // empty path or no answer at all.

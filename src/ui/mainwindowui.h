@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The widget tree of the main window: a plain record of pointers to the
 // window's layouts, widgets and spacers, built by the code that uic generates
 // from the Qt Designer form mainwindowui.ui. It owns none of them; Qt's

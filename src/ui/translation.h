@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's texts are the program's own, in Chinese. Each one passes
 // through Qt's translation call in one context, "mainwindow", the window
 // class's: the form built from mainwindowui.ui, the window, the prompts, the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the tests of velloran-cli share: texts in GBK and UTF-8, file helpers,
 tree snapshots, and a test case that runs the real binary in a temporary tree
 with Chinese names. Each test script is run as

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """velloran-cli, the real binary, in temporary trees: exit statuses and usage
 errors, where outputs go (into a directory, as a tree, in place), the JSON
 report field by field, and file names that are not UTF-8.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pieces of velloran-cli that need no files: the command line, the
 // texts about the command, and its exit status (test_cli_texts.cpp has the
 // texts of its reports).

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """velloran-cli, the real binary, in temporary trees: dry runs that touch
 nothing, cancellation by signal, the summary and the progress bar, detection,
 and agreement with a run made the way the window makes it.

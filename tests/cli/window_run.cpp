@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converts directories the way the window does, for the test that compares
 // the window with velloran-cli:
 //   window_run FROM TO OUTPUT_DIR DIRECTORY...

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the bytes become: conversions checked against bytes from Python's codecs
 // (fixtures/generate.py), round trips, byte-order marks, line ends and
 // characters split between chunks; and the first error that fails a file.

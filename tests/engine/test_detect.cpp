@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Detection of a file's encoding: real Chinese text (fixtures/detect) written
 // in each encoding at several lengths, byte-order marks, and the hard cases
 // that short files and mostly-English files make.

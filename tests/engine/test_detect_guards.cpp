@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converting with the source "detect", and the guards against a wrong
 // source: real Chinese text (fixtures/detect) in each encoding, through real
 // files, checking the outcome, the encoding used, the hint and what is written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real text for the detection tests (fixtures/detect), written in any
 // encoding, whole, cut to a length, or as a single word.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dry runs: everything a run does but writing. Each case runs one list dry,
 // then for real, and wants the very same results, with the dry run leaving
 // every file and folder as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fast paths (lookup tables derived from ICU, UTF-8 through ICU's string
 // functions, the direct path between them) against ICU's converters alone: for every
 // one- and two-byte input, every UTF-16 unit, and random mixtures of valid

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the output file promises beyond its bytes: who may read it while it
 // is written, whose it is afterwards, what a kill leaves behind, names at the
 // length limit, and inputs that change while they are converted.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the bytes go: output paths, in-place conversion, permissions, and
 // every way reading or writing a file can fail.
 #include "files/input_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the output reaches the disk: flushed exactly when it replaces a file,
 // always created next to its final name (never in $TMPDIR), nothing left
 // when the disk fills up, and the named temporary file used where unnamed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One file converted in pieces on several threads: tiny pieces (a test hook)
 // must give exactly what one thread gives: the same bytes, the same outcome,
 // the first error in file order with its line counted from the start.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run plans: the same place however spelled, outputs that collide, inputs and
 // outputs that overlap, names of one file (links), and where each output rule
 // writes. Planning writes nothing.

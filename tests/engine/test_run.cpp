@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs: results in list order, the plan's refusals and repeats, observers,
 // cancellation, output rules, and the same outcome however many workers run.
 #include "test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The directory scan: which files it finds, in which order, and in which form
 // it gives their paths, names that are not UTF-8 included.
 #include "test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the engine tests: scratch directories with non-ASCII
 // names, whole-file reads and writes, and the stored fixtures.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // closewindow <window id>: asks an X11 window to close, as a window manager's
 // close button does (a WM_DELETE_WINDOW message), so the program quits normally.
 #include <X11/Xlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds real directory trees for the tests that search them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the modal dialogs that the window opens: the test says what to do
 // with each dialog, then triggers the command that opens them.
 #pragma once

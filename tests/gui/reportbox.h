@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the report that a run ends with, and the files it wrote.
 #pragma once
 

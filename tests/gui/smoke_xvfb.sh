@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the real program in a real X server, finds its window by its title,
 # closes it and expects a clean exit.
 set -euo pipefail

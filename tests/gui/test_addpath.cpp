@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The add-directory command: its two dialogs, the one-level listing it adds,
 // and the input directory it shares with the file dialog.
 #include "app/mainwindow.h"

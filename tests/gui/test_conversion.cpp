@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converting from the window: the output directory, the run, and the report.
 #include "app/mainwindow.h"
 #include "convert/conversionrun.h"

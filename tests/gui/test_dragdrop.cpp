@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dragging files and directories from a file manager onto the window: which
 // drags are welcome, the prompts of a drop, and what a drop appends.
 #include "app/mainwindow.h"

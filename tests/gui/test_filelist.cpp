@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building and editing the file list: the file dialog, delete, clear.
 #include "app/mainwindow.h"
 #include "filetree.h"

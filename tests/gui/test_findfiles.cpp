@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recursive search behind dropped directories: which files it finds, in
 // which order, and in which form it gives their paths.
 #include "filelist/findfiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as a user first sees it: its widgets, texts, sizes, encoding
 // lists and context menu.
 #include "app/mainwindow.h"

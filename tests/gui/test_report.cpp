@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report of a run in the window's words, without a window: the counts as
 // the message box's text, and the engine's sections (velloran/report.h decides
 // which entry goes where) as its details, in Chinese.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of a run, from real folder trees dropped onto the window: the same
 // file listed twice is converted once, files that would write the same output
 // are refused after the first, and a cancelled run names what it left.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a lower layer of the code includes a higher one. The engine's
 # folders are layered (run, pipeline, detect above codec and files, which
 # know nothing of each other); the window's file list knows nothing of

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the build tree into <out dir>, where the
 # lintian and hardening checks find it, and checks its name, its control
 # fields and its contents: check_deb.sh <build dir> <out dir> <version> <file list>

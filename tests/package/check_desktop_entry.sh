@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Validates the installed menu entry: check_desktop_entry.sh <file.desktop>
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"

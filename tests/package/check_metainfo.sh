@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Validates the installed AppStream metainfo together with the menu entry and
 # icons it points to: check_metainfo.sh <installed prefix> <app id> <version>
 set -euo pipefail

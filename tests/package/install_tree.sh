@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh DESTDIR and checks that every file a desktop
 # needs is there: install_tree.sh <build dir> <destdir> <prefix> <file list> <version> <date>
 set -euo pipefail

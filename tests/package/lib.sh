@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the package tests: skipping when a tool is missing, and failing.
 
 # The exit code CTest counts as "skipped" (SKIP_RETURN_CODE in CMakeLists.txt).

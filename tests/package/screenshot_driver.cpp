@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the README's screenshots of the real window in a real X server: the
 // filled file list, the progress dialog of a long run, and the report of a run
 // with failures. Driven by scripts/screenshot.sh, which makes the files:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encoding names. ICU resolves every one, once, when a run's options are
 // made; the engine keeps no table of its own, and nothing below the options
 // looks a name up again.

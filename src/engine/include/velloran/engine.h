@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Velloran conversion engine: converts text files from one character encoding
 // to another, strictly and safely. No Qt: the window, the command line, the
 // tests and the benchmarks all use this API. This header includes all of it;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the reports of a run (the window's and the command line's) share: the
 // counts and the sections they show, built once from the run's results, and
 // how they name a character. The window and the command line only put these

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What happened to one file: the vocabulary every part of the engine, the
 // window and the command line share.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs: a list of inputs converted under one set of rules. The engine plans
 // the whole run before touching any file, so the window and the command line
 // follow exactly the same rules.

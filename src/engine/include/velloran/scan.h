@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The directory scan, the one behind adding a directory and dropping one.
 #pragma once
 

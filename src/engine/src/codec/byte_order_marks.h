@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Byte-order marks decide how a file is read and written:
 //  - an input that starts with a UTF-8, UTF-16 or UTF-32 mark is decoded in
 //    the encoding the mark names, and the mark is not part of the text;

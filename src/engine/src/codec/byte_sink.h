@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where converted bytes go: the temporary output file, or the buffer of one
 // piece of a file converted in parallel.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Working memory for converting one file: allocated once and reused for every
 // chunk, so the conversion loop itself never allocates.
 #pragma once

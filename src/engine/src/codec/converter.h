@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Owns one ICU converter set up for strict conversion: both directions stop at
 // the first invalid or unmappable character instead of substituting, and
 // everything the engine asks ICU about an encoding goes through here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lookup tables for the characters of a multi-byte converter (GB18030, GBK,
 // Big5, ...), filled at run time by asking ICU itself, once per converter and
 // process. They hold only what ICU answered for one character in isolation,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The way around UTF-16 for the common case: each character is read from the
 // source bytes and written as target bytes at once, when both sides know it
 // without asking ICU (a table lookup, UTF-8 or UTF-16 of a fixed byte order).

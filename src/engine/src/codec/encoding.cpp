@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resolving encoding names, once per run: everything the engine needs to
 // know about a name is learnt here, from ICU.
 #include "velloran/encoding.h"

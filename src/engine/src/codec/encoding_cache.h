@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the engine works out about an encoding by asking ICU (lookup tables,
 // where a file may be cut into pieces): worked out once per encoding and
 // process, then shared read-only by every thread. Working it out takes

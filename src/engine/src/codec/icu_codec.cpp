@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plain ICU decoder and encoder, and the choice of the fastest one for a
 // converter.
 #include "codec/derived_tables.h"

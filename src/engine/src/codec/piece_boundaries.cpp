@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "codec/piece_boundaries.h"
 
 #include "codec/encoding_cache.h"

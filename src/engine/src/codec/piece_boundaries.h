@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a file may be cut into pieces that convert independently: right after
 // a line feed, in encodings where the line feed's bytes can only ever be a
 // line feed and the converters keep no state from one character to the next.

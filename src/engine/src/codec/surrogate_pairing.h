@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether decoded UTF-16 text, arriving in parts, pairs its surrogates. Most
 // of ICU's decoders reject an unpaired surrogate themselves, but UTF-7 and a
 // few others pass one on, and an encoder cannot tell it from a pair split

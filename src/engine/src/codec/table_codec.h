@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoder and encoder for multi-byte table converters: characters found in
 // the DerivedTables are looked up, everything else goes to ICU one character
 // at a time, and ICU's own state decides when the fast path may resume.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two halves of a conversion, each behind one small interface so that
 // every encoding gets ICU's fastest safe way: bytes to UTF-16 (TextDecoder)
 // and UTF-16 to bytes (TextEncoder). Both work like ucnv_toUnicode and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converts bytes of one encoding into bytes of another. Characters both
 // encodings know without ICU go straight from source to target bytes (the
 // DirectPath); everything else takes two steps: decoded into a large UTF-16

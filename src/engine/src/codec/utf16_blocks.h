@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs of UTF-16LE converted to UTF-8 eight units at a time, with the
 // processor's vector instructions where CMake found them. A block is taken
 // only when every unit in it is ASCII or a three-byte character (Chinese text

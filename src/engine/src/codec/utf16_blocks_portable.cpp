@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Without vector instructions the per-character loop does all the work.
 #include "codec/utf16_blocks.h"
 

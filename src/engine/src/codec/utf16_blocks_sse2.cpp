@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SSE2, which every x86-64 processor has.
 #include "codec/utf16_blocks.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-8 through ICU's string functions (u_strFromUTF8, u_strToUTF8), several
 // times faster than the UTF-8 converter and exactly as strict. They keep no
 // state between calls, so a character split between calls waits here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the shape of legacy Chinese bytes, fast enough to do for every
 // file of a run.
 #include "detect/detect_byte_shape.h"

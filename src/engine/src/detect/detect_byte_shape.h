@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shape of legacy Chinese bytes, which tells the two Chinese families
 // apart where ICU's detector cannot.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules that recognise Unicode text and ASCII by their bytes alone,
 // before ICU's detector is asked: they are exact where it guesses.
 #include "detect/detect_text_rules.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rules that recognise Unicode text and ASCII by their bytes alone.
 #pragma once
 

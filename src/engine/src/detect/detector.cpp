@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The detector: exact rules for byte-order marks, UTF-8, ASCII, UTF-16 and
 // UTF-32 first, then the legacy Chinese families (chinese_families.cpp).
 #include "detect/detector.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Detection of a file's source encoding, and the opinions the guards of a
 // run share with it. Detection looks at a sample of the file, its start;
 // what needs the whole file, a strict decoding in one candidate encoding, is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The part of a file that detection and the guards look at: its start.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether a whole text decodes strictly in one encoding into real text: the
 // same decoders a conversion uses (fast paths included), refusing
 // private-use characters as the conversion of a detected source does, with

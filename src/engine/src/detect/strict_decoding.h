@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Detection's strict decoding: like a conversion's, and the text may also
 // hold no private-use character, which GB18030 and Big5 give their
 // user-defined byte ranges and which therefore mark a wrong guess.

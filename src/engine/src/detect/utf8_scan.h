@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether bytes, seen in order and in parts of any size, are UTF-8 text:
 // valid UTF-8 without a NUL byte (UTF-16 has plenty) or a character of the
 // planes 4 to 13 (which have none), and with at least one character from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An output file that appears under its final name complete or not at all.
 // Bytes go to a temporary file in the directory of the final path, which is
 // only ever accessible as the final file will be; commit() flushes it to disk

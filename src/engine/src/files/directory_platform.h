@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the directory scan and the run plan ask of the file system that
 // differs between systems. CMake builds one implementation per system.
 #pragma once

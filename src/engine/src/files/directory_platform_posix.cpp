@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // POSIX: a file is named by its device and inode; names starting with "."
 // are hidden; the listing's entry types spare most look-ups.
 #include "files/directory_platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows: a file is named by its volume serial number and file index; the
 // hidden attribute hides a file; the listing's attributes spare the look-ups
 // of all names but links.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The failure of one file, raised deep in the I/O code and turned into that
 // file's FileResult by convertFile.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operations on open files whose system calls differ between platforms.
 // One implementation per platform, chosen by CMake: file_system_posix.cpp and
 // file_system_windows.cpp. Like the POSIX calls, each returns -1 and sets

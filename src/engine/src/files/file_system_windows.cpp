@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows: a file is opened and stamped through its handle (CreateFileW,
 // GetFileInformationByHandle), which tell what the C runtime does not, and
 // read and written through the C runtime's descriptor that owns the handle,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A regular file opened for binary reading. Reads go through the descriptor
 // opened at the start, so the file can be replaced under its name (converting
 // a file onto itself) while it is being read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folders an output goes into, made when missing (a run that keeps a
 // tree writes into folders the input tree has and the output tree lacks).
 #pragma once

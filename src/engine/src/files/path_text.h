@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths read as text, without parsing them into a std::filesystem::path:
 // the run plan and the look-ups split many thousands of them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/replaced_file_posix.h"
 
 #include "files/file_error.h"

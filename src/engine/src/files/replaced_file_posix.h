@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a file that replaces another takes over from it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // System calls that a signal can interrupt before they did anything (read,
 // write, open of a slow device, fsync) are simply made again.
 #pragma once

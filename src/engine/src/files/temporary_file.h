@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The temporary file behind AtomicOutputFile, the part that differs between
 // platforms: temporary_file_posix.cpp and temporary_file_windows.cpp, chosen
 // by CMake. It lives in the directory of the final name, so that moving it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // On Linux the temporary file is created without a name (O_TMPFILE), so that
 // nothing is left behind however the program ends, and linked into place
 // when complete. Where the file system refuses that, and on other POSIX

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // On Windows the temporary file is always named: ".velloran-" and ten random
 // characters. It is hidden while it is written, so that the scans pass over
 // it, and over one a crash left behind, as they pass over names starting with

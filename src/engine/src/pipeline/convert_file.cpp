@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One file, from its first byte to its committed output, in one straight
 // line: open it and look at its start once, recognise its byte-order mark,
 // choose its source (or refuse it), convert it, then give the opinions that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slow path, taken only after a conversion failed: replays the file from
 // the start of its text, decoding and encoding in two separate steps, to find
 // the first error in text order, its kind and its line. Given an output, it

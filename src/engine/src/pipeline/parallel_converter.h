@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One large file on several cores: the text is cut into pieces at line feeds
 // (see piece_boundaries.h), worker threads convert the pieces with converters
 // of their own, and the calling thread reads the input and writes the

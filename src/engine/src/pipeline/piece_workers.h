@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The threads that convert the pieces of one large file. Each converts with
 // converters of its own, reset for every piece, so a piece's bytes depend on
 // nothing but its input. The thread that waits for a piece helps with queued

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The temporary output of one file, which a conversion that has to start over
 // throws away and begins anew: what was written before restart() never
 // reaches the final name. A discarding output (a conversion that only

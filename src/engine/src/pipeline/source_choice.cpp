@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Detection and the guards that refuse a file before it is converted. They
 // share one sample of the file (its start; all of a small file), so a small
 // file is checked from memory, and a large one is read again only when a

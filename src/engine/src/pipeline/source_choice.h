@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The encoding one file is read in: the user's choice, which the guards may
 // refuse for a file that is plainly in another, or the detected one for
 // "detect", which may stay undecided.

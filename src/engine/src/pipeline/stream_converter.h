@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fast path for one file: reads it chunk by chunk and converts each chunk
 // with a Transcoder into the output file. It only tells whether the
 // conversion failed; where and why is left to ErrorLocator.

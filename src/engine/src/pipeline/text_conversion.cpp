@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pipeline/text_conversion.h"
 
 #include "codec/conversion_buffers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which characters a report must spell as a code point: those that would show
 // as nothing, as a blank, or on top of the quotation mark around them.
 #include "velloran/report.h"

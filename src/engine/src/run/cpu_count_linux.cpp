@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Linux: the CPUs of the affinity mask, fewer when a cgroup caps the process's
 // CPU time (containers and CI runners often do; their threads would otherwise
 // wait for one another).

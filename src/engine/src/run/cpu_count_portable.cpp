@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Systems without a Linux-specific way to ask: the hardware's thread count.
 #include "velloran/run.h"
 

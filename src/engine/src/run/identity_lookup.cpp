@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "run/identity_lookup.h"
 
 #include "files/path_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which files many paths name, looked up on several threads. A plan of a
 // long list spends most of its time asking the file system about each path,
 // and the questions are independent of one another.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run plan's indexes: the entries that write each place, the entries
 // that read through each place, and the entries that read each file.
 #pragma once

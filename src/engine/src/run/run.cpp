@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Executing a run plan on a pool of std::threads. The plan guarantees that the
 // entries it converts write pairwise different places, and that none writes
 // where another reads unless it is told to wait for that one; so all the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Planning a run: where each entry writes, which entries repeat an earlier
 // one, which must not be converted because converting them would lose text,
 // and which must wait for another. Decided from the list alone, before any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Internal pieces that planning and executing a run share.
 #pragma once
 

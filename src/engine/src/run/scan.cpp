@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The directory scan behind adding and dropping directories. Each directory
 // is listed once; its files and its subdirectories are sorted separately by
 // name ignoring case, the order the window's list has always shown.
