@@ -122,23 +122,23 @@ std::string zshAction(const OptionInfo &info)
     return " ";
 }
 
-// One _arguments spec, repeatable ('*'): "'*--from=[Source encoding]:FROM:action'".
-std::string zshSpec(const OptionInfo &info, const std::string &name, const char *withArgument)
+// One option of _arguments, repeatable ('*'): "'*--from=[Source encoding]:FROM:action'".
+std::string zshOption(const OptionInfo &info, const std::string &name, const char *withArgument)
 {
-    std::string spec = "*" + name + (info.argument ? withArgument : "") + "[" +
+    std::string option = "*" + name + (info.argument ? withArgument : "") + "[" +
                        escaped(summaryOf(info.help), "[]\\") + "]";
     if (info.argument)
-        spec += ":" + escaped(info.argument, ":\\") + ":" + zshAction(info);
-    return "  " + singleQuoted(spec) + " \\\n";
+        option += ":" + escaped(info.argument, ":\\") + ":" + zshAction(info);
+    return "  " + singleQuoted(option) + " \\\n";
 }
 
 std::string zshScript()
 {
-    std::string specs;
+    std::string options;
     for (const OptionInfo &info : shownOptions()) {
         if (info.shortName)
-            specs += zshSpec(info, std::string("-") + info.shortName, "+");
-        specs += zshSpec(info, std::string("--") + info.longName, "=");
+            options += zshOption(info, std::string("-") + info.shortName, "+");
+        options += zshOption(info, std::string("--") + info.longName, "=");
     }
     return "#compdef " + kName + "\n"
            "# zsh completion for " + kName + "; written by " + kName + " --completion=zsh\n\n"
@@ -146,7 +146,7 @@ std::string zshScript()
            "  local -a names\n"
            "  names=($(${words[1]/#\\~/$HOME} --list 2>/dev/null) \"$@\")\n"
            "  compadd -a names\n}\n\n"
-           "_arguments -s -S \\\n" + specs + "  '*:PATH:_files'\n";
+           "_arguments -s -S \\\n" + options + "  '*:PATH:_files'\n";
 }
 
 std::string fishArguments(const OptionInfo &info)
