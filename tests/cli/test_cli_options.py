@@ -124,8 +124,8 @@ class Options(CommandTest):
                          f"compinit -u -d {self.scratch.name}/zcompdump; "
                          "print -r -- ${_comps[velloran-cli]}; autoload -Uz +X _velloran-cli")
         self.assertEqual((run.returncode, run.stdout), (0, "_velloran-cli\n"), run.stderr)
-        specs = re.findall(r"^  '\*(--?[\w-]+)[+=]?\[", read(script).decode(), re.MULTILINE)
-        self.assertEqual(set(specs), help_options())
+        listed = re.findall(r"^  '\*(--?[\w-]+)[+=]?\[", read(script).decode(), re.MULTILINE)
+        self.assertEqual(set(listed), help_options())
 
     # -- directory filters -------------------------------------------------------------
 
