@@ -197,6 +197,12 @@ INSTANTIATE_TEST_SUITE_P(
         found("english_utf16be", "UTF-16BE",
               [] { return encoded("the quick brown fox jumps over the lazy dog", "UTF-16BE"); }),
         found("utf16be", "UTF-16BE", [] { return encoded(simplified(), "UTF-16BE"); }),
+        // One character a line: each character and line feed pair into a
+        // value of plane 10 as UTF-32LE, where there are no characters.
+        found("one_character_a_line_utf16le", "UTF-16LE",
+              [] { return encoded("一\n二\n三\n四\n五\n六\n七\n八\n", "UTF-16LE"); }),
+        found("letters_a_line_utf16le", "UTF-16LE",
+              [] { return encoded("a\nb\nc\nd\n", "UTF-16LE"); }),
         // Eight times U+8050, also U+5080 the other way round.
         undecided("either_utf16", "UTF-16LE and UTF-16BE both possible",
                   [] { return repeated("\x50\x80", 8); }),

@@ -307,6 +307,15 @@ TEST(LongStream, DetectedOnItsStartRefusesPrivateUseInTheRest)
     EXPECT_EQ(named.output, decoded(bytes, "GB18030"));
 }
 
+// UTF-8 is known from its start, private use and all.
+TEST(LongStream, DetectedAsUtf8KeepsPrivateUseInTheRest)
+{
+    const std::string bytes = longerThanTheStart(simplified()) + "\xEF\xA3\xBF";
+    const Streamed stream = streamed(bytes, "detect", "UTF-16LE");
+    EXPECT_EQ(stream.result.outcome, Converted);
+    EXPECT_EQ(stream.output, encoded(bytes, "UTF-16LE"));
+}
+
 TEST(LongStream, ThatStartsAsUtf8TextIsRefusedBeforeAnythingIsWritten)
 {
     const Streamed stream = streamed(longerThanTheStart(simplified()), "GBK", "UTF-8");

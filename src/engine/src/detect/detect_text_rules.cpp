@@ -3,6 +3,7 @@
 // before ICU's detector is asked: they are exact where it guesses.
 #include "detect/detect_text_rules.h"
 
+#include "codec/private_use.h"
 #include "detect/utf8_scan.h"
 
 #include <unicode/utf.h>
@@ -198,8 +199,11 @@ bool looksLikeUtf16(const DetectionSample &sample, ByteOrder order)
 }
 
 // Text in UTF-32 has three NUL bytes in most of its units, and in every one
-// a value no larger than U+10FFFF; text in any other encoding breaks that
-// pattern within a few units.
+// a value no larger than U+10FFFF outside planes 4 to 13, which have no
+// characters; text in any other encoding breaks that pattern within a few
+// units. UTF-16 text with a control character in every other unit (one
+// character per line) reads as values in those planes. Private use is no
+// evidence of text.
 Utf32Reading readAsUtf32(const DetectionSample &sample, ByteOrder order)
 {
     const std::size_t length = sample.bytes.size() & ~std::size_t(3);
@@ -209,9 +213,9 @@ Utf32Reading readAsUtf32(const DetectionSample &sample, ByteOrder order)
     std::size_t text = 0;
     for (std::size_t i = 0; i < length; i += 4) {
         const char32_t unit = utf32UnitAt(bytes + i, order);
-        if (unit > 0x10FFFF || U_IS_SURROGATE(unit))
+        if (unit > 0x10FFFF || U_IS_SURROGATE(unit) || (unit >= 0x40000 && unit < 0xE0000))
             return Utf32Reading::None;
-        text += isTextCharacter(unit) ? 1 : 0;
+        text += isTextCharacter(unit) && !isPrivateUseCharacter(unit) ? 1 : 0;
     }
     if (text == 0)
         return Utf32Reading::None;

@@ -109,11 +109,15 @@ bool WholeFileCheck::decodes(std::string_view encoding)
         return true;
     }
     // A stream cannot be read twice: for a sample that is not the whole
-    // input, the answer is whether the sample decodes, and the conversion
-    // checks the rest.
-    const bool answer = m_sample.wholeFile ? decodesStrictly(m_sample.bytes, encoding)
-                        : m_file           ? decodesStrictly(*m_file, encoding)
-                                           : sampleDecodes(encoding);
+    // input, the answer is whether the sample decodes, and a yes is taken
+    // on trust, for the conversion to check the rest.
+    if (!m_sample.wholeFile && !m_file) {
+        const bool answer = sampleDecodes(encoding);
+        m_tookOnTrust = m_tookOnTrust || answer;
+        return answer;
+    }
+    const bool answer = m_file && !m_sample.wholeFile ? decodesStrictly(*m_file, encoding)
+                                                      : decodesStrictly(m_sample.bytes, encoding);
     m_answers.emplace(encoding, answer);
     return answer;
 }

@@ -33,7 +33,8 @@ bool decodesStrictly(InputFile &input, std::string_view encoding);
 // the file once more from its start. And, for what the sample alone can
 // tell, whether the sample does. Each encoding is asked about once.
 // A stream cannot be read twice: without a file, a sample that is not the
-// whole input answers as the sample does, and the conversion checks the rest.
+// whole input answers as the sample does, a yes taken on trust for the
+// conversion to check the rest.
 class WholeFileCheck
 {
 public:
@@ -58,7 +59,8 @@ public:
     void trustNextAnswer() { m_trustNext = m_file != nullptr; }
     // Ends the trust, in case nothing was asked.
     void endTrust() { m_trustNext = false; }
-    // Whether an answer was taken on trust.
+    // Whether a yes was taken on trust: without decoding, or from the
+    // start of a stream.
     bool tookOnTrust() const { return m_tookOnTrust; }
 
 private:

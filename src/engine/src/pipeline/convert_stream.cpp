@@ -24,10 +24,9 @@ FileResult convertOpened(InputStream &input, ByteSink &output, const StreamOptio
     if (source.refused())
         return source.refusal;
 
-    // Detection saw only the start of a longer stream: the rest is held to
-    // its rules as the conversion goes (no private-use character).
-    const bool detectedOnStart = options.source.detects() && !look.mark && !sample.wholeFile;
-    const PrivateUse privateUse = detectedOnStart ? PrivateUse::Refused : PrivateUse::Allowed;
+    // Detection that took the start of a longer stream for all of it holds
+    // the rest to its rules as the conversion goes (no private-use character).
+    const PrivateUse privateUse = source.unconfirmed ? PrivateUse::Refused : PrivateUse::Allowed;
     Utf8Scan utf8Watch(PrivateUse::Refused);
     FileResult result = convertStreamText(input, source.encoding, look.mark, privateUse, output,
                                           options, source.watchForUtf8 ? &utf8Watch : nullptr);
