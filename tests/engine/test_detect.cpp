@@ -34,6 +34,13 @@ DetectCase sized(const std::string &label, const std::string &text, const std::s
             {}};
 }
 
+// Plain ASCII longer than detection's sample, for what comes after it.
+std::string englishPastTheSample()
+{
+    constexpr std::size_t kPastTheSample = (64 << 10) + 1000;
+    return repeated(english() + "\n", static_cast<int>(kPastTheSample / english().size() + 1));
+}
+
 using DetectTest = ScratchTest<DetectCase>;
 
 TEST_P(DetectTest, AnswersOrStaysUndecided)
@@ -185,6 +192,15 @@ INSTANTIATE_TEST_SUITE_P(
         undecided("utf7", "ASCII that may be UTF-7", [] { return encoded(simplified(), "UTF-7"); }),
         undecided("utf7_backslash", "ASCII that may be UTF-7",
                   [] { return encoded("C:\\dir", "UTF-7"); }),
+        // The same past a start of plain ASCII longer than detection's sample.
+        undecided("iso_2022_jp_late", "looks like ISO-2022-JP",
+                  [] { return englishPastTheSample() + encoded(japanese(), "ISO-2022-JP"); }),
+        undecided("utf7_late", "ASCII that may be UTF-7",
+                  [] { return englishPastTheSample() + encoded(simplified(), "UTF-7"); }),
+        undecided("nul_late", "holds NUL bytes",
+                  [] { return englishPastTheSample() + std::string("a\0b\0", 4); }),
+        found("utf8_late", "UTF-8",
+              [] { return englishPastTheSample() + encoded(simplified(), "UTF-8"); }),
         // Shifts that read as ASCII ("+AGE-" is "a") and plus signs of code.
         found("plus_signs", "UTF-8", [] { return std::string("x +AGE- y = C++ a+b+c\n"); }),
         undecided("ascii_with_nul", "holds NUL bytes", [] { return std::string("a\0b\0c\0", 5); }),

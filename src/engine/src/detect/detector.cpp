@@ -41,6 +41,22 @@ Detection readAscii(const DetectionSample &sample)
     return decided("UTF-8", kCertain);
 }
 
+// A file whose start is ASCII is held to the same rules to its end, where an
+// ISO-2022 escape, a UTF-7 shift or NUL bytes may still come: the file is
+// read once more, which only a large file with an ASCII start pays. (A
+// shift or an escape cut by the end of a chunk goes unseen.)
+Detection readAsciiFile(const DetectionSample &sample, WholeFileCheck &wholeFile)
+{
+    Detection answer = readAscii(sample);
+    if (answer.encoding.empty())
+        return answer;
+    wholeFile.readWholeFile([&answer](std::string_view chunk) {
+        answer = hasNul(chunk) ? undecided("holds NUL bytes") : readAscii({chunk, false});
+        return !answer.encoding.empty();
+    });
+    return answer;
+}
+
 // UTF-32, then UTF-16, without a mark: the answer, undecided when more than
 // one byte order fits; nothing when no reading is plausible.
 std::optional<Detection> readUnicodeWithoutMark(const DetectionSample &sample)
@@ -97,7 +113,7 @@ Detection detectInSample(const DetectionSample &sample, const std::optional<Byte
     if (isUtf8WithWideCharacters(sample))
         return decided("UTF-8", kCertain);
     if (isPlainAscii(sample.bytes))
-        return readAscii(sample);
+        return readAsciiFile(sample, wholeFile);
     if (std::optional<Detection> unicode = readUnicodeWithoutMark(sample))
         return *unicode;
     if (hasNul(sample.bytes))

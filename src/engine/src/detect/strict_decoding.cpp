@@ -17,6 +17,9 @@ namespace velloran {
 
 namespace {
 
+// How much of a file a whole-file check reads at a time.
+constexpr std::size_t kChunkSize = 1 << 20;
+
 class StrictDecoding
 {
 public:
@@ -86,7 +89,6 @@ bool decodesStrictly(const DetectionSample &sample, std::string_view encoding,
 
 bool decodesStrictly(InputFile &input, std::string_view encoding)
 {
-    constexpr std::size_t kChunkSize = 1 << 20;
     StrictDecoding decoding(encoding);
     InputFile::Reader reader = input.from(0);
     std::vector<char> chunk(kChunkSize);
@@ -120,6 +122,17 @@ bool WholeFileCheck::decodes(std::string_view encoding)
                                                       : decodesStrictly(m_sample.bytes, encoding);
     m_answers.emplace(encoding, answer);
     return answer;
+}
+
+void WholeFileCheck::readWholeFile(const std::function<bool(std::string_view chunk)> &seen)
+{
+    if (m_sample.wholeFile || !m_file)
+        return;
+    InputFile::Reader reader = m_file->from(0);
+    std::vector<char> chunk(kChunkSize);
+    for (std::size_t count; (count = reader.read(chunk.data(), chunk.size())) != 0;)
+        if (!seen(std::string_view(chunk.data(), count)))
+            return;
 }
 
 bool WholeFileCheck::sampleDecodes(std::string_view encoding)

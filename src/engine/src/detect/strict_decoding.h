@@ -46,6 +46,11 @@ public:
     }
 
     bool decodes(std::string_view encoding);
+    // For a sample that is not the whole file: the file read once more from
+    // its start, shown chunk by chunk until `seen` returns false. Nothing for
+    // a sample that is the whole file, or that comes from a stream. Throws
+    // FileError(CannotRead).
+    void readWholeFile(const std::function<bool(std::string_view chunk)> &seen);
     // Whether the sample decodes strictly in `encoding` as far as it goes:
     // decodes() for a sample that is the whole file. A file whose sample
     // does not decode does not either.
