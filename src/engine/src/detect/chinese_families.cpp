@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace velloran {
 
@@ -114,11 +115,19 @@ struct LegacyEvidence
     TwoByteShape shape;
     WholeFileCheck &decoding;
 
+    // Whether the sample reads as Korean, once known.
+    mutable std::optional<bool> korean;
+
     bool decodes(std::string_view encoding) const { return decoding.sampleDecodes(encoding); }
-    // Whether an East Asian rival reads the sample: it decodes it, and EUC-KR into Korean.
+    // Whether an East Asian rival reads the sample: it decodes it, and EUC-KR
+    // into Korean (one decoding tells both, asked once).
     bool rivalReads(std::string_view rival) const
     {
-        return decodes(rival) && (rival != "EUC-KR" || readsAsKorean(sample));
+        if (rival != "EUC-KR")
+            return decodes(rival);
+        if (!korean)
+            korean = readsAsKorean(sample);
+        return *korean;
     }
     bool anyRivalReads() const
     {
