@@ -74,6 +74,18 @@ private:
     std::array<UChar, 1024> m_text;
 };
 
+// Shows `seen` the whole of `input` chunk by chunk, from its start, until it
+// returns false; whether the end was reached.
+bool readInChunks(InputFile &input, const std::function<bool(std::string_view chunk)> &seen)
+{
+    InputFile::Reader reader = input.from(0);
+    std::vector<char> chunk(kChunkSize);
+    for (std::size_t count; (count = reader.read(chunk.data(), chunk.size())) != 0;)
+        if (!seen(std::string_view(chunk.data(), count)))
+            return false;
+    return true;
+}
+
 } // namespace
 
 bool decodesStrictly(std::string_view bytes, std::string_view encoding)
@@ -90,15 +102,9 @@ bool decodesStrictly(const DetectionSample &sample, std::string_view encoding,
 bool decodesStrictly(InputFile &input, std::string_view encoding)
 {
     StrictDecoding decoding(encoding);
-    InputFile::Reader reader = input.from(0);
-    std::vector<char> chunk(kChunkSize);
-    for (;;) {
-        const std::size_t count = reader.read(chunk.data(), chunk.size());
-        if (!decoding.feed(std::string_view(chunk.data(), count), count == 0))
-            return false;
-        if (count == 0)
-            return true;
-    }
+    return readInChunks(input,
+                        [&](std::string_view chunk) { return decoding.feed(chunk, false); }) &&
+           decoding.feed({}, true);
 }
 
 bool WholeFileCheck::decodes(std::string_view encoding)
@@ -126,13 +132,8 @@ bool WholeFileCheck::decodes(std::string_view encoding)
 
 void WholeFileCheck::readWholeFile(const std::function<bool(std::string_view chunk)> &seen)
 {
-    if (m_sample.wholeFile || !m_file)
-        return;
-    InputFile::Reader reader = m_file->from(0);
-    std::vector<char> chunk(kChunkSize);
-    for (std::size_t count; (count = reader.read(chunk.data(), chunk.size())) != 0;)
-        if (!seen(std::string_view(chunk.data(), count)))
-            return;
+    if (!m_sample.wholeFile && m_file)
+        readInChunks(*m_file, seen);
 }
 
 bool WholeFileCheck::sampleDecodes(std::string_view encoding)
