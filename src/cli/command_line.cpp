@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <iterator>
 #include <sstream>
 
@@ -329,4 +330,10 @@ CommandLine parseCommandLine(int argc, char **argv, bool inputIsTerminal)
         line.suffixes.emplace_back("txt");
     checkOutput(line);
     return line;
+}
+
+void printError(const std::string &message)
+{
+    std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(kProgramName.size()), kProgramName.data(),
+                 message.c_str());
 }

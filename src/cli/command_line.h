@@ -14,6 +14,9 @@
 
 inline constexpr std::string_view kProgramName = "velloran-cli";
 
+// Writes "velloran-cli: MESSAGE" and a line feed to standard error.
+void printError(const std::string &message);
+
 enum class OptionId {
     From,
     To,

@@ -54,11 +54,6 @@ void installCancelHandlers()
     sigaction(SIGTERM, &action, nullptr);
 }
 
-void printError(const std::string &message)
-{
-    std::fprintf(stderr, "velloran-cli: %s\n", message.c_str());
-}
-
 // Writes all of `text` to `stream`; false when it could not.
 bool writeText(std::FILE *stream, const std::string &text)
 {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pipe_mode.h"
 
+#include "command_line.h"
 #include "run_report.h"
 #include "summary.h"
 
@@ -110,7 +111,7 @@ int convertPipe(const CommandLine &line)
     const velloran::FileResult result =
         velloran::convertStream(STDIN_FILENO, STDOUT_FILENO, options);
     if (const std::string message = pipeMessage(result, line.to); !message.empty())
-        std::fprintf(stderr, "velloran-cli: %s\n", message.c_str());
+        printError(message);
     return exitStatus(velloran::RunCounts{
         .entries = 1, .converted = result.outcome == Outcome::Converted ? 1u : 0u});
 }

@@ -33,10 +33,12 @@ std::optional<std::size_t> earlierOf(std::optional<std::size_t> a, std::optional
 class Planner
 {
 public:
-    Planner(const RunOptions &options, const std::vector<RunInput> &inputs)
+    // Relative paths are taken from `workingDirectory`, asked once per run.
+    Planner(const RunOptions &options, const std::vector<RunInput> &inputs,
+            const fs::path &workingDirectory)
         : m_inputs(inputs), m_threads(workersFor(options)),
           m_inPlace(options.outputRule == OutputRule::InPlace),
-          m_paths(options, fs::current_path()), m_places(fs::current_path()),
+          m_paths(options, workingDirectory), m_places(workingDirectory),
           m_readings(inputs.size()), m_groups(inputs.size()), m_writers(inputs.size()), m_claims(0)
     {
     }
@@ -244,7 +246,7 @@ unsigned workersFor(const RunOptions &options)
 
 RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options)
 {
-    return Planner(options, inputs).plan();
+    return Planner(options, inputs, fs::current_path()).plan();
 }
 
 } // namespace velloran
