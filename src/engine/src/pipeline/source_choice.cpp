@@ -84,7 +84,9 @@ void addSecondOpinion(FileResult &result, const SourceChoice &source, const Enco
 {
     if (result.outcome == Outcome::Converted && source.warnIfLookalike)
         result.likely = otherChineseFamily(look.sample, chosen.family, wholeFile);
-    if (result.outcome == Outcome::InvalidSource) {
+    // A file read in what its mark or detection chose would only be told
+    // that choice again: no hint, and no second look at the file.
+    if (result.outcome == Outcome::InvalidSource && !look.mark && !chosen.detects()) {
         result.likely = likelyEncoding(look.sample, look.mark, wholeFile);
         if (result.likely == result.encoding)
             result.likely.clear();
