@@ -116,16 +116,17 @@ bool WholeFileCheck::decodes(std::string_view encoding)
         m_tookOnTrust = true;
         return true;
     }
+    if (m_sample.wholeFile)
+        return sampleDecodes(encoding);
     // A stream cannot be read twice: for a sample that is not the whole
     // input, the answer is whether the sample decodes, and a yes is taken
     // on trust, for the conversion to check the rest.
-    if (!m_sample.wholeFile && !m_file) {
+    if (!m_file) {
         const bool answer = sampleDecodes(encoding);
         m_tookOnTrust = m_tookOnTrust || answer;
         return answer;
     }
-    const bool answer = m_file && !m_sample.wholeFile ? decodesStrictly(*m_file, encoding)
-                                                      : decodesStrictly(m_sample.bytes, encoding);
+    const bool answer = decodesStrictly(*m_file, encoding);
     m_answers.emplace(encoding, answer);
     return answer;
 }
