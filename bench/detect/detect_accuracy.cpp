@@ -32,7 +32,15 @@ namespace fs = std::filesystem;
 namespace {
 
 // The corpora, by the file each is read from.
-enum class Text { Simplified, Traditional, Japanese, Korean, English, Count };
+enum class Text
+{
+    Simplified,
+    Traditional,
+    Japanese,
+    Korean,
+    English,
+    Count
+};
 const char *const kTextFiles[] = {"zh_CN.txt", "zh_TW.txt", "ja.txt", "ko.txt", "en.txt"};
 
 struct Label
@@ -161,8 +169,8 @@ std::optional<std::string> sampleAt(const Corpus &corpus, int32_t start, std::si
     // Each character takes a byte at least.
     const int32_t available = corpus.text.countChar32(start, corpus.text.length() - start);
     const auto prefix = [&](int32_t characters) {
-        return converter.encode(corpus.text.tempSubStringBetween(
-            start, corpus.text.moveIndex32(start, characters)));
+        return converter.encode(
+            corpus.text.tempSubStringBetween(start, corpus.text.moveIndex32(start, characters)));
     };
     int32_t fits = 0;
     int32_t tooMany = std::min(available, static_cast<int32_t>(length)) + 1;
@@ -305,7 +313,8 @@ Cell measureCell(const Corpus &corpus, const Label &label, std::size_t length, i
 
 void printSummary(const std::string &title, const std::vector<Counts> &byLength)
 {
-    std::cout << "\n" << title << "\n\n| bytes | samples | right | undecided | wrong |\n"
+    std::cout << "\n"
+              << title << "\n\n| bytes | samples | right | undecided | wrong |\n"
               << "|---|---|---|---|---|\n";
     for (std::size_t i = 0; i < kLengths.size(); ++i)
         std::cout << "| " << kLengths[i] << " | " << byLength[i].total() << " | "
@@ -318,8 +327,8 @@ void printGuardRow(const Label &label, std::size_t length, const GuardCounts &co
 {
     const int total = counts.total();
     std::cout << "| " << label.name << " | " << length << " | " << percent(counts.named, total)
-              << " | " << percent(counts.refused, total) << " | "
-              << percent(counts.alike, total) << " | " << percent(counts.missed, total) << " | "
+              << " | " << percent(counts.refused, total) << " | " << percent(counts.alike, total)
+              << " | " << percent(counts.missed, total) << " | "
               << percent(counts.falseAlarms, total) << " |\n";
 }
 
@@ -359,8 +368,9 @@ int main(int argc, char **argv)
         if (!label.family.empty())
             guards.emplace_back(&label, guardCells);
     }
-    printSummary("Chinese text in the eight encodings (the rows above the UTF-16BE without a mark):",
-                 chinese);
+    printSummary(
+        "Chinese text in the eight encodings (the rows above the UTF-16BE without a mark):",
+        chinese);
     printSummary("The classes below them:", added);
 
     std::cout << "\nThe guards, converting from the other family (named, refused, alike, "

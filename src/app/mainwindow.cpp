@@ -10,8 +10,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
-mainwindow::mainwindow(QWidget *parent)
-    : QWidget(parent), ui(new mainwindowui)
+mainwindow::mainwindow(QWidget *parent) : QWidget(parent), ui(new mainwindowui)
 {
     ui->setupUi(this);
 

@@ -77,8 +77,7 @@ constexpr OptionInfo kOptions[] = {
     {OptionId::Help, "help", 'h', nullptr, "Show this help and exit."},
     {OptionId::Version, "version", 'V', nullptr, "Show the version and exit."},
     {OptionId::Manual, "man", 0, nullptr, nullptr},
-    {OptionId::Completion, "completion", 0, "SHELL", nullptr, Completion::Words,
-     "bash zsh fish"},
+    {OptionId::Completion, "completion", 0, "SHELL", nullptr, Completion::Words, "bash zsh fish"},
 };
 
 // getopt_long reports a long option without a short form by this value plus
@@ -91,8 +90,8 @@ std::vector<option> getoptLongOptions()
     for (std::size_t row = 0; row < std::size(kOptions); ++row) {
         const OptionInfo &info = kOptions[row];
         const int value = info.shortName ? info.shortName : kLongOnly + int(row);
-        options.push_back({info.longName, info.argument ? required_argument : no_argument,
-                           nullptr, value});
+        options.push_back(
+            {info.longName, info.argument ? required_argument : no_argument, nullptr, value});
     }
     options.push_back({nullptr, 0, nullptr, 0});
     return options;
@@ -122,8 +121,7 @@ const OptionInfo *optionFor(int value)
     return nullptr;
 }
 
-template<typename Number>
-Number parseNumber(const char *text, Number lowest, const char *option)
+template <typename Number> Number parseNumber(const char *text, Number lowest, const char *option)
 {
     const std::string_view view(text);
     Number value{};

@@ -17,7 +17,8 @@ inline constexpr std::string_view kProgramName = "velloran-cli";
 // Writes "velloran-cli: MESSAGE" and a line feed to standard error.
 void printError(const std::string &message);
 
-enum class OptionId {
+enum class OptionId
+{
     From,
     To,
     Output,
@@ -41,14 +42,16 @@ enum class OptionId {
 };
 
 // What a shell offers to complete an option's argument.
-enum class Completion {
+enum class Completion
+{
     Nothing,
-    Encodings,   // the names --list prints, and the option's words
+    Encodings, // the names --list prints, and the option's words
     Directories,
-    Words,       // the option's words only
+    Words, // the option's words only
 };
 
-struct OptionInfo {
+struct OptionInfo
+{
     OptionId id;
     const char *longName;
     char shortName;       // 0 when the option has no short form
@@ -61,10 +64,25 @@ struct OptionInfo {
 std::span<const OptionInfo> optionTable();
 
 // What --bom asks of a target's byte-order mark.
-enum class MarkChoice { Auto, Yes, No };
+enum class MarkChoice
+{
+    Auto,
+    Yes,
+    No
+};
 
-struct CommandLine {
-    enum class Action { Convert, ConvertPipe, List, Help, Version, Manual, Completion };
+struct CommandLine
+{
+    enum class Action
+    {
+        Convert,
+        ConvertPipe,
+        List,
+        Help,
+        Version,
+        Manual,
+        Completion
+    };
     Action action = Action::Convert;
     std::string shell; // for Action::Completion: bash, zsh or fish
 

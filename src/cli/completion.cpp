@@ -83,8 +83,8 @@ std::string bashScript()
     for (const OptionInfo &info : shownOptions()) {
         const std::string shortName = info.shortName ? std::string("-") + info.shortName : "";
         const std::string longName = std::string("--") + info.longName;
-        switches += (switches.empty() ? "" : " ") + (shortName.empty() ? "" : shortName + " ") +
-                    longName;
+        switches +=
+            (switches.empty() ? "" : " ") + (shortName.empty() ? "" : shortName + " ") + longName;
         if (!info.argument)
             continue;
         const std::string pattern = shortName.empty() ? longName : shortName + "|" + longName;
@@ -93,18 +93,24 @@ std::string bashScript()
                  (words.empty() ? "" : "        mapfile -t COMPREPLY < <(" + words + ")\n") +
                  "        return ;;\n";
     }
-    return "# bash completion for " + kName + "; written by " + kName + " --completion=bash\n"
+    return "# bash completion for " + kName + "; written by " + kName +
+           " --completion=bash\n"
            "_velloran_cli()\n{\n"
            "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
            "    local program=${COMP_WORDS[0]/#\\~/$HOME}\n"
            "    # \"--to=UT\" comes as \"--to\" \"=\" \"UT\", and \"--to=\" as \"--to\" \"=\".\n"
            "    if [[ $cur == = ]]; then\n        cur=\n"
            "    elif [[ $prev == = ]]; then\n        prev=${COMP_WORDS[COMP_CWORD-2]}\n    fi\n"
-           "    case $prev in\n" + cases + "    esac\n"
+           "    case $prev in\n" +
+           cases +
+           "    esac\n"
            "    if [[ $cur == -* ]]; then\n"
-           "        mapfile -t COMPREPLY < <(compgen -W \"" + switches + "\" -- \"$cur\")\n"
+           "        mapfile -t COMPREPLY < <(compgen -W \"" +
+           switches +
+           "\" -- \"$cur\")\n"
            "    else\n        mapfile -t COMPREPLY < <(compgen -f -- \"$cur\")\n    fi\n}\n"
-           "complete -o filenames -F _velloran_cli " + kName + "\n";
+           "complete -o filenames -F _velloran_cli " +
+           kName + "\n";
 }
 
 std::string zshAction(const OptionInfo &info)
@@ -126,7 +132,7 @@ std::string zshAction(const OptionInfo &info)
 std::string zshOption(const OptionInfo &info, const std::string &name, const char *withArgument)
 {
     std::string option = "*" + name + (info.argument ? withArgument : "") + "[" +
-                       escaped(summaryOf(info.help), "[]\\") + "]";
+                         escaped(summaryOf(info.help), "[]\\") + "]";
     if (info.argument)
         option += ":" + escaped(info.argument, ":\\") + ":" + zshAction(info);
     return "  " + singleQuoted(option) + " \\\n";
@@ -140,13 +146,17 @@ std::string zshScript()
             options += zshOption(info, std::string("-") + info.shortName, "+");
         options += zshOption(info, std::string("--") + info.longName, "=");
     }
-    return "#compdef " + kName + "\n"
-           "# zsh completion for " + kName + "; written by " + kName + " --completion=zsh\n\n"
+    return "#compdef " + kName +
+           "\n"
+           "# zsh completion for " +
+           kName + "; written by " + kName +
+           " --completion=zsh\n\n"
            "_velloran_cli_encodings() {\n"
            "  local -a names\n"
            "  names=($(${words[1]/#\\~/$HOME} --list 2>/dev/null) \"$@\")\n"
            "  compadd -a names\n}\n\n"
-           "_arguments -s -S \\\n" + options + "  '*:PATH:_files'\n";
+           "_arguments -s -S \\\n" +
+           options + "  '*:PATH:_files'\n";
 }
 
 std::string fishArguments(const OptionInfo &info)
@@ -173,11 +183,13 @@ std::string fishScript()
                  info.longName + fishArguments(info) + " -d '" +
                  escaped(summaryOf(info.help), "'\\") + "'\n";
     }
-    return "# fish completion for " + kName + "; written by " + kName + " --completion=fish\n\n"
+    return "# fish completion for " + kName + "; written by " + kName +
+           " --completion=fish\n\n"
            "function __velloran_cli_encodings\n"
            "    set -l program (commandline -opc)[1]\n"
            "    command $program --list 2>/dev/null | string split ' '\n"
-           "end\n\n" + lines;
+           "end\n\n" +
+           lines;
 }
 
 } // namespace

@@ -52,9 +52,10 @@ std::string jsonEntry(const FinishedRun &run, std::size_t index)
            (result.character ? "\"" + velloran::codePointName(result.character) + "\"" : "null") +
            ", \"encoding\": " + jsonStringOrNull(result.encoding) +
            ", \"likely\": " + jsonStringOrNull(result.likely) +
-           ", \"reason\": " + jsonStringOrNull(result.reason) +
-           ", \"repeat\": " + (entry.action == velloran::PlannedEntry::Action::Repeat ? "true" : "false") +
-           ", \"same_as\": " + jsonNumberOrNull(result.sameAs, result.sameAs != velloran::kNoEntry) +
+           ", \"reason\": " + jsonStringOrNull(result.reason) + ", \"repeat\": " +
+           (entry.action == velloran::PlannedEntry::Action::Repeat ? "true" : "false") +
+           ", \"same_as\": " +
+           jsonNumberOrNull(result.sameAs, result.sameAs != velloran::kNoEntry) +
            ", \"message\": " + jsonStringOrNull(result.message) + "}";
 }
 
@@ -88,15 +89,14 @@ std::string jsonString(std::string_view bytes)
 
 std::string jsonReport(const FinishedRun &run, const velloran::RunCounts &counts)
 {
-    std::string text = "{\n  \"from\": " + jsonString(run.from) +
-                       ",\n  \"to\": " + jsonString(run.to) +
-                       ",\n  \"dry_run\": " + (run.dryRun ? "true" : "false") +
-                       ",\n  \"counts\": {\"entries\": " + std::to_string(counts.entries) +
-                       ", \"converted\": " + std::to_string(counts.converted) +
-                       ", \"unchanged\": " + std::to_string(counts.unchanged) +
-                       ", \"failed\": " + std::to_string(counts.failed()) +
-                       ", \"cancelled\": " + std::to_string(counts.cancelled) +
-                       "},\n  \"files\": [";
+    std::string text =
+        "{\n  \"from\": " + jsonString(run.from) + ",\n  \"to\": " + jsonString(run.to) +
+        ",\n  \"dry_run\": " + (run.dryRun ? "true" : "false") +
+        ",\n  \"counts\": {\"entries\": " + std::to_string(counts.entries) +
+        ", \"converted\": " + std::to_string(counts.converted) +
+        ", \"unchanged\": " + std::to_string(counts.unchanged) +
+        ", \"failed\": " + std::to_string(counts.failed()) +
+        ", \"cancelled\": " + std::to_string(counts.cancelled) + "},\n  \"files\": [";
     for (std::size_t i = 0; i < run.results.size() && i < run.plan.entries.size(); ++i)
         text += std::string(i ? "," : "") + "\n    " + jsonEntry(run, i);
     return text + (run.results.empty() ? "]\n}\n" : "\n  ]\n}\n");

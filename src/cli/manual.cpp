@@ -101,8 +101,8 @@ std::string optionLabel(const OptionInfo &info)
 
 // Appends `text` wrapped at `width` columns, each line indented by `indent`
 // spaces except the first, which continues what is already on the line.
-void appendWrapped(std::string &out, std::string_view text, std::size_t indent,
-                   std::size_t column, std::size_t width = 79)
+void appendWrapped(std::string &out, std::string_view text, std::size_t indent, std::size_t column,
+                   std::size_t width = 79)
 {
     std::istringstream words{std::string(text)};
     std::string word;
@@ -181,8 +181,7 @@ std::string manualPage()
 {
     std::ostringstream page;
     page << ".TH VELLORAN\\-CLI 1 \"" VELLORAN_RELEASE_DATE "\" \""
-         << roff(versionText().substr(0, versionText().size() - 1))
-         << "\" \"User Commands\"\n"
+         << roff(versionText().substr(0, versionText().size() - 1)) << "\" \"User Commands\"\n"
          << ".SH NAME\n"
          << roff(kName) << " \\- convert the character encoding of text files\n"
          << ".SH SYNOPSIS\n"
@@ -208,16 +207,16 @@ std::string manualPage()
         page << ".TP\n.B " << status << "\n" << roff(meaning) << "\n";
     page << ".SH EXAMPLES\n"
          << ".PP\nConvert a tree of GBK subtitles to UTF-8 in place:\n"
-         << ".PP\n.RS\n" << roff("velloran-cli -f GBK -t UTF-8 -r -s srt --in-place subtitles")
-         << "\n.RE\n"
+         << ".PP\n.RS\n"
+         << roff("velloran-cli -f GBK -t UTF-8 -r -s srt --in-place subtitles") << "\n.RE\n"
          << ".PP\nMirror a tree of files of unknown Chinese encodings, converted to UTF-8, "
             "into another directory, and see first what would happen:\n"
          << ".PP\n.RS\n"
          << roff("velloran-cli -f detect -t UTF-8 -r --keep-tree -o converted --dry-run docs")
          << "\n.RE\n"
          << ".PP\nRead a file of unknown Chinese encoding as UTF-8, in a pipeline:\n"
-         << ".PP\n.RS\n" << roff("velloran-cli -f detect -t UTF-8 < notes.txt | less")
-         << "\n.RE\n"
+         << ".PP\n.RS\n"
+         << roff("velloran-cli -f detect -t UTF-8 < notes.txt | less") << "\n.RE\n"
          << ".SH SEE ALSO\n"
          << ".BR velloran (1),\n.BR iconv (1),\n.BR uconv (1)\n";
     return page.str();

@@ -16,7 +16,8 @@ namespace {
 constexpr const char *kStandardInput = "-";
 
 // The options that only files take, and whether `line` has them.
-struct FileOption {
+struct FileOption
+{
     const char *name;
     bool given;
 };
@@ -58,8 +59,7 @@ bool wantsPipe(const CommandLine &line, bool inputIsTerminal)
         if (path == kStandardInput)
             return true;
     }
-    return line.paths.empty() && line.outputDirectory.empty() && !line.inPlace &&
-           !inputIsTerminal;
+    return line.paths.empty() && line.outputDirectory.empty() && !line.inPlace && !inputIsTerminal;
 }
 
 void checkPipe(const CommandLine &line)
@@ -81,8 +81,8 @@ std::string pipeMessage(const velloran::FileResult &result, const std::string &t
         return fault(result, "bytes that are not valid in " + result.encoding +
                                  (result.likely.empty() ? "" : " (maybe " + result.likely + ")"));
     case Outcome::Unrepresentable:
-        return fault(result, visibleCharacter(result.character) + " cannot be represented in " +
-                                 target);
+        return fault(result,
+                     visibleCharacter(result.character) + " cannot be represented in " + target);
     case Outcome::AlreadyUtf8:
         return "standard input is UTF-8 text already, not " + result.encoding +
                " (-f UTF-8 reads it)";

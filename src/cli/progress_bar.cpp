@@ -91,18 +91,19 @@ std::string ProgressBar::text() const
     const std::uint64_t largeDone = m_largeDone;
     // A large file in progress counts by its share done, so that the bar
     // moves during a run of one large file too.
-    const double done = double(finished) + (largeTotal ? double(largeDone) / double(largeTotal) : 0);
+    const double done =
+        double(finished) + (largeTotal ? double(largeDone) / double(largeTotal) : 0);
     const auto filled =
         std::min(kBarWidth, m_entries ? std::size_t(done * kBarWidth / double(m_entries)) : 0);
     std::string text = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') +
-                       "] " + std::to_string(finished) + "/" + std::to_string(m_entries) +
-                       " files";
+                       "] " + std::to_string(finished) + "/" + std::to_string(m_entries) + " files";
 
     if (largeTotal > 0) {
         text += ", large file " + std::to_string(largeDone * 100 / largeTotal) + "% of " +
                 megabytes(double(largeTotal));
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
     if (seconds > 0)
         text += ", " + megabytes(double(m_bytes) / seconds) + "/s";
     return text;

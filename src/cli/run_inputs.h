@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-struct CollectedInputs {
+struct CollectedInputs
+{
     std::vector<velloran::RunInput> inputs;
     // The directories given that yielded no file.
     std::vector<std::filesystem::path> fruitless;

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-struct FinishedRun {
+struct FinishedRun
+{
     std::string from;
     std::string to;
     bool dryRun = false;

@@ -36,12 +36,13 @@ std::string heading(const ReportSection &section, bool dryRun)
     case SectionKind::AlreadyUtf8:
         return "These files look like UTF-8 already, and were not converted:";
     case SectionKind::LooksLikeOther:
-        return "These files would have replaced their own text, but look like " +
-               section.encoding + " (--force converts them anyway):";
+        return "These files would have replaced their own text, but look like " + section.encoding +
+               " (--force converts them anyway):";
     case SectionKind::Undecided:
         return "The encoding of these files could not be detected, so they were not converted:";
     case SectionKind::LooksLike:
-        return std::string(dryRun ? "These files would be converted" : "These files were converted") +
+        return std::string(dryRun ? "These files would be converted"
+                                  : "These files were converted") +
                ", but look like " + section.encoding + "; please check:";
     case SectionKind::Cancelled:
         return "These files were not converted because the run was cancelled:";
@@ -81,8 +82,8 @@ std::string countsLine(const velloran::RunCounts &counts, bool dryRun)
 std::string sectionLines(const FinishedRun &run, const ReportSection &section)
 {
     const bool cut = section.kind == SectionKind::Cancelled;
-    const std::size_t shown = cut ? std::min(section.lines.size(), kCancelledShown)
-                                  : section.lines.size();
+    const std::size_t shown =
+        cut ? std::min(section.lines.size(), kCancelledShown) : section.lines.size();
     std::string text;
     for (std::size_t i = 0; i < shown; ++i) {
         const ReportLine &line = section.lines[i];

@@ -10,7 +10,8 @@ namespace {
 
 // The character at the start of non-empty `bytes` and its length; a negative
 // character, and a length of at least 1, where they are not UTF-8.
-struct Utf8Step {
+struct Utf8Step
+{
     std::size_t length = 0;
     UChar32 character = 0;
 };
@@ -33,7 +34,8 @@ void appendEscaped(std::string &out, std::string_view bytes)
 {
     for (const char byte : bytes) {
         char escaped[5];
-        std::snprintf(escaped, sizeof escaped, "\\x%02X", unsigned(static_cast<unsigned char>(byte)));
+        std::snprintf(escaped, sizeof escaped, "\\x%02X",
+                      unsigned(static_cast<unsigned char>(byte)));
         out += escaped;
     }
 }

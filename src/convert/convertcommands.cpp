@@ -2,8 +2,8 @@
 // The conversion commands: choosing the output directory, converting every
 // listed file, and the report at the end of a run.
 #include "app/mainwindow.h"
-#include "convert/conversionrun.h"
 #include "app/paths.h"
+#include "convert/conversionrun.h"
 #include "convert/report.h"
 #include "filelist/entrypaths.h"
 #include "ui/mainwindowui.h"

@@ -105,18 +105,17 @@ class MarkChosen : public testing::TestWithParam<MarkCase>
 TEST_P(MarkChosen, IsTheTargetsMark)
 {
     const auto &[target, bom, writesMark] = GetParam();
-    EXPECT_EQ(parse({"-f", "GBK", "-t", target, "--in-place", "--bom=" + bom, "a"}).target.writesMark,
-              writesMark);
+    EXPECT_EQ(
+        parse({"-f", "GBK", "-t", target, "--in-place", "--bom=" + bom, "a"}).target.writesMark,
+        writesMark);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, MarkChosen,
-                         testing::Values(MarkCase{"UTF-8", "auto", false},
-                                         MarkCase{"UTF-8", "yes", true},
-                                         MarkCase{"UTF-16", "auto", true},
-                                         MarkCase{"UTF-16", "no", false},
-                                         MarkCase{"UTF-32BE", "yes", true},
-                                         MarkCase{"GBK", "no", false},
-                                         MarkCase{"GBK", "auto", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MarkChosen,
+    testing::Values(MarkCase{"UTF-8", "auto", false}, MarkCase{"UTF-8", "yes", true},
+                    MarkCase{"UTF-16", "auto", true}, MarkCase{"UTF-16", "no", false},
+                    MarkCase{"UTF-32BE", "yes", true}, MarkCase{"GBK", "no", false},
+                    MarkCase{"GBK", "auto", false}));
 
 TEST(CommandLine, ASuffixLosesItsLeadingDot)
 {

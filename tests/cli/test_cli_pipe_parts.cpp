@@ -30,7 +30,8 @@ std::optional<Action> actionOf(Args arguments, bool inputIsTerminal)
     }
 }
 
-struct LineCase {
+struct LineCase
+{
     Args arguments;
     bool inputIsTerminal;
     std::optional<Action> action;
@@ -64,8 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LineCase{with({"-q", "-"}), kPipe, Action::ConvertPipe},
                     LineCase{with({}), kPipe, Action::ConvertPipe},
                     LineCase{{"-f", "detect", "-t", "UTF-16"}, kPipe, Action::ConvertPipe},
-                    LineCase{with({}), kTerminal, kRefused},
-                    LineCase{with({"a"}), kPipe, kRefused},
+                    LineCase{with({}), kTerminal, kRefused}, LineCase{with({"a"}), kPipe, kRefused},
                     LineCase{with({"-o", "out", "a"}), kPipe, Action::Convert},
                     LineCase{with({"-o", "out"}), kPipe, kRefused},
                     LineCase{with({"--in-place"}), kPipe, kRefused},
@@ -86,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------------------
 
-struct MessageCase {
+struct MessageCase
+{
     velloran::FileResult result;
     std::string message;
 };
@@ -112,12 +113,10 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{{.outcome = Outcome::InvalidSource, .line = 7, .encoding = "GBK"},
                     "standard input, line 7: bytes that are not valid in GBK; nothing from "
                     "there on was written"},
-        MessageCase{{.outcome = Outcome::InvalidSource,
-                     .line = 1,
-                     .encoding = "GBK",
-                     .likely = "UTF-8"},
-                    "standard input, line 1: bytes that are not valid in GBK (maybe UTF-8); "
-                    "nothing from there on was written"},
+        MessageCase{
+            {.outcome = Outcome::InvalidSource, .line = 1, .encoding = "GBK", .likely = "UTF-8"},
+            "standard input, line 1: bytes that are not valid in GBK (maybe UTF-8); "
+            "nothing from there on was written"},
         MessageCase{{.outcome = Outcome::Unrepresentable,
                      .line = 2,
                      .character = U'\u00A0',
@@ -130,8 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "the encoding of standard input could not be detected (too short); "
                     "nothing was written"},
         MessageCase{{.outcome = Outcome::Cancelled}, "cancelled: the output is incomplete"},
-        MessageCase{{.outcome = Outcome::CannotWrite,
-                     .message = "cannot write the output: Broken pipe"},
-                    "cannot write the output: Broken pipe"}));
+        MessageCase{
+            {.outcome = Outcome::CannotWrite, .message = "cannot write the output: Broken pipe"},
+            "cannot write the output: Broken pipe"}));
 
 } // namespace

@@ -108,11 +108,13 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CountsLine,
     testing::Values(
         CountsCase{{Converted}, false, "Converted 1, failed 0\n"},
-        CountsCase{{Converted, Unchanged, Unchanged, CannotRead}, false,
+        CountsCase{{Converted, Unchanged, Unchanged, CannotRead},
+                   false,
                    "Converted 1, unchanged 2, failed 1\n"},
         CountsCase{{Converted, Cancelled}, false, "Converted 1, failed 0, cancelled 1\n"},
         CountsCase{{Converted}, true, "Dry run: nothing was written.\nWould convert 1, fail 0\n"},
-        CountsCase{{Converted, Unchanged, InvalidSource, Cancelled}, true,
+        CountsCase{{Converted, Unchanged, InvalidSource, Cancelled},
+                   true,
                    "Dry run: nothing was written.\n"
                    "Would convert 1, leave 1 unchanged, fail 1; cancelled 1\n"}));
 
@@ -186,16 +188,19 @@ TEST_P(TerminalName, CannotDriveTheTerminal)
     EXPECT_EQ(terminalText(GetParam().first), GetParam().second);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TerminalName,
-    testing::Values(TerminalCase{"中文/文件.txt", "中文/文件.txt"},
-                    TerminalCase{"\xB2\xE2.txt", "\\xB2\\xE2.txt"}, // GBK 测
-                    TerminalCase{"x\x1B[31mRED\x1B[0m.txt", "x\\x1B[31mRED\\x1B[0m.txt"},
-                    TerminalCase{"a\rb\nc\td\x7F", "a\\x0Db\\x0Ac\\x09d\\x7F"},
-                    TerminalCase{"\xC2\x9B" "31m", "\\xC2\\x9B" "31m"}, // C1 CSI
-                    TerminalCase{"\xC2\xA0 é", "\xC2\xA0 é"},           // not a control
-                    TerminalCase{"a\\x41", "a\\\\x41"},                  // a backslash
-                    TerminalCase{"\xE4\xB8", "\\xE4\\xB8"}));
+INSTANTIATE_TEST_SUITE_P(Cases, TerminalName,
+                         testing::Values(TerminalCase{"中文/文件.txt", "中文/文件.txt"},
+                                         TerminalCase{"\xB2\xE2.txt", "\\xB2\\xE2.txt"}, // GBK 测
+                                         TerminalCase{"x\x1B[31mRED\x1B[0m.txt",
+                                                      "x\\x1B[31mRED\\x1B[0m.txt"},
+                                         TerminalCase{"a\rb\nc\td\x7F", "a\\x0Db\\x0Ac\\x09d\\x7F"},
+                                         TerminalCase{"\xC2\x9B"
+                                                      "31m",
+                                                      "\\xC2\\x9B"
+                                                      "31m"},                      // C1 CSI
+                                         TerminalCase{"\xC2\xA0 é", "\xC2\xA0 é"}, // not a control
+                                         TerminalCase{"a\\x41", "a\\\\x41"},       // a backslash
+                                         TerminalCase{"\xE4\xB8", "\\xE4\\xB8"}));
 
 // ---------------------------------------------------------------------------
 
@@ -254,12 +259,10 @@ TEST_P(CharacterShown, AsItselfOrAsItsCode)
 
 // Which characters are invisible is the engine's rule, tested with the
 // window's report; here only how the command shows either kind.
-INSTANTIATE_TEST_SUITE_P(Cases, CharacterShown,
-                         testing::Values(CharacterCase{U'€', "\"€\""},
-                                         CharacterCase{U'\U0001F600', "\"\U0001F600\""},
-                                         CharacterCase{U'A', "\"A\""},
-                                         CharacterCase{U' ', "U+0020"},
-                                         CharacterCase{U'\t', "U+0009"},
-                                         CharacterCase{U'\U0010FFFF', "U+10FFFF"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CharacterShown,
+    testing::Values(CharacterCase{U'€', "\"€\""}, CharacterCase{U'\U0001F600', "\"\U0001F600\""},
+                    CharacterCase{U'A', "\"A\""}, CharacterCase{U' ', "U+0020"},
+                    CharacterCase{U'\t', "U+0009"}, CharacterCase{U'\U0010FFFF', "U+10FFFF"}));
 
 } // namespace

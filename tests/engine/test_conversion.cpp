@@ -159,13 +159,16 @@ INSTANTIATE_TEST_SUITE_P(
 // Targets that keep a state of their own: a variant that writes its own
 // mark (no direct path may skip it), and a table converter that holds a
 // character back until the last call flushes it.
-INSTANTIATE_TEST_SUITE_P(
-    TargetState, Converts,
-    testing::Values(literal("utf16be_version1_writes_its_mark", "ab", "UTF-8",
-                            "UTF-16BE,version=1", std::string("\xFE\xFF\x00" "a\x00" "b", 6)),
-                    literal("held_back_until_the_last_flush", "\xC3\xA6", "UTF-8", "ibm-16684",
-                            "\xD6\x7B")),
-    byLabel);
+INSTANTIATE_TEST_SUITE_P(TargetState, Converts,
+                         testing::Values(literal("utf16be_version1_writes_its_mark", "ab", "UTF-8",
+                                                 "UTF-16BE,version=1",
+                                                 std::string("\xFE\xFF\x00"
+                                                             "a\x00"
+                                                             "b",
+                                                             6)),
+                                         literal("held_back_until_the_last_flush", "\xC3\xA6",
+                                                 "UTF-8", "ibm-16684", "\xD6\x7B")),
+                         byLabel);
 
 // Default-ignorable characters (soft hyphen, zero-width space, U+FEFF inside
 // the text, a tag character, a variation selector, word joiner) are text like

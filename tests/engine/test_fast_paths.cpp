@@ -6,8 +6,8 @@
 // with the same bytes or both fail. And whole files through the engine
 // against plain ICU, non-Unicode signatures in front.
 #include "codec/derived_tables.h"
-#include "test_support.h"
 #include "codec/transcoder.h"
+#include "test_support.h"
 
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>

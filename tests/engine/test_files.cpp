@@ -365,6 +365,5 @@ TEST(Resolve, RefusesWhatIcuDoesNotKnow)
     EXPECT_THROW(resolveEncoding(kDetectEncoding), UnknownEncoding);
 }
 
-
 } // namespace
 } // namespace velloran::test

@@ -13,26 +13,40 @@ namespace {
 
 using Action = PlannedEntry::Action;
 
-struct Expected {
+struct Expected
+{
     Action action;
     std::size_t sameAs = kNoEntry;
     std::string output = {}; // checked when given; relative to the tree
     std::size_t after = kNoEntry;
 };
 
-struct PlanCase {
+struct PlanCase
+{
     std::string label;
     OutputRule rule;
-    std::string outputDirectory; // relative to the tree
+    std::string outputDirectory;  // relative to the tree
     std::vector<RunInput> inputs; // relative to the tree; "@" stands for the tree
     std::vector<Expected> expected;
 };
 
 const Expected kConvert{Action::Convert};
-Expected repeatOf(std::size_t first) { return {Action::Repeat, first}; }
-Expected sharedWith(std::size_t first) { return {Action::SharedOutput, first}; }
-Expected writes(std::string output) { return {Action::Convert, kNoEntry, std::move(output)}; }
-Expected convertedAfter(std::size_t first) { return {Action::Convert, kNoEntry, {}, first}; }
+Expected repeatOf(std::size_t first)
+{
+    return {Action::Repeat, first};
+}
+Expected sharedWith(std::size_t first)
+{
+    return {Action::SharedOutput, first};
+}
+Expected writes(std::string output)
+{
+    return {Action::Convert, kNoEntry, std::move(output)};
+}
+Expected convertedAfter(std::size_t first)
+{
+    return {Action::Convert, kNoEntry, {}, first};
+}
 
 // Runs each case inside the tree, so that relative paths start there.
 class Plan : public ScratchTest<PlanCase>
@@ -41,8 +55,8 @@ protected:
     void SetUp() override
     {
         root = scratch.path();
-        makeTree(root, {"甲/文件.txt", "甲/其他.txt", "乙/文件.txt", "乙/甲/文件.txt",
-                        "出/", "空/", "丙/"});
+        makeTree(root, {"甲/文件.txt", "甲/其他.txt", "乙/文件.txt", "乙/甲/文件.txt", "出/", "空/",
+                        "丙/"});
         fs::create_directory_symlink(root / "甲", root / "链接");
         fs::create_symlink("文件.txt", root / "甲/软链.txt");
         fs::create_symlink("软链.txt", root / "甲/链中链.txt");
@@ -98,96 +112,177 @@ const auto kInPlace = OutputRule::InPlace;
 INSTANTIATE_TEST_SUITE_P(
     SameFile, Plan,
     testing::Values(
-        PlanCase{"listedTwice", kInto, "出", {{"甲/文件.txt"}, {"甲/文件.txt"}},
+        PlanCase{"listedTwice",
+                 kInto,
+                 "出",
+                 {{"甲/文件.txt"}, {"甲/文件.txt"}},
                  {kConvert, repeatOf(0)}},
-        PlanCase{"dotDot", kInto, "出", {{"甲/文件.txt"}, {"乙/../甲/文件.txt"}},
+        PlanCase{"dotDot",
+                 kInto,
+                 "出",
+                 {{"甲/文件.txt"}, {"乙/../甲/文件.txt"}},
                  {kConvert, repeatOf(0)}},
-        PlanCase{"dot", kInto, "出", {{"甲/文件.txt"}, {"./甲/./文件.txt"}},
+        PlanCase{
+            "dot", kInto, "出", {{"甲/文件.txt"}, {"./甲/./文件.txt"}}, {kConvert, repeatOf(0)}},
+        PlanCase{
+            "absolute", kInto, "出", {{"@/甲/文件.txt"}, {"甲/文件.txt"}}, {kConvert, repeatOf(0)}},
+        PlanCase{"directoryLink",
+                 kInto,
+                 "出",
+                 {{"链接/文件.txt"}, {"甲/文件.txt"}},
                  {kConvert, repeatOf(0)}},
-        PlanCase{"absolute", kInto, "出", {{"@/甲/文件.txt"}, {"甲/文件.txt"}},
+        PlanCase{"hardLinksOfOneNameIntoOneFolder",
+                 kInto,
+                 "出",
+                 {{"甲/文件.txt"}, {"丙/文件.txt"}},
                  {kConvert, repeatOf(0)}},
-        PlanCase{"directoryLink", kInto, "出", {{"链接/文件.txt"}, {"甲/文件.txt"}},
+        PlanCase{"missingFileSpelledTwice",
+                 kInto,
+                 "出",
+                 {{"甲/缺.txt"}, {"乙/../甲/缺.txt"}},
                  {kConvert, repeatOf(0)}},
-        PlanCase{"hardLinksOfOneNameIntoOneFolder", kInto, "出", {{"甲/文件.txt"}, {"丙/文件.txt"}},
-                 {kConvert, repeatOf(0)}},
-        PlanCase{"missingFileSpelledTwice", kInto, "出", {{"甲/缺.txt"}, {"乙/../甲/缺.txt"}},
-                 {kConvert, repeatOf(0)}},
-        PlanCase{"repeatOfARefusedEntry", kInto, "出",
+        PlanCase{"repeatOfARefusedEntry",
+                 kInto,
+                 "出",
                  {{"甲/文件.txt"}, {"乙/文件.txt"}, {"乙/./文件.txt"}},
                  {kConvert, sharedWith(0), repeatOf(1)}},
-        PlanCase{"inPlaceSpelledThreeWays", kInPlace, "", {{"甲/文件.txt"}, {"链接/文件.txt"},
-                 {"./甲/./文件.txt"}}, {writes("甲/文件.txt"), repeatOf(0), repeatOf(0)}}),
+        PlanCase{"inPlaceSpelledThreeWays",
+                 kInPlace,
+                 "",
+                 {{"甲/文件.txt"}, {"链接/文件.txt"}, {"./甲/./文件.txt"}},
+                 {writes("甲/文件.txt"), repeatOf(0), repeatOf(0)}}),
     byLabel);
 
 // Two names of one file are two places: each is converted to its own output.
 // In place, a name a link leads to is replaced only once the link was read.
 INSTANTIATE_TEST_SUITE_P(
     Links, Plan,
-    testing::Values(
-        PlanCase{"hardLinkIntoAFolder", kInto, "出", {{"甲/文件.txt"}, {"甲/硬链.txt"}},
-                 {writes("出/文件.txt"), writes("出/硬链.txt")}},
-        PlanCase{"linkIntoAFolder", kInto, "出", {{"甲/文件.txt"}, {"甲/软链.txt"}},
-                 {writes("出/文件.txt"), writes("出/软链.txt")}},
-        PlanCase{"hardLinkInPlace", kInPlace, "", {{"甲/文件.txt"}, {"甲/硬链.txt"}},
-                 {writes("甲/文件.txt"), writes("甲/硬链.txt")}},
-        PlanCase{"linkInPlace", kInPlace, "", {{"甲/文件.txt"}, {"甲/软链.txt"}},
-                 {convertedAfter(1), writes("甲/软链.txt")}},
-        PlanCase{"linksInPlace", kInPlace, "",
-                 {{"甲/文件.txt"}, {"甲/硬链.txt"}, {"甲/软链.txt"}, {"甲/链中链.txt"}},
-                 {convertedAfter(2), kConvert, convertedAfter(3), kConvert}},
-        PlanCase{"linkIntoItsOwnFolder", kInto, "甲", {{"甲/软链.txt"}, {"甲/文件.txt"}},
-                 {writes("甲/软链.txt"), convertedAfter(0)}},
-        PlanCase{"oneNameIntoTheTreeAndInPlace", kTree, ".",
-                 {{"甲/文件.txt", "甲"}, {"甲/文件.txt", "."}},
-                 {writes("文件.txt"), convertedAfter(0)}}),
+    testing::Values(PlanCase{"hardLinkIntoAFolder",
+                             kInto,
+                             "出",
+                             {{"甲/文件.txt"}, {"甲/硬链.txt"}},
+                             {writes("出/文件.txt"), writes("出/硬链.txt")}},
+                    PlanCase{"linkIntoAFolder",
+                             kInto,
+                             "出",
+                             {{"甲/文件.txt"}, {"甲/软链.txt"}},
+                             {writes("出/文件.txt"), writes("出/软链.txt")}},
+                    PlanCase{"hardLinkInPlace",
+                             kInPlace,
+                             "",
+                             {{"甲/文件.txt"}, {"甲/硬链.txt"}},
+                             {writes("甲/文件.txt"), writes("甲/硬链.txt")}},
+                    PlanCase{"linkInPlace",
+                             kInPlace,
+                             "",
+                             {{"甲/文件.txt"}, {"甲/软链.txt"}},
+                             {convertedAfter(1), writes("甲/软链.txt")}},
+                    PlanCase{"linksInPlace",
+                             kInPlace,
+                             "",
+                             {{"甲/文件.txt"}, {"甲/硬链.txt"}, {"甲/软链.txt"}, {"甲/链中链.txt"}},
+                             {convertedAfter(2), kConvert, convertedAfter(3), kConvert}},
+                    PlanCase{"linkIntoItsOwnFolder",
+                             kInto,
+                             "甲",
+                             {{"甲/软链.txt"}, {"甲/文件.txt"}},
+                             {writes("甲/软链.txt"), convertedAfter(0)}},
+                    PlanCase{"oneNameIntoTheTreeAndInPlace",
+                             kTree,
+                             ".",
+                             {{"甲/文件.txt", "甲"}, {"甲/文件.txt", "."}},
+                             {writes("文件.txt"), convertedAfter(0)}}),
     byLabel);
 
 INSTANTIATE_TEST_SUITE_P(
     SharedOutput, Plan,
-    testing::Values(
-        PlanCase{"firstWins", kInto, "出", {{"甲/文件.txt"}, {"乙/文件.txt"}},
-                 {writes("出/文件.txt"), sharedWith(0)}},
-        PlanCase{"firstWinsReversed", kInto, "出", {{"乙/文件.txt"}, {"甲/文件.txt"}},
-                 {writes("出/文件.txt"), sharedWith(0)}},
-        PlanCase{"otherFileBetween", kInto, "出",
-                 {{"甲/其他.txt"}, {"乙/甲/文件.txt"}, {"甲/文件.txt"}, {"乙/文件.txt"}},
-                 {kConvert, kConvert, sharedWith(1), sharedWith(1)}},
-        PlanCase{"outputDirectorySpelledOtherwise", kInto, "空/../出/",
-                 {{"甲/文件.txt"}, {"乙/文件.txt"}}, {writes("出/文件.txt"), sharedWith(0)}},
-        PlanCase{"newOutputDirectory", kInto, "新/深", {{"甲/文件.txt"}, {"乙/文件.txt"}},
-                 {writes("新/深/文件.txt"), sharedWith(0)}},
-        PlanCase{"intoTheInputsOwnDirectory", kInto, "甲", {{"甲/文件.txt"}, {"乙/文件.txt"}},
-                 {writes("甲/文件.txt"), sharedWith(0)}},
-        PlanCase{"inputIsAnEarlierOutput", kInto, "乙", {{"甲/文件.txt"}, {"乙/文件.txt"}},
-                 {sharedWith(1), writes("乙/文件.txt")}},
-        PlanCase{"inputIsAnEarlierOutputThroughALink", kInto, "链接",
-                 {{"乙/文件.txt"}, {"甲/文件.txt"}}, {sharedWith(1), writes("链接/文件.txt")}},
-        PlanCase{"outputIsAnEarlierInput", kTree, ".",
-                 {{"甲/文件.txt", "甲"}, {"乙/甲/文件.txt", "乙"}},
-                 {writes("文件.txt"), sharedWith(0)}},
-        PlanCase{"outputIsAnEarlierInputReversed", kTree, ".",
-                 {{"乙/甲/文件.txt", "乙"}, {"甲/文件.txt", "甲"}},
-                 {sharedWith(1), writes("文件.txt")}},
-        PlanCase{"outputIsWhereALinkLeads", kInto, "甲", {{"甲/软链.txt"}, {"乙/文件.txt"}},
-                 {kConvert, sharedWith(0)}},
-        PlanCase{"outputIsWhereABrokenLinkLeads", kInto, "空", {{"甲/断链.txt"}, {"甲/文件.txt"}},
-                 {kConvert, sharedWith(0)}}),
+    testing::Values(PlanCase{"firstWins",
+                             kInto,
+                             "出",
+                             {{"甲/文件.txt"}, {"乙/文件.txt"}},
+                             {writes("出/文件.txt"), sharedWith(0)}},
+                    PlanCase{"firstWinsReversed",
+                             kInto,
+                             "出",
+                             {{"乙/文件.txt"}, {"甲/文件.txt"}},
+                             {writes("出/文件.txt"), sharedWith(0)}},
+                    PlanCase{
+                        "otherFileBetween",
+                        kInto,
+                        "出",
+                        {{"甲/其他.txt"}, {"乙/甲/文件.txt"}, {"甲/文件.txt"}, {"乙/文件.txt"}},
+                        {kConvert, kConvert, sharedWith(1), sharedWith(1)}},
+                    PlanCase{"outputDirectorySpelledOtherwise",
+                             kInto,
+                             "空/../出/",
+                             {{"甲/文件.txt"}, {"乙/文件.txt"}},
+                             {writes("出/文件.txt"), sharedWith(0)}},
+                    PlanCase{"newOutputDirectory",
+                             kInto,
+                             "新/深",
+                             {{"甲/文件.txt"}, {"乙/文件.txt"}},
+                             {writes("新/深/文件.txt"), sharedWith(0)}},
+                    PlanCase{"intoTheInputsOwnDirectory",
+                             kInto,
+                             "甲",
+                             {{"甲/文件.txt"}, {"乙/文件.txt"}},
+                             {writes("甲/文件.txt"), sharedWith(0)}},
+                    PlanCase{"inputIsAnEarlierOutput",
+                             kInto,
+                             "乙",
+                             {{"甲/文件.txt"}, {"乙/文件.txt"}},
+                             {sharedWith(1), writes("乙/文件.txt")}},
+                    PlanCase{"inputIsAnEarlierOutputThroughALink",
+                             kInto,
+                             "链接",
+                             {{"乙/文件.txt"}, {"甲/文件.txt"}},
+                             {sharedWith(1), writes("链接/文件.txt")}},
+                    PlanCase{"outputIsAnEarlierInput",
+                             kTree,
+                             ".",
+                             {{"甲/文件.txt", "甲"}, {"乙/甲/文件.txt", "乙"}},
+                             {writes("文件.txt"), sharedWith(0)}},
+                    PlanCase{"outputIsAnEarlierInputReversed",
+                             kTree,
+                             ".",
+                             {{"乙/甲/文件.txt", "乙"}, {"甲/文件.txt", "甲"}},
+                             {sharedWith(1), writes("文件.txt")}},
+                    PlanCase{"outputIsWhereALinkLeads",
+                             kInto,
+                             "甲",
+                             {{"甲/软链.txt"}, {"乙/文件.txt"}},
+                             {kConvert, sharedWith(0)}},
+                    PlanCase{"outputIsWhereABrokenLinkLeads",
+                             kInto,
+                             "空",
+                             {{"甲/断链.txt"}, {"甲/文件.txt"}},
+                             {kConvert, sharedWith(0)}}),
     byLabel);
 
 INSTANTIATE_TEST_SUITE_P(
     OutputRules, Plan,
     testing::Values(
-        PlanCase{"keepTreeIntoANewFolder", kTree, "新",
+        PlanCase{"keepTreeIntoANewFolder",
+                 kTree,
+                 "新",
                  {{"甲/文件.txt", "."}, {"乙/文件.txt", "."}, {"乙/甲/文件.txt", "@"}},
                  {writes("新/甲/文件.txt"), writes("新/乙/文件.txt"), writes("新/乙/甲/文件.txt")}},
-        PlanCase{"keepTreeInPlace", kTree, ".",
+        PlanCase{"keepTreeInPlace",
+                 kTree,
+                 ".",
                  {{"甲/文件.txt", "."}, {"乙/甲/文件.txt", "乙/"}, {"乙/文件.txt", "@"}},
                  {writes("甲/文件.txt"), sharedWith(0), writes("乙/文件.txt")}},
-        PlanCase{"keepTreeWithoutBase", kTree, "出", {{"乙/甲/文件.txt", ""}},
+        PlanCase{
+            "keepTreeWithoutBase", kTree, "出", {{"乙/甲/文件.txt", ""}}, {writes("出/文件.txt")}},
+        PlanCase{"keepTreeOutsideItsBase",
+                 kTree,
+                 "出",
+                 {{"甲/../乙/文件.txt", "甲"}},
                  {writes("出/文件.txt")}},
-        PlanCase{"keepTreeOutsideItsBase", kTree, "出", {{"甲/../乙/文件.txt", "甲"}},
-                 {writes("出/文件.txt")}},
-        PlanCase{"inPlace", kInPlace, "", {{"甲/文件.txt"}, {"乙/文件.txt"}, {"甲/缺.txt"}},
+        PlanCase{"inPlace",
+                 kInPlace,
+                 "",
+                 {{"甲/文件.txt"}, {"乙/文件.txt"}, {"甲/缺.txt"}},
                  {writes("甲/文件.txt"), writes("乙/文件.txt"), writes("甲/缺.txt")}}),
     byLabel);
 

@@ -56,7 +56,8 @@ std::string countsOf(const RunReport &report)
 {
     const RunCounts &counts = report.counts;
     return std::to_string(counts.entries) + " entries: " + std::to_string(counts.converted) +
-           " converted, " + (counts.unchanged ? std::to_string(counts.unchanged) + " unchanged, " : "") +
+           " converted, " +
+           (counts.unchanged ? std::to_string(counts.unchanged) + " unchanged, " : "") +
            std::to_string(counts.failed()) + " failed, " + std::to_string(counts.cancelled) +
            " cancelled";
 }

@@ -60,9 +60,8 @@ private:
 StreamOptions streamOptions(const std::string &source, const std::string &target,
                             std::size_t chunkSize = kDefaultChunkSize)
 {
-    return StreamOptions{.source = resolveSource(source),
-                         .target = resolveEncoding(target),
-                         .chunkSize = chunkSize};
+    return StreamOptions{
+        .source = resolveSource(source), .target = resolveEncoding(target), .chunkSize = chunkSize};
 }
 
 struct Streamed
@@ -72,7 +71,7 @@ struct Streamed
 };
 
 Streamed streamed(const std::string &bytes, const std::string &source, const std::string &target,
-                   std::size_t readSize = 1 << 16, std::size_t chunkSize = kDefaultChunkSize)
+                  std::size_t readSize = 1 << 16, std::size_t chunkSize = kDefaultChunkSize)
 {
     ScriptedSource input(bytes, readSize);
     StringSink output;
@@ -261,13 +260,14 @@ INSTANTIATE_TEST_SUITE_P(
         StreamFaultCase{"big5", "Big5", "UTF-8", fixture("common.big5"), "\xA1 "},
         StreamFaultCase{"utf8", "UTF-8", "GBK", fixture("common.utf-8"), "\xC3\x28"},
         StreamFaultCase{"utf16_lone_trail", "UTF-16LE", "UTF-8", fixture("wide.utf-16-le"),
-                  std::string("\x00\xDC", 2)},
+                        std::string("\x00\xDC", 2)},
         StreamFaultCase{"utf7_eight_bit", "UTF-7", "UTF-8", fixture("wide.utf-7"), "\x80"},
-        StreamFaultCase{"emoji_to_gbk", "UTF-8", "GBK", fixture("common.utf-8"), "\xF0\x9F\x98\x80"},
+        StreamFaultCase{"emoji_to_gbk", "UTF-8", "GBK", fixture("common.utf-8"),
+                        "\xF0\x9F\x98\x80"},
         StreamFaultCase{"sharp_s_from_utf16_to_gb2312", "UTF-16LE", "GB2312",
-                  fixture("common.utf-16-le"), std::string("\xDF\x00", 2)},
+                        fixture("common.utf-16-le"), std::string("\xDF\x00", 2)},
         StreamFaultCase{"sharp_s_from_utf7_to_gb2312", "UTF-7", "GB2312", fixture("common.utf-7"),
-                  "+AN8-"}),
+                        "+AN8-"}),
     byLabel);
 
 // ---------------------------------------------------------------------------
@@ -300,8 +300,7 @@ TEST(LongStream, DetectedOnItsStartRefusesPrivateUseInTheRest)
     const std::string bytes = good + "\xAA\xA1";
     const Streamed detected = streamed(bytes, "detect", "UTF-8");
     EXPECT_EQ(detected.result.outcome, InvalidSource);
-    EXPECT_EQ(detected.result.line,
-              static_cast<std::uint64_t>(std::ranges::count(good, '\n')) + 1);
+    EXPECT_EQ(detected.result.line, static_cast<std::uint64_t>(std::ranges::count(good, '\n')) + 1);
     const Streamed named = streamed(bytes, "GB18030", "UTF-8");
     EXPECT_EQ(named.result.outcome, Converted);
     EXPECT_EQ(named.output, decoded(bytes, "GB18030"));

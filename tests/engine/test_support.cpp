@@ -175,9 +175,9 @@ FileResult convertBytes(const ScratchDirectory &scratch, const std::string &byte
 
 void velloran::PrintTo(Outcome outcome, std::ostream *os)
 {
-    static const char *const names[] = {"Converted",    "Unchanged",      "CannotRead",
-                                        "CannotWrite",  "InvalidSource",  "Unrepresentable",
-                                        "Cancelled",    "SharedOutput",   "AlreadyUtf8",
+    static const char *const names[] = {"Converted",      "Unchanged",     "CannotRead",
+                                        "CannotWrite",    "InvalidSource", "Unrepresentable",
+                                        "Cancelled",      "SharedOutput",  "AlreadyUtf8",
                                         "LooksLikeOther", "Undecided"};
     *os << names[static_cast<int>(outcome)];
 }

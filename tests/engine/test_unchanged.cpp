@@ -109,7 +109,8 @@ TEST(Unchanged, OnlyWhereTheOutputReplacesTheInput)
     const fs::path file = scratch.path() / "文件.txt";
     writeBytes(file, kUtf8Text);
     const fs::path out = scratch.subdirectory("输出");
-    const FileResult result = convertRun(runInputs({file}), runOptions("UTF-8", "UTF-8", out)).at(0);
+    const FileResult result =
+        convertRun(runInputs({file}), runOptions("UTF-8", "UTF-8", out)).at(0);
     EXPECT_EQ(result.outcome, Converted);
     EXPECT_EQ(readBytes(out / "文件.txt"), kUtf8Text);
 }

@@ -165,7 +165,8 @@ private slots:
         QTest::addColumn<QString>("details");
         QTest::newRow("own folder") << QString() << "成功0个，失败1个"
                                     << "\n以下文件看起来是Big5编码，未转换：\n{0}\n";
-        QTest::newRow("another folder") << "输出" << "成功1个，失败0个"
+        QTest::newRow("another folder") << "输出"
+                                        << "成功1个，失败0个"
                                         << "\n以下文件已转换，但看起来是Big5编码，请检查：\n{0}\n";
     }
 

@@ -50,8 +50,7 @@ QPixmap screenArea(const QWidget *window, const QWidget *dialog)
 class Photographer : public QObject
 {
 public:
-    Photographer(mainwindow *window, const QString &pngDir)
-        : m_window(window), m_dir(pngDir)
+    Photographer(mainwindow *window, const QString &pngDir) : m_window(window), m_dir(pngDir)
     {
         connect(&m_poll, &QTimer::timeout, this, &Photographer::look);
     }
@@ -69,7 +68,8 @@ public:
 private:
     void look()
     {
-        if (auto *progress = m_window->findChild<QProgressDialog *>(); progress && progress->isVisible())
+        if (auto *progress = m_window->findChild<QProgressDialog *>();
+            progress && progress->isVisible())
             return photographProgress(progress);
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
             return photographReport(box);
@@ -90,7 +90,8 @@ private:
     {
         m_poll.stop();
         if (!m_progressTaken) {
-            std::fprintf(stderr, "the run ended before its progress dialog appeared: use larger files\n");
+            std::fprintf(stderr,
+                         "the run ended before its progress dialog appeared: use larger files\n");
             box->accept();
             return fail();
         }

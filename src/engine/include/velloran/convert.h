@@ -18,7 +18,8 @@ inline constexpr std::size_t kDefaultPieceSize = 512 << 10;
 inline constexpr std::uint64_t kDefaultParallelFrom = 16 << 20;
 
 // Settings that trade memory for speed, shared by one file and a whole run.
-struct Tuning {
+struct Tuning
+{
     // Bytes read per step. Tests make it tiny to split characters between chunks.
     // 0 means kDefaultChunkSize; steps are at most 256 MiB whatever is asked.
     std::size_t chunkSize = kDefaultChunkSize;
@@ -32,7 +33,8 @@ struct Tuning {
     std::size_t pieceSize = kDefaultPieceSize;
 };
 
-struct ConvertOptions {
+struct ConvertOptions
+{
     // From resolveSource(): an encoding, or detection.
     Encoding source;
     // From resolveEncoding().

@@ -7,7 +7,8 @@
 
 namespace velloran {
 
-struct Detection {
+struct Detection
+{
     // "UTF-8", "UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE", "GB18030" or
     // "Big5"; empty when undecided.
     std::string encoding;

@@ -29,7 +29,8 @@ private:
 // An encoding name that ICU resolved, or, as a source, detection. Made by
 // resolveEncoding() and resolveSource() only; a default-made one is no
 // encoding, and a conversion given one fails as a programming error.
-struct Encoding {
+struct Encoding
+{
     // As the user gave it; what reports call the encoding.
     std::string name;
     // ICU's canonical name, the same for every alias; empty for detection.

@@ -13,7 +13,8 @@
 
 namespace velloran {
 
-struct RunCounts {
+struct RunCounts
+{
     std::size_t entries = 0;
     std::size_t converted = 0;
     // Left as they were, being already what the run would make of them; no
@@ -25,7 +26,8 @@ struct RunCounts {
 };
 
 // The kinds of section, in the order a report shows them.
-enum class SectionKind {
+enum class SectionKind
+{
     CannotRead,
     CannotWrite,
     InvalidSource,
@@ -39,20 +41,23 @@ enum class SectionKind {
 };
 
 // One entry as a section lists it.
-struct ReportLine {
+struct ReportLine
+{
     std::size_t entry = 0; // its index in the list
     FileResult result;     // the entry's result
     // For SharedOutput: the listed entry in its way, or kNoEntry.
     std::size_t inTheWay = kNoEntry;
 };
 
-struct ReportSection {
+struct ReportSection
+{
     SectionKind kind = SectionKind::CannotRead;
     std::string encoding; // for LooksLike and LooksLikeOther: the encoding the files look like
     std::vector<ReportLine> lines; // in list order, never empty
 };
 
-struct RunReport {
+struct RunReport
+{
     RunCounts counts;
     // The sections that have entries, in SectionKind order. There is one
     // LooksLike (and LooksLikeOther) section per encoding, in the order the

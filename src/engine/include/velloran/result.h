@@ -10,7 +10,8 @@
 namespace velloran {
 
 // What happened to one file.
-enum class Outcome {
+enum class Outcome
+{
     Converted,       // output written completely and moved into place
     Unchanged,       // the output would have replaced the input with its very bytes, so
                      // nothing was written (ConvertOptions::leaveIdenticalAlone)
@@ -20,16 +21,16 @@ enum class Outcome {
     Unrepresentable, // a character that the target encoding cannot represent
     Cancelled,       // not converted because the run was cancelled
     // Refused by a run's plan or its guards; nothing is written for these:
-    SharedOutput,    // an earlier entry writes the same output path, or this entry's
-                     // output would replace a name another listed entry reads through
-                     // (FileResult::sameAs names it)
-    AlreadyUtf8,     // a legacy source (GB18030, GBK, GB2312, Big5) was chosen, but the
-                     // file is valid UTF-8 with characters at U+0800 and above
-    LooksLikeOther,  // the output would replace the input, and the file, read from a
-                     // legacy Chinese source, confidently looks like the other family
-                     // (FileResult::likely); see RunOptions::convertLookalikes
-    Undecided,       // the source was "detect" and no encoding could be decided
-                     // (FileResult::reason says why)
+    SharedOutput,   // an earlier entry writes the same output path, or this entry's
+                    // output would replace a name another listed entry reads through
+                    // (FileResult::sameAs names it)
+    AlreadyUtf8,    // a legacy source (GB18030, GBK, GB2312, Big5) was chosen, but the
+                    // file is valid UTF-8 with characters at U+0800 and above
+    LooksLikeOther, // the output would replace the input, and the file, read from a
+                    // legacy Chinese source, confidently looks like the other family
+                    // (FileResult::likely); see RunOptions::convertLookalikes
+    Undecided,      // the source was "detect" and no encoding could be decided
+                    // (FileResult::reason says why)
 };
 
 // No entry: the value of FileResult::sameAs when it names none.
@@ -37,7 +38,8 @@ inline constexpr std::size_t kNoEntry = static_cast<std::size_t>(-1);
 
 // Built with designated initialisers, naming only what applies:
 // FileResult{.outcome = Outcome::CannotRead, .message = "..."}.
-struct FileResult {
+struct FileResult
+{
     Outcome outcome = Outcome::Converted;
     // For InvalidSource and Unrepresentable: the 1-based line of the first
     // error, counted in the decoded text (line feeds before it, plus one).

@@ -18,7 +18,8 @@
 namespace velloran {
 
 // Where each entry's output goes.
-enum class OutputRule {
+enum class OutputRule
+{
     IntoDirectory, // outputDirectory / the input's file name
     KeepTree,      // outputDirectory / the input's path relative to its base
                    // (missing subdirectories are created)
@@ -26,14 +27,16 @@ enum class OutputRule {
                    // file that would come out as it is stays (Outcome::Unchanged)
 };
 
-struct RunInput {
+struct RunInput
+{
     std::filesystem::path path;
     // The directory the file was found under, for OutputRule::KeepTree. Empty
     // for a file given directly, which keeps only its file name.
     std::filesystem::path base = {};
 };
 
-struct RunOptions {
+struct RunOptions
+{
     // From resolveSource() and resolveEncoding(): the names were checked
     // when the options were made, before any file is touched.
     Encoding source;
@@ -77,8 +80,10 @@ struct RunOptions {
 };
 
 // What one entry will do.
-struct PlannedEntry {
-    enum class Action {
+struct PlannedEntry
+{
+    enum class Action
+    {
         Convert,      // convert input into output
         Repeat,       // the same file into the same place as entry `sameAs`: takes its result
         SharedOutput, // refused: in the way of entry `sameAs` (see Outcome)
@@ -97,7 +102,8 @@ struct PlannedEntry {
     bool replacesInput = false;
 };
 
-struct RunPlan {
+struct RunPlan
+{
     std::vector<PlannedEntry> entries; // one per input, in input order
 };
 

@@ -10,7 +10,8 @@
 
 namespace velloran {
 
-struct ScanOptions {
+struct ScanOptions
+{
     // How many levels of subdirectories are searched: -1 the whole tree, 0 the
     // directory alone (as does any other negative value), n that many levels.
     int depth = 0;

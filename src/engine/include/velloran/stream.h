@@ -12,7 +12,8 @@
 
 namespace velloran {
 
-struct StreamOptions {
+struct StreamOptions
+{
     // From resolveSource(): an encoding, or detection.
     Encoding source;
     // From resolveEncoding().

@@ -53,22 +53,19 @@ struct Utf8Reader
     }
 };
 
-template <bool bigEndian>
-UChar unitAt(const Byte *p)
+template <bool bigEndian> UChar unitAt(const Byte *p)
 {
     return static_cast<UChar>(bigEndian ? p[0] << 8 | p[1] : p[1] << 8 | p[0]);
 }
 
-template <bool bigEndian>
-void putUnit(UChar unit, char *&out)
+template <bool bigEndian> void putUnit(UChar unit, char *&out)
 {
     *out++ = static_cast<char>(bigEndian ? unit >> 8 : unit & 0xFF);
     *out++ = static_cast<char>(bigEndian ? unit & 0xFF : unit >> 8);
 }
 
 // A surrogate is taken only as part of a pair.
-template <bool bigEndian>
-struct Utf16Reader
+template <bool bigEndian> struct Utf16Reader
 {
     bool read(const Byte *&in, const Byte *end, UChar32 &c) const
     {
@@ -114,8 +111,7 @@ struct Utf8Writer
     }
 };
 
-template <bool bigEndian>
-struct Utf16Writer
+template <bool bigEndian> struct Utf16Writer
 {
     bool write(UChar32 c, char *&out) const
     {
@@ -144,8 +140,7 @@ constexpr bool kBigEndian = std::endian::native == std::endian::big;
 using Owner = std::shared_ptr<const void>;
 
 // One loop per pair of reader and writer, so that both inline into it.
-template <typename R, typename W>
-class DirectPathOf : public DirectPath
+template <typename R, typename W> class DirectPathOf : public DirectPath
 {
 public:
     DirectPathOf(R reader, W writer, Owner readerTables, Owner writerTables)
@@ -243,8 +238,7 @@ public:
     {
         for (;;) {
             auto *in = reinterpret_cast<const Byte *>(source);
-            convertUtf16LeBlocksToUtf8(in, reinterpret_cast<const Byte *>(end), target,
-                                       targetEnd);
+            convertUtf16LeBlocksToUtf8(in, reinterpret_cast<const Byte *>(end), target, targetEnd);
             source = reinterpret_cast<const char *>(in);
             // The block that did not qualify, or the rest of the input.
             const char *stepEnd = source + std::min(end - source, kUtf16BlockInput);
@@ -286,8 +280,7 @@ public:
     }
 
 private:
-    DirectPathOf<Utf8Reader, Utf16Writer<kBigEndian>>
-        m_characters{{}, {}, nullptr, nullptr};
+    DirectPathOf<Utf8Reader, Utf16Writer<kBigEndian>> m_characters{{}, {}, nullptr, nullptr};
 };
 
 template <typename R, typename W>

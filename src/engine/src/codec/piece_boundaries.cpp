@@ -31,8 +31,7 @@ bool lineFeedByteNeverContinues(Converter &converter)
                 // invalid after any incomplete character.
                 if (byte == '\n' && (prefix.empty() ? !complete : decoded.valid))
                     return false;
-                if (decoded.pending && longestPrefixes &&
-                    converter.decodeAlone(bytes + '\n').valid)
+                if (decoded.pending && longestPrefixes && converter.decodeAlone(bytes + '\n').valid)
                     return false;
                 if (decoded.pending && !longestPrefixes)
                     longer.push_back(bytes);

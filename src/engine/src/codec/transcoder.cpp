@@ -79,8 +79,7 @@ bool Transcoder::encode(const UChar *begin, const UChar *end, bool last, ByteSin
 {
     const UChar *source = begin;
     for (;;) {
-        const Step step =
-            m_encoder->encode(source, end, m_outputEnd, m_buffers.outputEnd(), last);
+        const Step step = m_encoder->encode(source, end, m_outputEnd, m_buffers.outputEnd(), last);
         if (step == Step::Failed)
             return false;
         if (step == Step::Done)

@@ -38,12 +38,11 @@ bool convertBlock(const unsigned char *in, char *&out)
     }
     // Each unit's bytes in a 32-bit lane, the first lowest: an ASCII unit is
     // its own first byte, and what follows it is overwritten by the next unit.
-    const __m128i lead =
-        _mm_or_si128(_mm_and_si128(ascii, units),
-                     _mm_andnot_si128(ascii, _mm_or_si128(_mm_srli_epi16(units, 12),
-                                                          sixteenBits(0xE0))));
-    const __m128i middle = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(units, 6), sixteenBits(0x3F)),
-                                        sixteenBits(0x80));
+    const __m128i lead = _mm_or_si128(
+        _mm_and_si128(ascii, units),
+        _mm_andnot_si128(ascii, _mm_or_si128(_mm_srli_epi16(units, 12), sixteenBits(0xE0))));
+    const __m128i middle =
+        _mm_or_si128(_mm_and_si128(_mm_srli_epi16(units, 6), sixteenBits(0x3F)), sixteenBits(0x80));
     const __m128i last = _mm_or_si128(_mm_and_si128(units, sixteenBits(0x3F)), sixteenBits(0x80));
     const __m128i leadAndMiddle = _mm_or_si128(lead, _mm_slli_epi16(middle, 8));
     alignas(16) std::uint32_t bytes[8];
@@ -68,8 +67,7 @@ bool convertBlock(const unsigned char *in, char *&out)
 void convertUtf16LeBlocksToUtf8(const unsigned char *&in, const unsigned char *end, char *&out,
                                 const char *outEnd)
 {
-    while (end - in >= kUtf16BlockInput && outEnd - out >= kUtf16BlockRoom &&
-           convertBlock(in, out))
+    while (end - in >= kUtf16BlockInput && outEnd - out >= kUtf16BlockRoom && convertBlock(in, out))
         in += kUtf16BlockInput;
 }
 

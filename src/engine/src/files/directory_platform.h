@@ -46,7 +46,12 @@ private:
 };
 
 // What a listed name is, a link counting as what it leads to.
-enum class EntryKind { File, Directory, Other };
+enum class EntryKind
+{
+    File,
+    Directory,
+    Other
+};
 
 // Calls `found` with each name in `directory` that is not hidden, and what it
 // is; a directory that cannot be read lists nothing. The system's own

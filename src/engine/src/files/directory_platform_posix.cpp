@@ -71,7 +71,7 @@ EntryKind kindOf(int directory, const char *name)
     struct stat info;
     if (::fstatat(directory, name, &info, 0) != 0)
         return EntryKind::Other;
-    return S_ISREG(info.st_mode) ? EntryKind::File
+    return S_ISREG(info.st_mode)   ? EntryKind::File
            : S_ISDIR(info.st_mode) ? EntryKind::Directory
                                    : EntryKind::Other;
 }

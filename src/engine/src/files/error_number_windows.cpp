@@ -15,7 +15,7 @@ int errorNumberOf(unsigned long windowsError)
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
     case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_NAME: // a name no file can have
+    case ERROR_INVALID_NAME:   // a name no file can have
     case ERROR_DELETE_PENDING: // deleted, gone once its last handle closes
         return ENOENT;
     case ERROR_DIRECTORY:

@@ -45,10 +45,9 @@ std::int64_t nanosecondsSinceEpoch(const FILETIME &time)
 // as not a regular file. No security attributes: the handle is not inherited.
 int openForReading(const std::filesystem::path &path)
 {
-    HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle = ::CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return failWithLastError();
     // The descriptor owns the handle from here; when there is none (EMFILE),

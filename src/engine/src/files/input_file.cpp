@@ -96,8 +96,8 @@ std::size_t InputFile::readAt(std::uint64_t offset, char *buffer, std::size_t ca
         return fromStart;
     const std::size_t wanted =
         static_cast<std::size_t>(std::min<std::uint64_t>(capacity - fromStart, left));
-    const long long count = retryOnInterrupt(
-        [&] { return files::readAt(m_fd, buffer + fromStart, wanted, offset); });
+    const long long count =
+        retryOnInterrupt([&] { return files::readAt(m_fd, buffer + fromStart, wanted, offset); });
     if (count < 0)
         throwReadError(errno);
     // Shorter than when it was opened: truncated meanwhile.

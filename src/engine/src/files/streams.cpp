@@ -14,7 +14,8 @@ namespace velloran {
 
 std::size_t DescriptorSource::readSome(char *buffer, std::size_t capacity)
 {
-    const long long count = retryOnInterrupt([&] { return files::readNext(m_fd, buffer, capacity); });
+    const long long count =
+        retryOnInterrupt([&] { return files::readNext(m_fd, buffer, capacity); });
     if (count < 0)
         throw FileError(Outcome::CannotRead, "cannot read the input", errno);
     return static_cast<std::size_t>(count);

@@ -81,18 +81,18 @@ void takeOverPermissions(int fd, const std::filesystem::path &name,
         return;
     PACL acl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    DWORD error = ::GetNamedSecurityInfoW(finalPath.c_str(), SE_FILE_OBJECT,
-                                          DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl,
-                                          nullptr, &descriptor);
+    DWORD error =
+        ::GetNamedSecurityInfoW(finalPath.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                nullptr, nullptr, &acl, nullptr, &descriptor);
     if (error != ERROR_SUCCESS)
         failToWriteWith("cannot read the permissions of " + finalPath.string(), error);
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
     ::GetSecurityDescriptorControl(descriptor, &control, &revision);
     const SECURITY_INFORMATION what =
-        DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED) != 0
-                                         ? PROTECTED_DACL_SECURITY_INFORMATION
-                                         : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        DACL_SECURITY_INFORMATION |
+        ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                            : UNPROTECTED_DACL_SECURITY_INFORMATION);
     // The name is taken as LPWSTR, though it is not written to.
     std::wstring target = name.native();
     error = ::SetNamedSecurityInfoW(target.data(), SE_FILE_OBJECT, what, nullptr, nullptr, acl,

@@ -96,7 +96,8 @@ void RestartableOutput::diverge()
         return;
     m_scratch.resize(std::min<std::uint64_t>(m_matched, kStep));
     for (std::uint64_t done = 0; done < m_matched;) {
-        const auto step = static_cast<std::size_t>(std::min<std::uint64_t>(m_matched - done, kStep));
+        const auto step =
+            static_cast<std::size_t>(std::min<std::uint64_t>(m_matched - done, kStep));
         readFully(*m_replaced, done, m_scratch.data(), step);
         m_file->write(m_scratch.data(), step);
         done += step;

@@ -25,8 +25,7 @@ class RestartableOutput : public ByteSink
 {
 public:
     // With `replaced`, the bytes are compared with that file's.
-    RestartableOutput(std::filesystem::path finalPath, bool discard,
-                      InputFile *replaced = nullptr);
+    RestartableOutput(std::filesystem::path finalPath, bool discard, InputFile *replaced = nullptr);
 
     void write(const char *bytes, std::size_t count) override;
 

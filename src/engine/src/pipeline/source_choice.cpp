@@ -61,8 +61,8 @@ SourceChoice chooseGiven(const Encoding &source, const FileLook &look, WholeFile
     }
     return SourceChoice{.encoding = source.name,
                         .warnIfLookalike = !refuseLookalikes,
-                        .watchForUtf8 = !look.sample.wholeFile && start.valid() &&
-                                        !start.isWideText()};
+                        .watchForUtf8 =
+                            !look.sample.wholeFile && start.valid() && !start.isWideText()};
 }
 
 } // namespace

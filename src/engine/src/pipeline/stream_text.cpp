@@ -57,8 +57,8 @@ public:
     SettledChunks(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers,
                   const PieceBoundary &boundary, ByteSink &output)
         : m_decoder(decoder), m_encoder(encoder), m_buffers(buffers), m_boundary(boundary),
-          m_output(output), m_transcoder(decoder.converter, encoder.converter, buffers,
-                                                     decoder.privateUse)
+          m_output(output),
+          m_transcoder(decoder.converter, encoder.converter, buffers, decoder.privateUse)
     {
     }
 
@@ -69,8 +69,8 @@ public:
         for (;;) {
             if (isCancelled(options.cancel))
                 return FileResult{.outcome = Outcome::Cancelled};
-            const std::size_t count = readText(input, chunk + carried,
-                                               m_buffers.inputCapacity() - carried, utf8Watch);
+            const std::size_t count =
+                readText(input, chunk + carried, m_buffers.inputCapacity() - carried, utf8Watch);
             const bool last = count == 0;
             const char *end = chunk + carried + count;
             const char *settled = convertUntilSettled(chunk, end, last);
@@ -167,11 +167,10 @@ FileResult convertStreamText(InputStream &input, std::string_view source,
     const std::optional<PieceBoundary> boundary =
         input.endedWithinStart() ? std::nullopt
                                  : pieceBoundaryFor(decoder.converter, encoder.converter);
-    FileResult result =
-        boundary ? SettledChunks(decoder, encoder, buffers, *boundary, marked)
-                       .run(input, options, utf8Watch)
-                 : convertCountingLines(input, decoder, encoder, buffers, marked, options,
-                                        utf8Watch);
+    FileResult result = boundary ? SettledChunks(decoder, encoder, buffers, *boundary, marked)
+                                       .run(input, options, utf8Watch)
+                                 : convertCountingLines(input, decoder, encoder, buffers, marked,
+                                                        options, utf8Watch);
     if (result.outcome == Outcome::Converted && utf8Watch) {
         utf8Watch->finish();
         if (utf8Watch->isWideText())

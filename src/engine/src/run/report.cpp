@@ -85,7 +85,8 @@ RunReport makeRunReport(const std::vector<FileResult> &results)
         const std::optional<SectionKind> kind = sectionFor(result);
         if (!kind)
             continue;
-        const bool byEncoding = *kind == SectionKind::LooksLike || *kind == SectionKind::LooksLikeOther;
+        const bool byEncoding =
+            *kind == SectionKind::LooksLike || *kind == SectionKind::LooksLikeOther;
         const std::string encoding = byEncoding ? result.likely : "";
         ReportSection &section = sectionOf(report.sections, *kind, encoding);
         section.lines.push_back(lineOf(i, result, results.size()));

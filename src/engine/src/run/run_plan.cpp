@@ -37,9 +37,9 @@ public:
     Planner(const RunOptions &options, const std::vector<RunInput> &inputs,
             const fs::path &workingDirectory)
         : m_inputs(inputs), m_threads(workersFor(options)),
-          m_inPlace(options.outputRule == OutputRule::InPlace),
-          m_paths(options, workingDirectory), m_places(workingDirectory),
-          m_readings(inputs.size()), m_groups(inputs.size()), m_writers(inputs.size()), m_claims(0)
+          m_inPlace(options.outputRule == OutputRule::InPlace), m_paths(options, workingDirectory),
+          m_places(workingDirectory), m_readings(inputs.size()), m_groups(inputs.size()),
+          m_writers(inputs.size()), m_claims(0)
     {
     }
 
