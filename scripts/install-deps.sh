@@ -19,6 +19,7 @@ if [ "${1:-}" != --package ]; then
     libx11-dev xvfb xauth xdotool fonts-wqy-zenhei
     desktop-file-utils appstream
     lintian devscripts
+    clang-format               # keeps the layout of the code (tests/layout)
     g++-mingw-w64-x86-64-posix # checks the Windows sources (tests/windows)
     zsh fish                   # load velloran-cli's completion scripts (tests/cli)
   )
