@@ -9,6 +9,7 @@
 #include "codec/byte_order_marks.h"
 #include "codec/byte_sink.h"
 #include "codec/conversion_buffers.h"
+#include "codec/refused_units.h"
 #include "codec/surrogate_pairing.h"
 #include "files/input_file.h"
 #include "velloran/result.h"
@@ -37,7 +38,7 @@ public:
 
 private:
     // The first unit of decoded text that the source may not hold: an
-    // unpaired surrogate, or a private-use character where they are refused.
+    // unpaired surrogate, or a unit it refuses (see RefusedUnits).
     const UChar *firstRefused(const UChar *begin, const UChar *end);
     bool encode(const UChar *begin, const UChar *end, bool last);
     void write(const char *end);
@@ -48,6 +49,7 @@ private:
     ConversionBuffers &m_buffers;
     ByteSink *m_output;
     SurrogatePairing m_pairing;
+    RefusedUnits m_refused;
     std::uint64_t m_lineFeeds = 0;
     FileResult m_error;
 };
