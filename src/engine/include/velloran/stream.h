@@ -41,9 +41,9 @@ struct StreamOptions
 //    of that start; the conversion then checks the rest, and fails where it
 //    does not decode, without a hint (FileResult::likely) at an encoding the
 //    whole text might decode in.
-//    With a legacy Chinese source, an input whose start is UTF-8 text
-//    without characters from U+0800 up, but that turns out to be UTF-8 text
-//    with them, comes back AlreadyUtf8 at its end, after it was written.
+//    With a legacy Chinese source, an input whose start is ASCII, but that
+//    turns out to be UTF-8 text with characters from U+00A0 up, comes back
+//    AlreadyUtf8 at its end, after it was written.
 //  - Failing to read or write (the reader went away: EPIPE, with SIGPIPE
 //    ignored) comes back as CannotRead or CannotWrite, its message naming
 //    "the input" or "the output".

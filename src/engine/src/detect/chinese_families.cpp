@@ -5,6 +5,8 @@
 // whose answer counts only when no Japanese or Korean encoding is as likely.
 #include "detect/chinese_families.h"
 
+#include "detect/chinese_reading.h"
+
 #include "detect/detect_byte_shape.h"
 #include "detect/detect_text_rules.h"
 #include "detect/detection_answers.h"
@@ -23,6 +25,18 @@ namespace {
 constexpr int kSomeConfidence = 10;
 // Above this, it is confident enough to question the user's own choice.
 constexpr int kConfident = 50;
+// Fewer two-byte characters than this leave the readings too little to
+// compare, and the family to ICU's detector.
+constexpr std::size_t kFewestToCompare = 10;
+// The share of frequent characters (in percent) that a reading as Chinese
+// keeps of its two-byte characters; real text keeps 96 % and more, another
+// family's bytes 40 to 60 % (the rest rare Han, kana, symbols, letters).
+constexpr int kReadsAsChinese = 90;
+// Below this share of its Han characters frequent ones, a reading is no
+// Chinese text at all: UTF-8 bytes read as GBK keep about 11 %, Latin
+// letters none.
+constexpr int kChineseAtAll = 75;
+
 // Fewer bytes of 0x80 and above than this are a handful of characters, too
 // few for the detector.
 constexpr std::size_t kFewestEightBitBytes = 40;
@@ -252,9 +266,8 @@ Detection confirmed(Detection detection, WholeFileCheck &wholeFile)
     return undecided("looks like " + detection.encoding + " but does not decode as it");
 }
 
-} // namespace
-
-Detection detectChineseFamily(const DetectionSample &sample, WholeFileCheck &wholeFile)
+// The family by the bytes alone, else by ICU's detector.
+Detection chooseFamily(const DetectionSample &sample, WholeFileCheck &wholeFile)
 {
     const LegacyEvidence evidence{sample, shapeOf(sample.bytes), wholeFile};
     if (Detection alone = onlyFamilyLeft(evidence, wholeFile); !alone.encoding.empty())
@@ -264,16 +277,47 @@ Detection detectChineseFamily(const DetectionSample &sample, WholeFileCheck &who
     return confirmed(chooseChineseFamily(startOf(sample.bytes, kLongLook), evidence), wholeFile);
 }
 
-std::string otherChineseFamily(const DetectionSample &sample, std::string_view family,
-                               WholeFileCheck &wholeFile)
+// Whether the two-byte characters read as Chinese in Big5 (90 % of them
+// frequent Han characters, and fewer in GB18030), and the sample decodes in
+// Big5 with the Hong Kong supplement, but not in ICU's Big5, which reads the
+// supplement's codes as private use: the user may convert it from there.
+bool looksLikeHkscs(const ChineseReadings &readings, WholeFileCheck &wholeFile)
 {
-    if (family != kGb18030 && family != kBig5)
-        return {};
-    // A strict decoding of the sample, which most files fail within their
-    // first characters, then the shape of the bytes ICU would see, rule most
-    // files out before its costly look (a shape of more would cost a run of
-    // many small files about as much as their decoding).
-    const std::string_view other = otherFamily(family);
+    const ChineseShare &big5 = readings.in(kBig5);
+    return big5.textPercent() >= kReadsAsChinese &&
+           readings.in(kGb18030).textPercent() + 10 < big5.textPercent() &&
+           !wholeFile.sampleDecodes(kBig5) && wholeFile.sampleDecodes("Big5-HKSCS");
+}
+
+} // namespace
+
+// A family whose text does not read as Chinese is no answer: another
+// family's bytes, UTF-8 or Latin letters decode in it too.
+Detection detectChineseFamily(const DetectionSample &sample, WholeFileCheck &wholeFile)
+{
+    Detection detection = chooseFamily(sample, wholeFile);
+    const ChineseReadings readings = chineseReadingsOf(sample.bytes);
+    if (!detection.encoding.empty() && readsAsChinese(readings, detection.encoding))
+        return detection;
+    if (looksLikeHkscs(readings, wholeFile))
+        return undecided("looks like Big5-HKSCS");
+    return detection.encoding.empty() ? detection : undecided("does not read as Chinese");
+}
+
+namespace {
+
+bool isChineseAtAll(const ChineseShare &share)
+{
+    return share.han() == 0 || share.hanPercent() >= kChineseAtAll;
+}
+
+// The other family by ICU's detector: confident (above 50) of it, and the
+// whole file decodes there. A strict decoding of the sample, which most
+// files fail within their first characters, then the shape of the bytes ICU
+// would see, rule most files out before its costly look.
+std::string otherFamilyByIcu(const DetectionSample &sample, std::string_view other,
+                             WholeFileCheck &wholeFile)
+{
     const std::string_view look = startOf(sample.bytes, kLongLook);
     if (!wholeFile.sampleDecodes(other) || shapeContradicts(other, shapeOf(look)))
         return {};
@@ -281,6 +325,47 @@ std::string otherChineseFamily(const DetectionSample &sample, std::string_view f
     if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident)
         return {};
     return wholeFile.decodes(other) ? std::string(other) : std::string();
+}
+
+// What text that reads as no Chinese in one family looks like: the other
+// family, when it reads as Chinese there (though the file may not decode in
+// it); UTF-8 with a broken byte (or mixed with legacy text); else what
+// ICU's detector names other than a Chinese family (Latin text in
+// ISO-8859-1 or windows-1252, Japanese in EUC-JP, say).
+std::string notChinese(const DetectionSample &sample, std::string_view other,
+                       const ChineseShare &theirs)
+{
+    constexpr std::size_t kUtf8Look = 4096;
+    if (theirs.han() != 0 && isChineseAtAll(theirs) && theirs.textPercent() >= kReadsAsChinese)
+        return std::string(other);
+    if (isMostlyUtf8(startOf(sample.bytes, kUtf8Look)))
+        return "UTF-8";
+    return askIcu(startOf(sample.bytes, kLongLook)).other.encoding;
+}
+
+} // namespace
+
+std::string lookalikeOf(const DetectionSample &sample, std::string_view family,
+                        const ChineseReadings &readings, WholeFileCheck &wholeFile)
+{
+    if (family != kGb18030 && family != kBig5)
+        return {};
+    const std::string_view other = otherFamily(family);
+    const ChineseShare &own = readings.in(family);
+    const ChineseShare &theirs = readings.in(other);
+    if (own.characters() < kFewestToCompare || theirs.characters() < kFewestToCompare) {
+        if (std::string byIcu = otherFamilyByIcu(sample, other, wholeFile); !byIcu.empty())
+            return byIcu;
+    } else if (theirs.textPercent() >= kReadsAsChinese &&
+               own.textPercent() + 10 < theirs.textPercent() && wholeFile.decodes(other)) {
+        return std::string(other);
+    }
+    return isChineseAtAll(own) ? std::string() : notChinese(sample, other, theirs);
+}
+
+bool readsAsChinese(const ChineseReadings &readings, std::string_view family)
+{
+    return isChineseAtAll(readings.in(family));
 }
 
 } // namespace velloran

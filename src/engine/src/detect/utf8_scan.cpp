@@ -96,9 +96,10 @@ void Utf8Scan::check(UChar32 character)
         (m_privateUse == PrivateUse::Refused && isPrivateUseCharacter(character)))
         m_valid = false;
     m_wide = m_wide || character >= 0x800;
+    m_text = m_text || character >= 0xA0;
 }
 
-bool isWideUtf8Text(InputFile &input)
+bool isUtf8Text(InputFile &input)
 {
     constexpr std::size_t kChunkSize = 1 << 20;
     Utf8Scan scan(PrivateUse::Refused);
@@ -107,7 +108,7 @@ bool isWideUtf8Text(InputFile &input)
     while (scan.valid() && reader.read(chunk.data(), chunk.size()) != 0) {
     }
     scan.finish();
-    return scan.isWideText();
+    return scan.isText();
 }
 
 } // namespace velloran

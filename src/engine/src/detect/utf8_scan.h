@@ -31,6 +31,11 @@ public:
     bool valid() const { return m_valid; }
     // Valid, with a character from U+0800 up.
     bool isWideText() const { return m_valid && m_wide; }
+    // Valid, with a character from U+00A0 up: a no-break space or an
+    // accented letter is as plain a sign of UTF-8 text as a Han character,
+    // and legacy Chinese text is seldom valid UTF-8 at all (see
+    // isUtf8Text()).
+    bool isText() const { return m_valid && m_text; }
 
 private:
     void scan(std::string_view bytes);
@@ -40,14 +45,15 @@ private:
     PrivateUse m_privateUse;
     bool m_valid = true;
     bool m_wide = false;
+    bool m_text = false;
     // A character cut by the end of the bytes seen so far.
     char m_pending[4] = {};
     std::size_t m_pendingLength = 0;
     std::size_t m_pendingNeeded = 0;
 };
 
-// Whether the whole of `input` is UTF-8 text with a character from U+0800
-// up, private use refused. Throws FileError(CannotRead).
-bool isWideUtf8Text(InputFile &input);
+// Whether the whole of `input` is UTF-8 text with a character from U+00A0
+// up (Utf8Scan::isText()), private use refused. Throws FileError(CannotRead).
+bool isUtf8Text(InputFile &input);
 
 } // namespace velloran

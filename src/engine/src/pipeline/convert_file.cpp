@@ -34,8 +34,14 @@ FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
     // A conversion that stops before the end has not confirmed it.
     const PrivateUse privateUse = source.unconfirmed ? PrivateUse::Refused : PrivateUse::Allowed;
     Utf8Scan utf8Watch(PrivateUse::Refused);
-    FileResult result = convertText(input, source.encoding, look.mark, privateUse, output, options,
-                                    source.watchForUtf8 ? &utf8Watch : nullptr);
+    ChineseReadings readings;
+    SourceWatch watch(source.watchForUtf8 ? &utf8Watch : nullptr,
+                      source.watchChinese ? &readings : nullptr, [&] {
+                          return judgeReadings(source, options.source, look, readings, wholeFile,
+                                               options.refuseLookalikes);
+                      });
+    FileResult result =
+        convertText(input, source.encoding, look.mark, privateUse, output, options, &watch);
     const bool stopped =
         result.outcome == Outcome::InvalidSource || result.outcome == Outcome::Unrepresentable;
     if (source.unconfirmed && stopped) {

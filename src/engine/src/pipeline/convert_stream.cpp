@@ -20,7 +20,7 @@ FileResult convertOpened(InputStream &input, ByteSink &output, const StreamOptio
     const DetectionSample sample = sampleOf(input);
     const FileLook look{sample, findByteOrderMark(sample.bytes)};
     WholeFileCheck wholeFile(sample);
-    const SourceChoice source = chooseSource(options.source, look, wholeFile, false);
+    SourceChoice source = chooseSource(options.source, look, wholeFile, false);
     if (source.refused())
         return source.refusal;
 
@@ -31,6 +31,10 @@ FileResult convertOpened(InputStream &input, ByteSink &output, const StreamOptio
     FileResult result = convertStreamText(input, source.encoding, look.mark, privateUse, output,
                                           options, source.watchForUtf8 ? &utf8Watch : nullptr);
     result.encoding = source.encoding;
+    // A stream cannot be read again: how its characters read is judged on its start.
+    if (result.outcome == Outcome::Converted && !options.source.detects())
+        (void)judgeReadings(source, options.source, look, chineseReadingsOf(sample.bytes),
+                            wholeFile, false);
     addSecondOpinion(result, source, options.source, look, wholeFile);
     // An encoding the whole text decodes in, as a hint, cannot be known from
     // the start of a longer one: that start decoded in the chosen encoding too.

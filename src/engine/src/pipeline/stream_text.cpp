@@ -173,7 +173,7 @@ FileResult convertStreamText(InputStream &input, std::string_view source,
                                                         options, utf8Watch);
     if (result.outcome == Outcome::Converted && utf8Watch) {
         utf8Watch->finish();
-        if (utf8Watch->isWideText())
+        if (utf8Watch->isText())
             return FileResult{.outcome = Outcome::AlreadyUtf8};
     }
     return result;

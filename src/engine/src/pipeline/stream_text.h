@@ -25,7 +25,7 @@ namespace velloran {
 // The outcome is Converted, Cancelled, or InvalidSource or Unrepresentable
 // with the line and character; nothing converted after such a fault is
 // written. With `utf8Watch`, the text is also scanned as it is read, and a
-// stream that turns out to be UTF-8 text with wide characters comes back
+// stream that turns out to be UTF-8 text (Utf8Scan::isText()) comes back
 // AlreadyUtf8 at its end. The encoding is left for the caller. Throws
 // FileError on I/O errors.
 FileResult convertStreamText(InputStream &input, std::string_view source,
