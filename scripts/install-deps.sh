@@ -4,6 +4,9 @@
 # any of them is missing. Runs apt-get as root, or through sudo.
 #   scripts/install-deps.sh             everything (build, tests, benchmarks)
 #   scripts/install-deps.sh --package   what the package preset and cpack need
+#   scripts/install-deps.sh --texts     the texts bench/detect/accuracy.sh reads
+#                                       besides translations: manual pages in
+#                                       Chinese, French and German
 set -euo pipefail
 
 # Building the programs, and the Debian package from them.
@@ -12,7 +15,9 @@ packages=(
   qt6-base-dev libgl-dev libicu-dev
   dpkg-dev file
 )
-if [ "${1:-}" != --package ]; then
+if [ "${1:-}" = --texts ]; then
+  packages=(manpages-zh manpages-fr manpages-de)
+elif [ "${1:-}" != --package ]; then
   packages+=(
     python3
     libgtest-dev libgmock-dev libbenchmark-dev
