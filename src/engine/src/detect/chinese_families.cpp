@@ -232,7 +232,8 @@ std::string_view familyLeft(const LegacyEvidence &evidence)
 // family, and which ICU then tells apart), and the whole file decodes in it.
 // Empty otherwise. UTF-8 with a broken byte is valid nearly everywhere, so a
 // few hundred bytes of it tell.
-Detection onlyFamilyLeft(const LegacyEvidence &evidence, WholeFileCheck &wholeFile)
+Detection onlyFamilyLeft(const LegacyEvidence &evidence, WholeFileCheck &wholeFile,
+                         WholeFileAnswer how)
 {
     constexpr std::size_t kUtf8Look = 256;
     if (evidence.shape.eightBitBytes < kFewestEightBitBytes)
@@ -241,27 +242,29 @@ Detection onlyFamilyLeft(const LegacyEvidence &evidence, WholeFileCheck &wholeFi
     if (family.empty() || evidence.anyRivalReads() || shapeContradicts(family, evidence.shape) ||
         isMostlyUtf8(startOf(evidence.sample.bytes, kUtf8Look)))
         return {};
-    return wholeFile.decodes(family) ? decided(family, kCertain) : Detection{};
+    return wholeFile.decodes(family, how) ? decided(family, kCertain) : Detection{};
 }
 
 // The answer for the sample, once the whole file decodes in it too.
-Detection confirmed(Detection detection, WholeFileCheck &wholeFile)
+Detection confirmed(Detection detection, WholeFileCheck &wholeFile, WholeFileAnswer how)
 {
-    if (detection.encoding.empty() || wholeFile.decodes(detection.encoding))
+    if (detection.encoding.empty() || wholeFile.decodes(detection.encoding, how))
         return detection;
     return undecided("looks like " + detection.encoding + " but does not decode as it");
 }
 
 } // namespace
 
-Detection detectChineseFamily(const DetectionSample &sample, WholeFileCheck &wholeFile)
+Detection detectChineseFamily(const DetectionSample &sample, WholeFileCheck &wholeFile,
+                              WholeFileAnswer how)
 {
     const LegacyEvidence evidence{sample, shapeOf(sample.bytes), wholeFile};
-    if (Detection alone = onlyFamilyLeft(evidence, wholeFile); !alone.encoding.empty())
+    if (Detection alone = onlyFamilyLeft(evidence, wholeFile, how); !alone.encoding.empty())
         return alone;
     if (Detection quick = quickAnswer(sample.bytes, evidence); !quick.encoding.empty())
-        return confirmed(quick, wholeFile);
-    return confirmed(chooseChineseFamily(startOf(sample.bytes, kLongLook), evidence), wholeFile);
+        return confirmed(quick, wholeFile, how);
+    return confirmed(chooseChineseFamily(startOf(sample.bytes, kLongLook), evidence), wholeFile,
+                     how);
 }
 
 std::string otherChineseFamily(const DetectionSample &sample, std::string_view family,

@@ -106,7 +106,7 @@ DetectionSample sampleOf(InputStream &input)
 }
 
 Detection detectInSample(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,
-                         WholeFileCheck &wholeFile)
+                         WholeFileCheck &wholeFile, WholeFileAnswer how)
 {
     if (mark)
         return decided(mark->encoding, kCertain);
@@ -118,7 +118,7 @@ Detection detectInSample(const DetectionSample &sample, const std::optional<Byte
         return *unicode;
     if (hasNul(sample.bytes))
         return undecided("holds NUL bytes");
-    return detectChineseFamily(sample, wholeFile);
+    return detectChineseFamily(sample, wholeFile, how);
 }
 
 Detection detectInFile(InputFile &input)

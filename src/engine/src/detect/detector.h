@@ -20,9 +20,9 @@ class InputFile;
 
 // The detector's answer for a sample that starts with `mark` (or none). Asks
 // `wholeFile` whether the sample decodes in the legacy encodings, and whether
-// the whole file decodes in a legacy answer (GB18030 or Big5), once.
+// the whole file decodes in a legacy answer (GB18030 or Big5), once, `how`.
 Detection detectInSample(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,
-                         WholeFileCheck &wholeFile);
+                         WholeFileCheck &wholeFile, WholeFileAnswer how = WholeFileAnswer::Checked);
 
 // Detects the encoding of an open file from its start. Throws
 // FileError(CannotRead) on a read error.

@@ -10,9 +10,8 @@
 #include "files/file_error.h"
 #include "files/input_file.h"
 #include "files/output_folders.h"
-#include "files/path_text.h"
+#include "pipeline/cancellation.h"
 #include "pipeline/source_choice.h"
-#include "pipeline/stream_converter.h"
 #include "pipeline/text_conversion.h"
 
 namespace velloran {
@@ -64,18 +63,6 @@ FileResult leftAsItIs(FileResult result, const ConvertOptions &options)
 }
 
 } // namespace
-
-std::filesystem::path outputPathFor(const std::filesystem::path &outputDirectory,
-                                    const std::filesystem::path &input)
-{
-    // Trailing separators go, except those that are the root itself ("/", "C:\").
-    const std::size_t rootLength = outputDirectory.root_name().native().size() +
-                                   (outputDirectory.has_root_directory() ? 1 : 0);
-    std::filesystem::path::string_type directory = outputDirectory.native();
-    while (directory.size() > rootLength && isSeparator(directory.back()))
-        directory.pop_back();
-    return std::filesystem::path(directory) / input.filename();
-}
 
 FileResult convertFile(const std::filesystem::path &input, const std::filesystem::path &output,
                        const ConvertOptions &options)

@@ -7,8 +7,8 @@
 #include "pipeline/convert_stream.h"
 
 #include "files/file_error.h"
+#include "pipeline/cancellation.h"
 #include "pipeline/source_choice.h"
-#include "pipeline/stream_converter.h"
 #include "pipeline/stream_text.h"
 
 namespace velloran {

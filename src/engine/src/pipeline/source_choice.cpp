@@ -30,9 +30,8 @@ SourceChoice detected(const Detection &detection, bool unconfirmed)
 // check (see confirmSource()).
 SourceChoice chooseDetected(const FileLook &look, WholeFileCheck &wholeFile)
 {
-    wholeFile.trustNextAnswer();
-    const Detection detection = detectInSample(look.sample, look.mark, wholeFile);
-    wholeFile.endTrust();
+    const Detection detection =
+        detectInSample(look.sample, look.mark, wholeFile, WholeFileAnswer::Trusted);
     return detected(detection, wholeFile.tookOnTrust());
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A file's text converted once its source is chosen: in one stream, or in
+// A file's text converted once its source is chosen: chunk by chunk, or in
 // pieces on several threads for a large file, into a temporary output that
 // replaces the final one only when every character converted. A failed
 // conversion is replayed to find its first error.
