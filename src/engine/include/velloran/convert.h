@@ -71,7 +71,8 @@ struct ConvertOptions
 // Converts `input` into `output` following the rules in engine.h. Every way
 // a file can fail comes back in the result; what throws is a programming
 // error (options not made by resolving names) or exhausted memory.
-FileResult convertFile(const std::filesystem::path &input, const std::filesystem::path &output,
-                       const ConvertOptions &options);
+[[nodiscard]] FileResult convertFile(const std::filesystem::path &input,
+                                     const std::filesystem::path &output,
+                                     const ConvertOptions &options);
 
 } // namespace velloran

@@ -16,17 +16,17 @@ namespace velloran {
 class InputFile;
 
 // Whether `bytes`, a whole text, decode strictly in `encoding`.
-bool decodesStrictly(std::string_view bytes, std::string_view encoding);
+[[nodiscard]] bool decodesStrictly(std::string_view bytes, std::string_view encoding);
 
 // Whether a sample decodes strictly in `encoding` as far as it goes (a
 // character its end cuts is no error when the file goes on); `seen` is
 // shown the decoded text piece by piece.
-bool decodesStrictly(const DetectionSample &sample, std::string_view encoding,
-                     const std::function<void(std::u16string_view text)> &seen);
+[[nodiscard]] bool decodesStrictly(const DetectionSample &sample, std::string_view encoding,
+                                   const std::function<void(std::u16string_view text)> &seen);
 
 // Whether the whole of `input` decodes strictly in `encoding`, read from its
 // start. Throws FileError(CannotRead) on a read error.
-bool decodesStrictly(InputFile &input, std::string_view encoding);
+[[nodiscard]] bool decodesStrictly(InputFile &input, std::string_view encoding);
 
 // How a question about the whole of a file is answered.
 enum class WholeFileAnswer
@@ -71,7 +71,7 @@ public:
     // Whether the sample decodes strictly in `encoding` as far as it goes:
     // decodes() for a sample that is the whole file. A file whose sample
     // does not decode does not either.
-    bool sampleDecodes(std::string_view encoding);
+    [[nodiscard]] bool sampleDecodes(std::string_view encoding);
 
     // Whether a yes was taken on trust so far: without decoding (Trusted),
     // or from the start of a stream.

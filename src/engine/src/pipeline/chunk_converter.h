@@ -45,7 +45,8 @@ public:
 
     // Converts what `input` reads (the text, past any mark) into `output`.
     // I/O errors throw FileError.
-    ConversionStatus run(InputFile::Reader &input, ByteSink &output, const ConvertOptions &options);
+    [[nodiscard]] ConversionStatus run(InputFile::Reader &input, ByteSink &output,
+                                       const ConvertOptions &options);
 
 private:
     Decoder &m_decoder;

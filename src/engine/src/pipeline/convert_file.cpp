@@ -21,8 +21,8 @@ namespace {
 FileResult convertFrom(InputFile &input, Prologue &prologue, const std::filesystem::path &output,
                        const ConvertOptions &options)
 {
-    return convertText(input, prologue.source().encoding, prologue.look().mark,
-                       prologue.privateUse(), output, options, prologue.utf8Watch());
+    return convertText(input, prologue.encoding(), prologue.look().mark, prologue.privateUse(),
+                       output, options, prologue.utf8Watch());
 }
 
 FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
@@ -35,11 +35,11 @@ FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
     const bool stopped =
         result.outcome == Outcome::InvalidSource || result.outcome == Outcome::Unrepresentable;
     if (prologue.source().unconfirmed && stopped) {
-        const std::string tried = prologue.source().encoding;
+        const std::string tried = prologue.encoding();
         prologue.confirmSource();
         if (prologue.source().refused())
             return prologue.source().refusal;
-        if (prologue.source().encoding != tried)
+        if (prologue.encoding() != tried)
             result = convertFrom(input, prologue, output, options);
     }
     return prologue.concluded(std::move(result));

@@ -23,8 +23,8 @@ FileResult convertOpened(InputStream &input, ByteSink &output, const StreamOptio
     // Detection that took the start of a longer stream for all of it holds
     // the rest to its rules as the conversion goes (Prologue::privateUse()).
     FileResult result = prologue.concluded(
-        convertStreamText(input, prologue.source().encoding, prologue.look().mark,
-                          prologue.privateUse(), output, options, prologue.utf8Watch()));
+        convertStreamText(input, prologue.encoding(), prologue.look().mark, prologue.privateUse(),
+                          output, options, prologue.utf8Watch()));
     // An encoding the whole text decodes in, as a hint, cannot be known from
     // the start of a longer one: that start decoded in the chosen encoding too.
     if (result.outcome == Outcome::InvalidSource && !prologue.look().sample.wholeFile)

@@ -18,8 +18,9 @@ namespace velloran {
 
 // As ChunkConverter, or NotSplittable when a piece found no line feed to end
 // at: the caller then converts the file again, in one go.
-ConversionStatus convertInPieces(InputFile::Reader &input, const Decoder &decoder,
-                                 const Encoder &encoder, const PieceBoundary &boundary,
-                                 ByteSink &output, const ConvertOptions &options);
+[[nodiscard]] ConversionStatus convertInPieces(InputFile::Reader &input, const Decoder &decoder,
+                                               const Encoder &encoder,
+                                               const PieceBoundary &boundary, ByteSink &output,
+                                               const ConvertOptions &options);
 
 } // namespace velloran

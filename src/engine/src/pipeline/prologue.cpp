@@ -22,7 +22,7 @@ Prologue::Prologue(InputStream &input, const StreamOptions &options)
 
 FileResult Prologue::concluded(FileResult result)
 {
-    result.encoding = m_source.encoding;
+    result.encoding = encoding();
     addSecondOpinion(result, m_source, m_chosen, m_look, m_wholeFile);
     return result;
 }

@@ -31,6 +31,8 @@ public:
 
     const FileLook &look() const { return m_look; }
     const SourceChoice &source() const { return m_source; }
+    // The encoding the source reads the text in; only for a source not refused.
+    const std::string &encoding() const { return m_source.encoding.value(); }
 
     // A source detected on trust is held to detection's rules by the
     // conversion itself, as a small file's is by detection: no private use.
@@ -49,7 +51,7 @@ public:
 
     // `result`, converted from source(), naming its encoding and with the
     // opinions that only warn.
-    FileResult concluded(FileResult result);
+    [[nodiscard]] FileResult concluded(FileResult result);
 
 private:
     Prologue(const DetectionSample &sample, InputFile *file, const Encoding &chosen,

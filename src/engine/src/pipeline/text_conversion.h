@@ -26,9 +26,9 @@ namespace velloran {
 // caller. With `utf8Watch`, the text is also scanned as it is read, and a
 // file that turns out to be UTF-8 text with wide characters is refused as
 // AlreadyUtf8, nothing written. Throws FileError on I/O errors.
-FileResult convertText(InputFile &input, std::string_view source,
-                       const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
-                       const std::filesystem::path &output, const ConvertOptions &options,
-                       Utf8Scan *utf8Watch = nullptr);
+[[nodiscard]] FileResult convertText(InputFile &input, std::string_view source,
+                                     const std::optional<ByteOrderMark> &mark,
+                                     PrivateUse privateUse, const std::filesystem::path &output,
+                                     const ConvertOptions &options, Utf8Scan *utf8Watch = nullptr);
 
 } // namespace velloran
