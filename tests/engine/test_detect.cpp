@@ -11,6 +11,8 @@
 #include "detect/detector.h"
 #include "files/input_file.h"
 
+#include <optional>
+
 namespace velloran::test {
 namespace {
 
@@ -51,9 +53,10 @@ TEST_P(DetectTest, AnswersOrStaysUndecided)
     const std::string bytes = GetParam().bytes();
     writeBytes(file, bytes);
     const Detection detection = detectEncoding(file);
-    EXPECT_EQ(detection.encoding, GetParam().encoding) << "reason: " << detection.reason;
+    EXPECT_EQ(detection.encoding.value_or(""), GetParam().encoding)
+        << "reason: " << detection.reason;
     EXPECT_EQ(detection.reason, GetParam().reason);
-    if (!detection.encoding.empty()) {
+    if (detection.encoding) {
         EXPECT_GE(detection.confidence, 10);
     }
 }
@@ -279,12 +282,45 @@ INSTANTIATE_TEST_SUITE_P(
                   [] { return encoded("\x01\x02 text", "UTF-32LE"); })),
     byLabel);
 
+// Where the sample ends: a file of exactly its size is all of it, whose end
+// cuts no character unless the file does; a longer file's sample may end
+// inside a character that the rest of the file completes.
+constexpr std::size_t kSampleSize = 64 << 10;
+
+// UTF-8 of exactly kSampleSize bytes, three to a character, its last one cut
+// after its first byte.
+std::string utf8CutAtTheSampleEnd()
+{
+    std::string bytes = encoded(repeated("中文测试文本，", 1 + int(kSampleSize) / 21), "UTF-8");
+    bytes.resize(kSampleSize);
+    return bytes;
+}
+
+// UTF-16LE without a mark, longer than the sample, whose end falls between
+// the two units of a surrogate pair (U+1F600).
+std::string utf16PairCutBySampleEnd()
+{
+    const std::string line = encoded("中文测试文本，\n", "UTF-16LE");
+    std::string bytes = repeated(line, int(kSampleSize / line.size()) + 1);
+    bytes.resize(kSampleSize - 2);
+    bytes += encoded("\U0001F600", "UTF-16LE") + repeated(line, 100);
+    EXPECT_EQ(bytes.substr(kSampleSize - 2, 4), std::string("\x3D\xD8\x00\xDE", 4));
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(SampleEnd, DetectTest,
+                         testing::Values(undecided("utf8_of_the_sample_size_cut_at_its_end",
+                                                   "no encoding fits", utf8CutAtTheSampleEnd),
+                                         found("utf16le_pair_cut_by_the_sample", "UTF-16LE",
+                                               utf16PairCutBySampleEnd)),
+                         byLabel);
+
 TEST(DetectEncoding, UnreadableFilesAreUndecided)
 {
     ScratchDirectory scratch;
     EXPECT_EQ(detectEncoding(scratch.path() / "没有.txt").reason, "cannot be read");
     EXPECT_EQ(detectEncoding(scratch.path()).reason, "cannot be read");
-    EXPECT_EQ(detectEncoding(scratch.path()).encoding, "");
+    EXPECT_EQ(detectEncoding(scratch.path()).encoding, std::nullopt);
 }
 
 TEST(DetectEncoding, LeavesTheFileWholeForTheConversion)
@@ -349,10 +385,10 @@ TEST(Lookalike, NamesTheOtherFamilyOnlyWhenItFits)
     };
     EXPECT_EQ(lookalike(big5, "GBK"), "Big5");
     EXPECT_EQ(lookalike(big5, "gb2312"), "Big5");
-    EXPECT_EQ(lookalike(big5, "Big5"), "");
-    EXPECT_EQ(lookalike(big5, "UTF-8"), "");
+    EXPECT_EQ(lookalike(big5, "Big5"), std::nullopt);
+    EXPECT_EQ(lookalike(big5, "UTF-8"), std::nullopt);
     EXPECT_EQ(lookalike(gb, "Big5"), "GB18030");
-    EXPECT_EQ(lookalike(gb, "GB18030"), "");
+    EXPECT_EQ(lookalike(gb, "GB18030"), std::nullopt);
     EXPECT_EQ(lookalike(encoded(simplified(), "UTF-8") + "\xD6\xD0", "GBK"), "UTF-8");
     // Reads as Chinese in the other family, but the whole file (ending
     // inside a character) does not decode there: named all the same, for it
@@ -371,8 +407,8 @@ TEST(LikelyEncoding, OffersOnlyAnEncodingTheWholeFileDecodesIn)
     EXPECT_EQ(check(encoded(simplified(), "UTF-8")), "UTF-8");
     EXPECT_EQ(check(encodedStart(simplified(), "GBK", 2000)), "GB18030");
     EXPECT_EQ(check(encodedStart(traditional(), "Big5", 2000)), "Big5");
-    EXPECT_EQ(check(encoded(simplified(), "UTF-8") + "\xFF"), "");
-    EXPECT_EQ(check(twoCharacters(simplified(), "GBK")), "");
+    EXPECT_EQ(check(encoded(simplified(), "UTF-8") + "\xFF"), std::nullopt);
+    EXPECT_EQ(check(twoCharacters(simplified(), "GBK")), std::nullopt);
 }
 
 TEST(DecodesStrictly, ReadsTheWholeFileAcrossChunks)

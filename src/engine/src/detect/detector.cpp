@@ -37,8 +37,8 @@ bool readsShifted(const DetectionSample &sample, std::string_view encoding,
 // ISO-2022 encodings, UTF-7 or HZ, which write everything else in ASCII too.
 Detection readAscii(const DetectionSample &sample)
 {
-    if (const std::string_view iso2022 = iso2022EncodingOf(sample.bytes); !iso2022.empty())
-        return undecided("looks like " + std::string(iso2022));
+    if (const std::optional<std::string_view> iso2022 = iso2022EncodingOf(sample.bytes))
+        return undecided("looks like " + std::string(*iso2022));
     if (hasUtf7Shift(sample.bytes) && readsShifted(sample, "UTF-7", u"\\~"))
         return undecided("ASCII that may be UTF-7");
     if (hasHzShift(sample.bytes) && readsShifted(sample, "HZ", u""))
@@ -76,7 +76,8 @@ DetectionSample fromFirstEightBitLine(const DetectionSample &sample)
     return {sample.bytes.substr(lineStart(sample.bytes, eightBit)), sample.wholeFile};
 }
 
-Detection detectNotAscii(const DetectionSample &sample, WholeFileCheck &wholeFile);
+Detection detectNotAscii(const DetectionSample &sample, WholeFileCheck &wholeFile,
+                         WholeFileAnswer how);
 
 // A file whose start is ASCII is held to the same rules to its end, where an
 // ISO-2022 escape, a UTF-7 shift or NUL bytes may still come: the file is
@@ -84,10 +85,11 @@ Detection detectNotAscii(const DetectionSample &sample, WholeFileCheck &wholeFil
 // bytes of 0x80 and above come, the file is judged from there as a file
 // that starts with them would be. (A shift or an escape cut by the end of a
 // chunk goes unseen.)
-Detection readAsciiFile(const DetectionSample &sample, WholeFileCheck &wholeFile)
+Detection readAsciiFile(const DetectionSample &sample, WholeFileCheck &wholeFile,
+                        WholeFileAnswer how)
 {
     Detection answer = readAscii(sample);
-    if (answer.encoding.empty())
+    if (!answer.encoding)
         return answer;
     std::uint64_t offset = 0;
     std::optional<std::uint64_t> lateText;
@@ -95,14 +97,14 @@ Detection readAsciiFile(const DetectionSample &sample, WholeFileCheck &wholeFile
         const std::size_t eightBit = firstEightBit(chunk);
         const std::string_view ascii = chunk.substr(0, eightBit);
         answer = hasNul(ascii) ? undecided("holds NUL bytes") : readAscii({ascii, false});
-        if (eightBit != std::string_view::npos && !answer.encoding.empty())
+        if (eightBit != std::string_view::npos && answer.encoding)
             lateText = offset + lineStart(chunk, eightBit);
         offset += chunk.size();
-        return !answer.encoding.empty() && !lateText;
+        return answer.encoding && !lateText;
     });
     if (!lateText)
         return answer;
-    return detectNotAscii(wholeFile.lookFrom(*lateText), wholeFile);
+    return detectNotAscii(wholeFile.lookFrom(*lateText), wholeFile, how);
 }
 
 // UTF-32, then UTF-16, without a mark: the answer, undecided when more than
@@ -114,7 +116,7 @@ std::optional<Detection> readUnicodeWithoutMark(const DetectionSample &sample,
     UnicodeReadings start;
     start.add(sample.bytes);
     std::optional<Detection> answer = start.answer(sample.wholeFile);
-    if (!answer || answer->encoding.empty() || sample.wholeFile)
+    if (!answer || !answer->encoding || sample.wholeFile)
         return answer;
     UnicodeReadings whole;
     if (!wholeFile.readWholeFile([&whole](std::string_view chunk) {
@@ -124,7 +126,7 @@ std::optional<Detection> readUnicodeWithoutMark(const DetectionSample &sample,
         return answer; // a stream, whose rest the conversion checks
     if (std::optional<Detection> all = whole.answer(true))
         return all;
-    return undecided("looks like " + answer->encoding + " without a mark");
+    return undecided("looks like " + *answer->encoding + " without a mark");
 }
 
 // One byte more than a sample tells whether the input goes on.
@@ -137,7 +139,8 @@ DetectionSample sampleFrom(std::string_view bytes)
 }
 
 // The rules for a sample that is not plain ASCII.
-Detection detectNotAscii(const DetectionSample &sample, WholeFileCheck &wholeFile)
+Detection detectNotAscii(const DetectionSample &sample, WholeFileCheck &wholeFile,
+                         WholeFileAnswer how)
 {
     if (isUtf8WithWideCharacters(sample))
         return decided("UTF-8", kCertain);
@@ -145,7 +148,7 @@ Detection detectNotAscii(const DetectionSample &sample, WholeFileCheck &wholeFil
         return *unicode;
     if (hasNul(sample.bytes))
         return undecided("holds NUL bytes");
-    return detectChineseFamily(fromFirstEightBitLine(sample), wholeFile);
+    return detectChineseFamily(fromFirstEightBitLine(sample), wholeFile, how);
 }
 
 } // namespace
@@ -164,13 +167,13 @@ DetectionSample sampleOf(InputStream &input)
 }
 
 Detection detectInSample(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,
-                         WholeFileCheck &wholeFile)
+                         WholeFileCheck &wholeFile, WholeFileAnswer how)
 {
     if (mark)
         return decided(mark->encoding, kCertain);
     if (isPlainAscii(sample.bytes))
-        return readAsciiFile(sample, wholeFile);
-    return detectNotAscii(sample, wholeFile);
+        return readAsciiFile(sample, wholeFile, how);
+    return detectNotAscii(sample, wholeFile, how);
 }
 
 Detection detectInFile(InputFile &input)
@@ -190,12 +193,13 @@ Detection detectEncoding(const std::filesystem::path &path)
     }
 }
 
-std::string likelyEncoding(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,
-                           WholeFileCheck &wholeFile)
+std::optional<std::string> likelyEncoding(const DetectionSample &sample,
+                                          const std::optional<ByteOrderMark> &mark,
+                                          WholeFileCheck &wholeFile)
 {
     const Detection detection = detectInSample(sample, mark, wholeFile);
-    if (detection.encoding.empty() || !wholeFile.decodes(detection.encoding))
-        return {};
+    if (!detection.encoding || !wholeFile.decodes(*detection.encoding))
+        return std::nullopt;
     return detection.encoding;
 }
 

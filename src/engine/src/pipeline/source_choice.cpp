@@ -25,12 +25,12 @@ bool isChineseFamily(std::string_view encoding)
 
 SourceChoice detected(const Detection &detection, bool unconfirmed, const FileLook &look)
 {
-    if (detection.encoding.empty())
+    if (!detection.encoding)
         return refused({.outcome = Outcome::Undecided, .reason = detection.reason});
     return SourceChoice{.encoding = detection.encoding,
                         .unconfirmed = unconfirmed,
                         .watchChinese =
-                            !look.sample.wholeFile && isChineseFamily(detection.encoding)};
+                            !look.sample.wholeFile && isChineseFamily(*detection.encoding)};
 }
 
 // Detection asks whether the whole file decodes in its answer, once; for a
@@ -39,9 +39,8 @@ SourceChoice detected(const Detection &detection, bool unconfirmed, const FileLo
 // check (see confirmSource()).
 SourceChoice chooseDetected(const FileLook &look, WholeFileCheck &wholeFile)
 {
-    wholeFile.trustNextAnswer();
-    const Detection detection = detectInSample(look.sample, look.mark, wholeFile);
-    wholeFile.endTrust();
+    const Detection detection =
+        detectInSample(look.sample, look.mark, wholeFile, WholeFileAnswer::Trusted);
     return detected(detection, wholeFile.tookOnTrust(), look);
 }
 
@@ -84,15 +83,15 @@ std::optional<FileResult> judgeReadings(SourceChoice &source, const Encoding &ch
     if (!source.watchChinese)
         return std::nullopt;
     if (chosen.detects()) {
-        if (readsAsChinese(readings, source.encoding))
+        if (readsAsChinese(readings, *source.encoding))
             return std::nullopt;
         return FileResult{.outcome = Outcome::Undecided, .reason = "does not read as Chinese"};
     }
     source.lookalike = lookalikeOf(look.sample, chosen.family, readings, wholeFile);
-    if (refuseLookalikes && !source.lookalike.empty())
+    if (refuseLookalikes && source.lookalike)
         return FileResult{.outcome = Outcome::LooksLikeOther,
                           .encoding = chosen.name,
-                          .likely = source.lookalike};
+                          .likely = *source.lookalike};
     return std::nullopt;
 }
 
@@ -105,13 +104,12 @@ void addSecondOpinion(FileResult &result, const SourceChoice &source, const Enco
                       const FileLook &look, WholeFileCheck &wholeFile)
 {
     if (result.outcome == Outcome::Converted && source.warnIfLookalike)
-        result.likely = source.lookalike;
+        result.likely = source.lookalike.value_or("");
     // A file read in what its mark or detection chose would only be told
     // that choice again: no hint, and no second look at the file.
     if (result.outcome == Outcome::InvalidSource && !look.mark && !chosen.detects()) {
-        result.likely = likelyEncoding(look.sample, look.mark, wholeFile);
-        if (result.likely == result.encoding)
-            result.likely.clear();
+        const std::optional<std::string> likely = likelyEncoding(look.sample, look.mark, wholeFile);
+        result.likely = likely && *likely != result.encoding ? *likely : std::string();
     }
 }
 

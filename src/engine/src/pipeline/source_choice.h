@@ -25,9 +25,9 @@ struct FileLook
 
 struct SourceChoice
 {
-    // The encoding to read the file in, as results name it; empty when the
+    // The encoding to read the file in, as results name it; none when the
     // file is refused.
-    std::string encoding;
+    std::optional<std::string> encoding;
     // Why the file is not converted (AlreadyUtf8, Undecided), when it is not.
     FileResult refusal;
     // A legacy Chinese source chosen by the user, for a file without a mark,
@@ -43,14 +43,14 @@ struct SourceChoice
     // watches for it.
     bool watchForUtf8 = false;
     // What the file looks like instead of the chosen legacy source (see
-    // lookalikeOf()), once its conversion is complete.
-    std::string lookalike;
+    // lookalikeOf()), once its conversion is complete; none when nothing.
+    std::optional<std::string> lookalike;
     // A legacy Chinese source named for a file without a mark, or detected
     // for a file larger than its sample: the conversion counts how its
     // characters read as Chinese, and judgeReadings() tells at the end.
     bool watchChinese = false;
 
-    bool refused() const { return encoding.empty(); }
+    bool refused() const { return !encoding; }
 };
 
 // The source of a file that looks like `look`, converted from `source`. With

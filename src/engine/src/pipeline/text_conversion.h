@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A file's text converted once its source is chosen: in one stream, or in
+// A file's text converted once its source is chosen: chunk by chunk, or in
 // pieces on several threads for a large file, into a temporary output that
 // replaces the final one only when every character converted. A failed
 // conversion is replayed to find its first error.
@@ -26,9 +26,9 @@ namespace velloran {
 // caller. With `watch`, the bytes are also shown to it as they are read, and
 // a file it refuses at the end (SourceWatch::refusalAtEnd()) gets that
 // result, nothing written. Throws FileError on I/O errors.
-FileResult convertText(InputFile &input, std::string_view source,
-                       const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
-                       const std::filesystem::path &output, const ConvertOptions &options,
-                       SourceWatch *watch = nullptr);
+[[nodiscard]] FileResult convertText(InputFile &input, std::string_view source,
+                                     const std::optional<ByteOrderMark> &mark,
+                                     PrivateUse privateUse, const std::filesystem::path &output,
+                                     const ConvertOptions &options, SourceWatch *watch = nullptr);
 
 } // namespace velloran
