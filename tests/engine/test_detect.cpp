@@ -390,6 +390,14 @@ TEST(Lookalike, NamesTheOtherFamilyOnlyWhenItFits)
     EXPECT_EQ(lookalike(gb, "Big5"), "GB18030");
     EXPECT_EQ(lookalike(gb, "GB18030"), std::nullopt);
     EXPECT_EQ(lookalike(encoded(simplified(), "UTF-8") + "\xD6\xD0", "GBK"), "UTF-8");
+    // Latin letters read as GBK: rare Han, or Traditional Han inside a word.
+    EXPECT_NE(lookalike("Si la commande pushd r\xE9ussit, bash effectue un dir\n", "GBK"),
+              std::nullopt);
+    EXPECT_NE(lookalike("Gr\xF6\xDF"
+                        "e und L\xE4nge m\xFCssen gepr\xFC"
+                        "ft werden.\n",
+                        "GBK"),
+              std::nullopt);
     // Reads as Chinese in the other family, but the whole file (ending
     // inside a character) does not decode there: named all the same, for it
     // reads as no Chinese in the chosen one.

@@ -95,6 +95,11 @@ void count(ChineseShare &share, CharacterClass characterClass)
     share.other += characterClass == CharacterClass::Other ? 1 : 0;
 }
 
+bool isAsciiLetter(unsigned char byte)
+{
+    return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
+}
+
 bool allAscii(const unsigned char *bytes)
 {
     std::uint64_t word = 0;
@@ -104,6 +109,11 @@ bool allAscii(const unsigned char *bytes)
 
 } // namespace
 
+// A two-byte character inside a Latin word (an ASCII letter before its lead
+// byte, its trail byte one) is an accented letter of ISO-8859-1 or
+// windows-1252 and the letter after it, whatever a family reads it as
+// (GBK reads "ré" as the Traditional 閡): seldom so in Chinese text. It
+// counts as a rare Han character, as most such pairs read.
 void ChineseReadings::seen(std::string_view bytes)
 {
     const FamilyClasses &classes = familyClasses();
@@ -112,18 +122,27 @@ void ChineseReadings::seen(std::string_view bytes)
     for (std::size_t i = 0; i < size;) {
         if (m_lead < 0) {
             if (i + 8 <= size && allAscii(data + i)) {
+                m_afterLetter = isAsciiLetter(data[i + 7]);
                 i += 8;
                 continue;
             }
             if (data[i] >= 0x81)
                 m_lead = data[i];
+            else
+                m_afterLetter = isAsciiLetter(data[i]);
             ++i;
             continue;
         }
         const std::size_t code = static_cast<std::size_t>(m_lead) << 8 | data[i];
-        count(m_gb, classes.gb[code]);
-        count(m_big5, classes.big5[code]);
+        if (m_afterLetter && isAsciiLetter(data[i])) {
+            ++m_gb.rare;
+            ++m_big5.rare;
+        } else {
+            count(m_gb, classes.gb[code]);
+            count(m_big5, classes.big5[code]);
+        }
         m_lead = -1;
+        m_afterLetter = false;
         ++i;
     }
 }

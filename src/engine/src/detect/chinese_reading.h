@@ -50,7 +50,8 @@ public:
 private:
     ChineseShare m_gb;
     ChineseShare m_big5;
-    int m_lead = -1; // a lead byte the bytes seen so far end with
+    int m_lead = -1;            // a lead byte the bytes seen so far end with
+    bool m_afterLetter = false; // the last byte seen before it an ASCII letter
 };
 
 // The readings of `bytes`, as a whole.
