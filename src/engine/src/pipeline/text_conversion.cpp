@@ -79,7 +79,9 @@ FileResult convertText(InputFile &input, std::string_view source,
         }
         if (restartable.sameAsReplaced())
             return FileResult{.outcome = Outcome::Unchanged};
-        restartable.commit();
+        // A cancel that came while the file was finished still abandons it.
+        if (!restartable.commitUnlessCancelled(options.cancel))
+            return FileResult{.outcome = Outcome::Cancelled};
         return FileResult{.outcome = Outcome::Converted};
     case StreamStatus::Cancelled:
         return FileResult{.outcome = Outcome::Cancelled};
