@@ -24,9 +24,9 @@ struct FileLook
 
 struct SourceChoice
 {
-    // The encoding to read the file in, as results name it; empty when the
+    // The encoding to read the file in, as results name it; none when the
     // file is refused.
-    std::string encoding;
+    std::optional<std::string> encoding;
     // Why the file is not converted (AlreadyUtf8, Undecided), when it is not.
     FileResult refusal;
     // A legacy Chinese source chosen by the user, for a file without a mark,
@@ -42,7 +42,7 @@ struct SourceChoice
     // watches for it.
     bool watchForUtf8 = false;
 
-    bool refused() const { return encoding.empty(); }
+    bool refused() const { return !encoding; }
 };
 
 // The source of a file that looks like `look`, converted from `source`. With

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A file's text converted once its source is chosen: in one stream, or in
+// A file's text converted once its source is chosen: chunk by chunk, or in
 // pieces on several threads for a large file, into a temporary output that
 // replaces the final one only when every character converted. A failed
 // conversion is replayed to find its first error.
@@ -26,9 +26,9 @@ namespace velloran {
 // caller. With `utf8Watch`, the text is also scanned as it is read, and a
 // file that turns out to be UTF-8 text with wide characters is refused as
 // AlreadyUtf8, nothing written. Throws FileError on I/O errors.
-FileResult convertText(InputFile &input, std::string_view source,
-                       const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
-                       const std::filesystem::path &output, const ConvertOptions &options,
-                       Utf8Scan *utf8Watch = nullptr);
+[[nodiscard]] FileResult convertText(InputFile &input, std::string_view source,
+                                     const std::optional<ByteOrderMark> &mark,
+                                     PrivateUse privateUse, const std::filesystem::path &output,
+                                     const ConvertOptions &options, Utf8Scan *utf8Watch = nullptr);
 
 } // namespace velloran
