@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pipeline/restartable_output.h"
 
-#include "pipeline/stream_converter.h"
+#include "pipeline/cancellation.h"
 
 #include <algorithm>
 #include <cstring>
