@@ -34,21 +34,28 @@ FileResult convertOpened(InputFile &input, const std::filesystem::path &output,
     // A conversion that stops before the end has not confirmed it.
     const PrivateUse privateUse = source.unconfirmed ? PrivateUse::Refused : PrivateUse::Allowed;
     Utf8Scan utf8Watch(PrivateUse::Refused);
+    std::string lookalike;
+    const std::function<void()> beforeCommit = [&] {
+        lookalike = lookalikeWarning(source, options.source, look, wholeFile);
+    };
     FileResult result = convertText(input, source.encoding, look.mark, privateUse, output, options,
-                                    source.watchForUtf8 ? &utf8Watch : nullptr);
+                                    source.watchForUtf8 ? &utf8Watch : nullptr, beforeCommit);
     const bool stopped =
         result.outcome == Outcome::InvalidSource || result.outcome == Outcome::Unrepresentable;
     if (source.unconfirmed && stopped) {
-        const SourceChoice confirmed = confirmSource(look, wholeFile);
+        SourceChoice confirmed = confirmSource(look, wholeFile);
         if (confirmed.refused())
             return confirmed.refusal;
-        if (confirmed.encoding != source.encoding)
-            result = convertText(input, confirmed.encoding, look.mark, PrivateUse::Allowed, output,
-                                 options);
-        source = confirmed;
+        const bool another = confirmed.encoding != source.encoding;
+        source = std::move(confirmed);
+        if (another)
+            result = convertText(input, source.encoding, look.mark, PrivateUse::Allowed, output,
+                                 options, nullptr, beforeCommit);
     }
     result.encoding = source.encoding;
-    addSecondOpinion(result, source, options.source, look, wholeFile);
+    if (result.outcome == Outcome::Converted)
+        result.likely = std::move(lookalike);
+    addSecondOpinion(result, options.source, look, wholeFile);
     return result;
 }
 

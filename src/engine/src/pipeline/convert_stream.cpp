@@ -31,7 +31,9 @@ FileResult convertOpened(InputStream &input, ByteSink &output, const StreamOptio
     FileResult result = convertStreamText(input, source.encoding, look.mark, privateUse, output,
                                           options, source.watchForUtf8 ? &utf8Watch : nullptr);
     result.encoding = source.encoding;
-    addSecondOpinion(result, source, options.source, look, wholeFile);
+    if (result.outcome == Outcome::Converted)
+        result.likely = lookalikeWarning(source, options.source, look, wholeFile);
+    addSecondOpinion(result, options.source, look, wholeFile);
     // An encoding the whole text decodes in, as a hint, cannot be known from
     // the start of a longer one: that start decoded in the chosen encoding too.
     if (result.outcome == Outcome::InvalidSource && !sample.wholeFile)

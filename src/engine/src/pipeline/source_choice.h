@@ -55,10 +55,16 @@ SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFil
 // detection again, with the whole file checked.
 SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile);
 
-// The opinions that only warn, once a file read in `source` (chosen as
-// `chosen`) was converted or failed to decode (see "Knowing the source" in
-// engine.h); `result` already names the encoding it was read in.
-void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
-                      const FileLook &look, WholeFileCheck &wholeFile);
+// The opinion that only warns of a file read in `source` (chosen as
+// `chosen`) once it converted: the other Chinese family it is more likely
+// in, or nothing (see "Knowing the source" in engine.h). Asked before the
+// output is committed, while the file is open: it may read it all again.
+std::string lookalikeWarning(const SourceChoice &source, const Encoding &chosen,
+                             const FileLook &look, WholeFileCheck &wholeFile);
+
+// The opinion that only warns of a file that failed to decode; `result`
+// already names the encoding it was read in.
+void addSecondOpinion(FileResult &result, const Encoding &chosen, const FileLook &look,
+                      WholeFileCheck &wholeFile);
 
 } // namespace velloran
