@@ -240,13 +240,13 @@ void measureDetection(const std::string &bytes, const Label &label, const fs::pa
                       Counts &counts)
 {
     const velloran::Detection detection = velloran::detectEncoding(file);
-    if (detection.encoding.empty()) {
+    if (!detection.encoding) {
         ++counts.undecided;
-    } else if (readsAlike(bytes, label.reading, detection.encoding)) {
+    } else if (readsAlike(bytes, label.reading, *detection.encoding)) {
         ++counts.right;
     } else {
         ++counts.wrong;
-        reportBytes(label.name + " read as " + detection.encoding + " (confidence " +
+        reportBytes(label.name + " read as " + *detection.encoding + " (confidence " +
                         std::to_string(detection.confidence) + ")",
                     bytes);
     }

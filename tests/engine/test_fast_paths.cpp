@@ -181,9 +181,9 @@ std::string randomText(std::mt19937 &random, const std::string &encoding, bool c
     for (char16_t unit : text) {
         // Units the encoding cannot represent are left out of valid text and
         // kept, as UTF-16, as garbage in corrupt text.
-        const std::string encoded = converter.encode(std::u16string_view(&unit, 1));
-        if (!encoded.empty())
-            bytes += encoded;
+        if (const std::optional<std::string> encoded =
+                converter.encode(std::u16string_view(&unit, 1)))
+            bytes += *encoded;
         else if (corrupt)
             bytes += unitBytes(unit);
     }

@@ -2,6 +2,7 @@
 // Where the bytes go: output paths, in-place conversion, permissions, and
 // every way reading or writing a file can fail.
 #include "files/input_file.h"
+#include "run/output_paths.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

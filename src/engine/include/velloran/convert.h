@@ -68,15 +68,11 @@ struct ConvertOptions
     bool leaveIdenticalAlone = false;
 };
 
-// The output path of `input` in `outputDirectory`: the directory and the input's
-// file name joined by exactly one separator, whatever the directory text ends with.
-std::filesystem::path outputPathFor(const std::filesystem::path &outputDirectory,
-                                    const std::filesystem::path &input);
-
 // Converts `input` into `output` following the rules in engine.h. Every way
 // a file can fail comes back in the result; what throws is a programming
 // error (options not made by resolving names) or exhausted memory.
-FileResult convertFile(const std::filesystem::path &input, const std::filesystem::path &output,
-                       const ConvertOptions &options);
+[[nodiscard]] FileResult convertFile(const std::filesystem::path &input,
+                                     const std::filesystem::path &output,
+                                     const ConvertOptions &options);
 
 } // namespace velloran

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace velloran {
@@ -10,8 +11,8 @@ namespace velloran {
 struct Detection
 {
     // "UTF-8", "UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE", "GB18030" or
-    // "Big5"; empty when undecided.
-    std::string encoding;
+    // "Big5"; none when undecided.
+    std::optional<std::string> encoding;
     // For an undecided file: why.
     std::string reason;
     // How sure: 100 for a byte-order mark, the UTF rules and a Chinese family

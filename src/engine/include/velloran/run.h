@@ -144,7 +144,7 @@ struct RunPlan
 //  - a symbolic link and its file in place: the link is read first and
 //    becomes a regular file with the converted text, then the file is
 //    converted.
-RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options);
+[[nodiscard]] RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options);
 
 // Converts a plan, all its Convert entries at once but for those that wait
 // for another (PlannedEntry::after). Results come back in input order, one
@@ -153,10 +153,11 @@ RunPlan planRun(const std::vector<RunInput> &inputs, const RunOptions &options);
 // an entry not converted because of a cancel Cancelled.
 // For KeepTree, missing folders of an output are made just before it is
 // written (not in a dry run).
-std::vector<FileResult> executeRun(const RunPlan &plan, const RunOptions &options);
+[[nodiscard]] std::vector<FileResult> executeRun(const RunPlan &plan, const RunOptions &options);
 
 // planRun then executeRun.
-std::vector<FileResult> convertRun(const std::vector<RunInput> &inputs, const RunOptions &options);
+[[nodiscard]] std::vector<FileResult> convertRun(const std::vector<RunInput> &inputs,
+                                                 const RunOptions &options);
 
 // The number of CPUs this process may use: its affinity mask and any cgroup
 // CPU quota, at least 1.

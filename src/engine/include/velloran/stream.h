@@ -47,6 +47,6 @@ struct StreamOptions
 //  - Failing to read or write (the reader went away: EPIPE, with SIGPIPE
 //    ignored) comes back as CannotRead or CannotWrite, its message naming
 //    "the input" or "the output".
-FileResult convertStream(int input, int output, const StreamOptions &options);
+[[nodiscard]] FileResult convertStream(int input, int output, const StreamOptions &options);
 
 } // namespace velloran

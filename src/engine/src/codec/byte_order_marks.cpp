@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "codec/byte_order_marks.h"
 
+#include <optional>
+#include <stdexcept>
+#include <string>
+
 namespace velloran {
 
 namespace {
@@ -53,8 +57,12 @@ Encoder openEncoder(const Encoding &target)
     // ICU's own "UTF-16"/"UTF-32" encoders write the platform's byte order, so
     // the mark is written here and the text by an explicitly little-endian one.
     Converter converter = littleEndianVariantOf(Converter(target));
-    std::string mark = target.writesMark ? converter.encode(u"\uFEFF") : std::string();
-    return Encoder{std::move(converter), std::move(mark)};
+    std::optional<std::string> mark =
+        target.writesMark ? converter.encode(u"\uFEFF") : std::optional<std::string>("");
+    // Only a Unicode target writes a mark, and every Unicode encoding has one.
+    if (!mark)
+        throw std::logic_error("the target " + target.name + " cannot encode its byte-order mark");
+    return Encoder{std::move(converter), std::move(*mark)};
 }
 
 } // namespace velloran

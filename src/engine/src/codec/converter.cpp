@@ -113,7 +113,7 @@ char32_t Converter::unrepresentableCharacter() const
     return static_cast<char32_t>(character);
 }
 
-std::string Converter::encode(std::u16string_view text)
+std::optional<std::string> Converter::encode(std::u16string_view text)
 {
     reset();
     std::string bytes(4 * text.size() + 16, '\0');
@@ -122,7 +122,9 @@ std::string Converter::encode(std::u16string_view text)
         ucnv_fromUChars(m_converter.get(), bytes.data(), static_cast<int32_t>(bytes.size()),
                         text.data(), static_cast<int32_t>(text.size()), &error);
     reset();
-    bytes.resize(U_SUCCESS(error) ? static_cast<std::size_t>(length) : 0);
+    if (U_FAILURE(error))
+        return std::nullopt;
+    bytes.resize(static_cast<std::size_t>(length));
     return bytes;
 }
 

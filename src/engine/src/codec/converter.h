@@ -24,7 +24,7 @@ public:
     explicit Converter(std::string_view name);
     explicit Converter(const Encoding &encoding) : Converter(std::string_view(encoding.name)) {}
     // Nothing when ICU cannot resolve `name`: for resolving names.
-    static std::optional<Converter> tryOpen(std::string_view name);
+    [[nodiscard]] static std::optional<Converter> tryOpen(std::string_view name);
 
     UConverter *get() const { return m_converter.get(); }
     UConverterType type() const { return ucnv_getType(m_converter.get()); }
@@ -59,8 +59,8 @@ public:
     char32_t unrepresentableCharacter() const;
 
     // `text` encoded completely, e.g. a byte-order mark in this encoding;
-    // empty if it cannot be.
-    std::string encode(std::u16string_view text);
+    // none if it cannot be.
+    [[nodiscard]] std::optional<std::string> encode(std::u16string_view text);
 
     // What ICU makes of `bytes` decoded from the initial state on their own,
     // without the end of the input.

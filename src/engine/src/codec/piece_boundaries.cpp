@@ -4,6 +4,8 @@
 #include "codec/encoding_cache.h"
 
 #include <cstring>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -49,11 +51,13 @@ bool isStatelessByteEncoding(const Converter &converter)
 
 std::optional<PieceBoundary> computeBoundary(Converter &source)
 {
-    const std::string lineFeed = source.encode(u"\n");
+    const std::optional<std::string> lineFeed = source.encode(u"\n");
+    if (!lineFeed)
+        return std::nullopt;
     if (source.isFixedUnitUnicode())
-        return PieceBoundary{lineFeed, lineFeed.size()};
-    if (isStatelessByteEncoding(source) && lineFeed == "\n" && lineFeedByteNeverContinues(source))
-        return PieceBoundary{lineFeed, 1};
+        return PieceBoundary{*lineFeed, lineFeed->size()};
+    if (isStatelessByteEncoding(source) && *lineFeed == "\n" && lineFeedByteNeverContinues(source))
+        return PieceBoundary{*lineFeed, 1};
     return std::nullopt;
 }
 

@@ -28,8 +28,8 @@ class TextDecoder
 {
 public:
     virtual ~TextDecoder() = default;
-    virtual Step decode(const char *&source, const char *end, UChar *&target, UChar *targetEnd,
-                        bool last) = 0;
+    [[nodiscard]] virtual Step decode(const char *&source, const char *end, UChar *&target,
+                                      UChar *targetEnd, bool last) = 0;
     // Holds no part of a character: what comes next starts a new one.
     virtual bool idle() const = 0;
 };
@@ -38,8 +38,8 @@ class TextEncoder
 {
 public:
     virtual ~TextEncoder() = default;
-    virtual Step encode(const UChar *&source, const UChar *end, char *&target, char *targetEnd,
-                        bool last) = 0;
+    [[nodiscard]] virtual Step encode(const UChar *&source, const UChar *end, char *&target,
+                                      char *targetEnd, bool last) = 0;
     // Holds no part of a character and owes no output.
     virtual bool idle() const = 0;
 };

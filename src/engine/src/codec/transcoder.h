@@ -30,7 +30,7 @@ public:
     // Converts the next bytes of the text into `sink`. A character split
     // between calls is completed by the next call; `last` marks the end of the
     // text, where an incomplete character is an error. False on any error.
-    bool convert(const char *begin, const char *end, bool last, ByteSink &sink);
+    [[nodiscard]] bool convert(const char *begin, const char *end, bool last, ByteSink &sink);
 
     // Holds no part of a character and owes no output: the bytes that come
     // next start a new character. For an encoding that keeps no state from
@@ -38,8 +38,9 @@ public:
     bool idle() const { return m_decoder->idle() && m_encoder->idle(); }
 
 private:
-    bool convertInTwoSteps(const char *begin, const char *end, bool last, ByteSink &sink);
-    bool encode(const UChar *begin, const UChar *end, bool last, ByteSink &sink);
+    [[nodiscard]] bool convertInTwoSteps(const char *begin, const char *end, bool last,
+                                         ByteSink &sink);
+    [[nodiscard]] bool encode(const UChar *begin, const UChar *end, bool last, ByteSink &sink);
     void convertDirectly(const char *&source, const char *end, ByteSink &sink);
     void flush(ByteSink &sink);
 

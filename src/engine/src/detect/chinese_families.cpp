@@ -137,27 +137,27 @@ struct LegacyEvidence
 };
 
 // ICU's most confident answer among the other East Asian encodings that
-// read the sample (one that does not decode it is no reading of it).
-IcuAnswer strongestRival(const IcuOpinion &opinion, const LegacyEvidence &evidence)
+// read the sample (one that does not decode it is no reading of it), if any.
+std::optional<IcuAnswer> strongestRival(const IcuOpinion &opinion, const LegacyEvidence &evidence)
 {
     for (const IcuAnswer &answer : opinion.eastAsian)
         if (evidence.rivalReads(answer.encoding))
             return answer;
-    return {};
+    return std::nullopt;
 }
 
 // Whether ICU is at least as confident in an East Asian rival as in
 // `confidence`, a Chinese family's.
 bool rivalIsAsLikely(const IcuOpinion &opinion, const LegacyEvidence &evidence, int confidence)
 {
-    const IcuAnswer rival = strongestRival(opinion, evidence);
-    return !rival.encoding.empty() && rival.confidence >= confidence;
+    const std::optional<IcuAnswer> rival = strongestRival(opinion, evidence);
+    return rival && rival->confidence >= confidence;
 }
 
 // The family ICU prefers, when it decodes the sample, no rival is as likely,
 // and either the other family does not decode or the shape of the bytes
-// agrees; empty otherwise.
-Detection preferredFamily(const IcuOpinion &opinion, const LegacyEvidence &evidence)
+// agrees; none otherwise.
+std::optional<Detection> preferredFamily(const IcuOpinion &opinion, const LegacyEvidence &evidence)
 {
     const std::string_view favourite = opinion.favourite();
     const int confidence = opinion.confidenceIn(favourite);
@@ -166,7 +166,7 @@ Detection preferredFamily(const IcuOpinion &opinion, const LegacyEvidence &evide
         !rivalIsAsLikely(opinion, evidence, confidence) &&
         (!shapeContradicts(favourite, evidence.shape) || !evidence.decodes(otherFamily(favourite))))
         return decided(favourite, confidence);
-    return {};
+    return std::nullopt;
 }
 
 // GB18030 or Big5, by ICU's opinion of `look` (the start of the sample) and
@@ -174,8 +174,8 @@ Detection preferredFamily(const IcuOpinion &opinion, const LegacyEvidence &evide
 Detection chooseChineseFamily(std::string_view look, const LegacyEvidence &evidence)
 {
     const IcuOpinion opinion = askIcu(look);
-    if (Detection preferred = preferredFamily(opinion, evidence); !preferred.encoding.empty())
-        return preferred;
+    if (std::optional<Detection> preferred = preferredFamily(opinion, evidence))
+        return *preferred;
     const std::string_view favourite = opinion.favourite();
     if (opinion.confidenceIn(favourite) > kConfident && !evidence.decodes(favourite))
         return undecided("looks like " + std::string(favourite) + " but does not decode as it");
@@ -187,11 +187,11 @@ Detection chooseChineseFamily(std::string_view look, const LegacyEvidence &evide
         return undecided("too short");
     const int chinese = std::max(gb18030 ? opinion.gb18030 : 0, big5 ? opinion.big5 : 0);
     if (rivalIsAsLikely(opinion, evidence, chinese))
-        return undecided("looks like " + strongestRival(opinion, evidence).encoding);
+        return undecided("looks like " + strongestRival(opinion, evidence)->encoding);
     if (gb18030 && big5)
         return undecided("GB18030 and Big5 both possible");
-    if (opinion.other.confidence > kConfident)
-        return undecided("looks like " + opinion.other.encoding);
+    if (opinion.other && opinion.other->confidence > kConfident)
+        return undecided("looks like " + opinion.other->encoding);
     // Only one family decodes: it, if ICU saw more than a trace of it.
     const std::string_view only = gb18030 ? kGb18030 : kBig5;
     if (opinion.confidenceIn(only) > kSomeConfidence)
@@ -199,76 +199,78 @@ Detection chooseChineseFamily(std::string_view look, const LegacyEvidence &evide
     return undecided("no encoding fits");
 }
 
-// ICU's preferred family on the quick looks; empty when none decides.
-Detection quickAnswer(std::string_view bytes, const LegacyEvidence &evidence)
+// ICU's preferred family on the quick looks; none when none decides.
+std::optional<Detection> quickAnswer(std::string_view bytes, const LegacyEvidence &evidence)
 {
     for (const std::size_t count : kQuickLooks) {
         const std::string look = twoByteCharacters(bytes, count);
         if (look.size() < 2 * kFewestCharactersToPrefer)
-            return {};
-        if (Detection preferred = preferredFamily(askIcu(look), evidence);
-            !preferred.encoding.empty())
+            return std::nullopt;
+        if (std::optional<Detection> preferred = preferredFamily(askIcu(look), evidence))
             return preferred;
         if (look.size() < 2 * count)
-            return {}; // a longer look would hold no more of them
+            return std::nullopt; // a longer look would hold no more of them
     }
-    return {};
+    return std::nullopt;
 }
 
 // The family that is left when the other one does not decode the sample
-// (asked about GB18030 last: most files are in it); empty when both do.
-std::string_view familyLeft(const LegacyEvidence &evidence)
+// (asked about GB18030 last: most files are in it); none when both do.
+std::optional<std::string_view> familyLeft(const LegacyEvidence &evidence)
 {
     if (!evidence.decodes(kBig5))
         return kGb18030;
     if (!evidence.decodes(kGb18030))
         return kBig5;
-    return {};
+    return std::nullopt;
 }
 
 // The family the bytes alone settle, without ICU: the other family and the
 // East Asian rivals do not decode the sample, which is long enough, shaped
 // like the family and not UTF-8 with a broken byte (which can decode in a
 // family, and which ICU then tells apart), and the whole file decodes in it.
-// Empty otherwise. UTF-8 with a broken byte is valid nearly everywhere, so a
+// None otherwise. UTF-8 with a broken byte is valid nearly everywhere, so a
 // few hundred bytes of it tell.
-Detection onlyFamilyLeft(const LegacyEvidence &evidence, WholeFileCheck &wholeFile)
+std::optional<Detection> onlyFamilyLeft(const LegacyEvidence &evidence, WholeFileCheck &wholeFile,
+                                        WholeFileAnswer how)
 {
     constexpr std::size_t kUtf8Look = 256;
     if (evidence.shape.eightBitBytes < kFewestEightBitBytes)
-        return {};
-    const std::string_view family = familyLeft(evidence);
-    if (family.empty() || evidence.anyRivalReads() || shapeContradicts(family, evidence.shape) ||
-        isMostlyUtf8(startOf(evidence.sample.bytes, kUtf8Look)))
-        return {};
-    return wholeFile.decodes(family) ? decided(family, kCertain) : Detection{};
+        return std::nullopt;
+    const std::optional<std::string_view> family = familyLeft(evidence);
+    if (!family || evidence.anyRivalReads() || shapeContradicts(*family, evidence.shape) ||
+        isMostlyUtf8(startOf(evidence.sample.bytes, kUtf8Look)) || !wholeFile.decodes(*family, how))
+        return std::nullopt;
+    return decided(*family, kCertain);
 }
 
 // The answer for the sample, once the whole file decodes in it too.
-Detection confirmed(Detection detection, WholeFileCheck &wholeFile)
+Detection confirmed(Detection detection, WholeFileCheck &wholeFile, WholeFileAnswer how)
 {
-    if (detection.encoding.empty() || wholeFile.decodes(detection.encoding))
+    if (!detection.encoding || wholeFile.decodes(*detection.encoding, how))
         return detection;
-    return undecided("looks like " + detection.encoding + " but does not decode as it");
+    return undecided("looks like " + *detection.encoding + " but does not decode as it");
 }
 
 } // namespace
 
-Detection detectChineseFamily(const DetectionSample &sample, WholeFileCheck &wholeFile)
+Detection detectChineseFamily(const DetectionSample &sample, WholeFileCheck &wholeFile,
+                              WholeFileAnswer how)
 {
     const LegacyEvidence evidence{sample, shapeOf(sample.bytes), wholeFile};
-    if (Detection alone = onlyFamilyLeft(evidence, wholeFile); !alone.encoding.empty())
-        return alone;
-    if (Detection quick = quickAnswer(sample.bytes, evidence); !quick.encoding.empty())
-        return confirmed(quick, wholeFile);
-    return confirmed(chooseChineseFamily(startOf(sample.bytes, kLongLook), evidence), wholeFile);
+    if (std::optional<Detection> alone = onlyFamilyLeft(evidence, wholeFile, how))
+        return *alone;
+    if (std::optional<Detection> quick = quickAnswer(sample.bytes, evidence))
+        return confirmed(*quick, wholeFile, how);
+    return confirmed(chooseChineseFamily(startOf(sample.bytes, kLongLook), evidence), wholeFile,
+                     how);
 }
 
-std::string otherChineseFamily(const DetectionSample &sample, std::string_view family,
-                               WholeFileCheck &wholeFile)
+std::optional<std::string> otherChineseFamily(const DetectionSample &sample,
+                                              std::string_view family, WholeFileCheck &wholeFile)
 {
     if (family != kGb18030 && family != kBig5)
-        return {};
+        return std::nullopt;
     // A strict decoding of the sample, which most files fail within their
     // first characters, then the shape of the bytes ICU would see, rule most
     // files out before its costly look (a shape of more would cost a run of
@@ -276,11 +278,12 @@ std::string otherChineseFamily(const DetectionSample &sample, std::string_view f
     const std::string_view other = otherFamily(family);
     const std::string_view look = startOf(sample.bytes, kLongLook);
     if (!wholeFile.sampleDecodes(other) || shapeContradicts(other, shapeOf(look)))
-        return {};
+        return std::nullopt;
     const IcuOpinion opinion = askIcu(look);
-    if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident)
-        return {};
-    return wholeFile.decodes(other) ? std::string(other) : std::string();
+    if (opinion.favourite() != other || opinion.confidenceIn(other) <= kConfident ||
+        !wholeFile.decodes(other))
+        return std::nullopt;
+    return std::string(other);
 }
 
 } // namespace velloran

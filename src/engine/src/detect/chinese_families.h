@@ -15,7 +15,8 @@ namespace velloran {
 // alone when only that family of the region's multi-byte encodings decodes
 // the sample, else by ICU's detector, which must not find Japanese or Korean
 // as likely; and only when the whole file decodes in it (which `wholeFile`
-// is asked once). Else undecided, with the reason.
-Detection detectChineseFamily(const DetectionSample &sample, WholeFileCheck &wholeFile);
+// is asked once, `how`). Else undecided, with the reason.
+Detection detectChineseFamily(const DetectionSample &sample, WholeFileCheck &wholeFile,
+                              WholeFileAnswer how);
 
 } // namespace velloran

@@ -157,11 +157,11 @@ bool hasNul(std::string_view bytes)
 // Every ISO-2022 encoding switches to a double-byte character set with ESC
 // and '$'; what follows names the set: ')' and 'C' Korean, ')', '*' or '+'
 // Chinese, anything else one of ISO-2022-JP's.
-std::string_view iso2022EncodingOf(std::string_view bytes)
+std::optional<std::string_view> iso2022EncodingOf(std::string_view bytes)
 {
     const std::size_t escape = bytes.find("\x1B$");
     if (escape == std::string_view::npos)
-        return {};
+        return std::nullopt;
     const std::string_view set = bytes.substr(escape + 2, 2);
     if (set == ")C")
         return "ISO-2022-KR";

@@ -4,6 +4,7 @@
 
 #include "detect/sample.h"
 
+#include <optional>
 #include <string_view>
 
 namespace velloran {
@@ -15,8 +16,8 @@ bool isPlainAscii(std::string_view bytes);
 bool hasNul(std::string_view bytes);
 
 // The ISO-2022 encoding ("ISO-2022-JP", "ISO-2022-KR" or "ISO-2022-CN")
-// whose escape sequences ASCII `bytes` hold; empty when they hold none.
-std::string_view iso2022EncodingOf(std::string_view bytes);
+// whose escape sequences ASCII `bytes` hold; none when they hold none.
+std::optional<std::string_view> iso2022EncodingOf(std::string_view bytes);
 
 // Whether ASCII `bytes` hold what could be UTF-7's base64 for a character:
 // a '+' followed by three or more base64 characters.

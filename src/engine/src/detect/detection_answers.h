@@ -20,7 +20,7 @@ inline Detection decided(std::string_view encoding, int confidence)
 
 inline Detection undecided(std::string reason)
 {
-    return Detection{{}, std::move(reason), 0};
+    return Detection{std::nullopt, std::move(reason), 0};
 }
 
 } // namespace velloran

@@ -34,8 +34,8 @@ bool readsAsUtf7(const DetectionSample &sample)
 // ISO-2022 encodings or UTF-7, which write everything else in ASCII too.
 Detection readAscii(const DetectionSample &sample)
 {
-    if (const std::string_view iso2022 = iso2022EncodingOf(sample.bytes); !iso2022.empty())
-        return undecided("looks like " + std::string(iso2022));
+    if (const std::optional<std::string_view> iso2022 = iso2022EncodingOf(sample.bytes))
+        return undecided("looks like " + std::string(*iso2022));
     if (hasUtf7Shift(sample.bytes) && readsAsUtf7(sample))
         return undecided("ASCII that may be UTF-7");
     return decided("UTF-8", kCertain);
@@ -48,11 +48,11 @@ Detection readAscii(const DetectionSample &sample)
 Detection readAsciiFile(const DetectionSample &sample, WholeFileCheck &wholeFile)
 {
     Detection answer = readAscii(sample);
-    if (answer.encoding.empty())
+    if (!answer.encoding)
         return answer;
     wholeFile.readWholeFile([&answer](std::string_view chunk) {
         answer = hasNul(chunk) ? undecided("holds NUL bytes") : readAscii({chunk, false});
-        return !answer.encoding.empty();
+        return answer.encoding.has_value();
     });
     return answer;
 }
@@ -106,7 +106,7 @@ DetectionSample sampleOf(InputStream &input)
 }
 
 Detection detectInSample(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,
-                         WholeFileCheck &wholeFile)
+                         WholeFileCheck &wholeFile, WholeFileAnswer how)
 {
     if (mark)
         return decided(mark->encoding, kCertain);
@@ -118,7 +118,7 @@ Detection detectInSample(const DetectionSample &sample, const std::optional<Byte
         return *unicode;
     if (hasNul(sample.bytes))
         return undecided("holds NUL bytes");
-    return detectChineseFamily(sample, wholeFile);
+    return detectChineseFamily(sample, wholeFile, how);
 }
 
 Detection detectInFile(InputFile &input)
@@ -138,12 +138,13 @@ Detection detectEncoding(const std::filesystem::path &path)
     }
 }
 
-std::string likelyEncoding(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,
-                           WholeFileCheck &wholeFile)
+std::optional<std::string> likelyEncoding(const DetectionSample &sample,
+                                          const std::optional<ByteOrderMark> &mark,
+                                          WholeFileCheck &wholeFile)
 {
     const Detection detection = detectInSample(sample, mark, wholeFile);
-    if (detection.encoding.empty() || !wholeFile.decodes(detection.encoding))
-        return {};
+    if (!detection.encoding || !wholeFile.decodes(*detection.encoding))
+        return std::nullopt;
     return detection.encoding;
 }
 

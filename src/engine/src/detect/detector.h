@@ -20,9 +20,9 @@ class InputFile;
 
 // The detector's answer for a sample that starts with `mark` (or none). Asks
 // `wholeFile` whether the sample decodes in the legacy encodings, and whether
-// the whole file decodes in a legacy answer (GB18030 or Big5), once.
+// the whole file decodes in a legacy answer (GB18030 or Big5), once, `how`.
 Detection detectInSample(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,
-                         WholeFileCheck &wholeFile);
+                         WholeFileCheck &wholeFile, WholeFileAnswer how = WholeFileAnswer::Checked);
 
 // Detects the encoding of an open file from its start. Throws
 // FileError(CannotRead) on a read error.
@@ -31,13 +31,14 @@ Detection detectInFile(InputFile &input);
 // For a file converted from an encoding of a legacy Chinese `family`
 // ("GB18030" or "Big5"): the other family's name when the detector is
 // confident (above 50) the file is in that one and it decodes there
-// strictly; empty otherwise, and for any other family.
-std::string otherChineseFamily(const DetectionSample &sample, std::string_view family,
-                               WholeFileCheck &wholeFile);
+// strictly; none otherwise, and for any other family.
+std::optional<std::string> otherChineseFamily(const DetectionSample &sample,
+                                              std::string_view family, WholeFileCheck &wholeFile);
 
 // For a file that failed to decode: an encoding in which the whole file
-// decodes strictly, as a hint for the user; empty when there is none to offer.
-std::string likelyEncoding(const DetectionSample &sample, const std::optional<ByteOrderMark> &mark,
-                           WholeFileCheck &wholeFile);
+// decodes strictly, as a hint for the user; none when there is none to offer.
+std::optional<std::string> likelyEncoding(const DetectionSample &sample,
+                                          const std::optional<ByteOrderMark> &mark,
+                                          WholeFileCheck &wholeFile);
 
 } // namespace velloran

@@ -123,8 +123,8 @@ IcuOpinion askIcu(std::string_view bytes)
         else {
             if (isEastAsian(name))
                 opinion.eastAsian.push_back({std::string(name), confidence});
-            if (opinion.other.encoding.empty())
-                opinion.other = {std::string(name), confidence};
+            if (!opinion.other)
+                opinion.other = IcuAnswer{std::string(name), confidence};
         }
     }
     return opinion;

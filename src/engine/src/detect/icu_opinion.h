@@ -4,6 +4,7 @@
 // best answer of any other kind.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,8 +26,8 @@ struct IcuOpinion
     int big5 = 0;
     // EUC-JP, Shift_JIS, EUC-KR and the ISO-2022 encodings, most confident first.
     std::vector<IcuAnswer> eastAsian;
-    // The best answer that is no Chinese family.
-    IcuAnswer other;
+    // The best answer that is no Chinese family, when there is one.
+    std::optional<IcuAnswer> other;
 
     int confidenceIn(std::string_view family) const { return family == kBig5 ? big5 : gb18030; }
     std::string_view favourite() const { return big5 > gb18030 ? kBig5 : kGb18030; }

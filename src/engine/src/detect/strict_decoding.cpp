@@ -107,12 +107,11 @@ bool decodesStrictly(InputFile &input, std::string_view encoding)
            decoding.feed({}, true);
 }
 
-bool WholeFileCheck::decodes(std::string_view encoding)
+bool WholeFileCheck::decodes(std::string_view encoding, WholeFileAnswer how)
 {
     if (const auto known = m_answers.find(encoding); known != m_answers.end())
         return known->second;
-    if (m_trustNext) {
-        m_trustNext = false;
+    if (how == WholeFileAnswer::Trusted && m_file) {
         m_tookOnTrust = true;
         return true;
     }

@@ -16,17 +16,31 @@ namespace velloran {
 class InputFile;
 
 // Whether `bytes`, a whole text, decode strictly in `encoding`.
-bool decodesStrictly(std::string_view bytes, std::string_view encoding);
+[[nodiscard]] bool decodesStrictly(std::string_view bytes, std::string_view encoding);
 
 // Whether a sample decodes strictly in `encoding` as far as it goes (a
 // character its end cuts is no error when the file goes on); `seen` is
 // shown the decoded text piece by piece.
-bool decodesStrictly(const DetectionSample &sample, std::string_view encoding,
-                     const std::function<void(std::u16string_view text)> &seen);
+[[nodiscard]] bool decodesStrictly(const DetectionSample &sample, std::string_view encoding,
+                                   const std::function<void(std::u16string_view text)> &seen);
 
 // Whether the whole of `input` decodes strictly in `encoding`, read from its
 // start. Throws FileError(CannotRead) on a read error.
-bool decodesStrictly(InputFile &input, std::string_view encoding);
+[[nodiscard]] bool decodesStrictly(InputFile &input, std::string_view encoding);
+
+// How a question about the whole of a file is answered.
+enum class WholeFileAnswer
+{
+    // By decoding it: from the sample when that is the whole file, else by
+    // reading the file once more.
+    Checked,
+    // A file's question whose answer is not known yet is answered yes
+    // without decoding anything: for a guess that the conversion itself then
+    // checks, rather than decoding the file twice (and reading a large one
+    // twice). A stream's question is never answered so: a stream cannot be
+    // read again should the guess be wrong.
+    Trusted,
+};
 
 // Whether the whole file a sample comes from decodes strictly in an
 // encoding: from the sample alone when it is the whole file, else by reading
@@ -45,7 +59,10 @@ public:
     {
     }
 
-    bool decodes(std::string_view encoding);
+    // Asked `how`: Trusted answers a question about a file not yet answered
+    // yes, without decoding anything (see WholeFileAnswer).
+    [[nodiscard]] bool decodes(std::string_view encoding,
+                               WholeFileAnswer how = WholeFileAnswer::Checked);
     // For a sample that is not the whole file: the file read once more from
     // its start, shown chunk by chunk until `seen` returns false. Nothing for
     // a sample that is the whole file, or that comes from a stream. Throws
@@ -54,26 +71,17 @@ public:
     // Whether the sample decodes strictly in `encoding` as far as it goes:
     // decodes() for a sample that is the whole file. A file whose sample
     // does not decode does not either.
-    bool sampleDecodes(std::string_view encoding);
+    [[nodiscard]] bool sampleDecodes(std::string_view encoding);
 
-    // Answers the next question whose answer is not known yet yes, without
-    // decoding anything: for a guess that the conversion itself then
-    // checks, rather than decoding the file twice (and reading a large one
-    // twice). sampleDecodes() is never answered on trust, nor is a stream's
-    // question: a stream cannot be read again should the guess be wrong.
-    void trustNextAnswer() { m_trustNext = m_file != nullptr; }
-    // Ends the trust, in case nothing was asked.
-    void endTrust() { m_trustNext = false; }
-    // Whether a yes was taken on trust: without decoding, or from the
-    // start of a stream.
-    bool tookOnTrust() const { return m_tookOnTrust; }
+    // Whether a yes was taken on trust so far: without decoding (Trusted),
+    // or from the start of a stream.
+    [[nodiscard]] bool tookOnTrust() const { return m_tookOnTrust; }
 
 private:
     DetectionSample m_sample;
     InputFile *m_file;
     std::map<std::string, bool, std::less<>> m_answers;
     std::map<std::string, bool, std::less<>> m_sampleAnswers;
-    bool m_trustNext = false;
     bool m_tookOnTrust = false;
 };
 

@@ -11,6 +11,7 @@ namespace velloran {
 
 // Converts what `input` gives into `output`. Every failure to read or write
 // comes back in the result.
-FileResult convertStream(StreamSource &input, ByteSink &output, const StreamOptions &options);
+[[nodiscard]] FileResult convertStream(StreamSource &input, ByteSink &output,
+                                       const StreamOptions &options);
 
 } // namespace velloran

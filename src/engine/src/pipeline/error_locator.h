@@ -25,21 +25,21 @@ public:
     // The first error of the text that starts at `offset`: InvalidSource or
     // Unrepresentable with its line, or CannotRead when the replay finds none
     // (the file changed in between).
-    FileResult locate(InputFile &input, std::uint64_t offset);
+    [[nodiscard]] FileResult locate(InputFile &input, std::uint64_t offset);
 
     // Starts over from fresh converters, at a place in the text after
     // `lineFeeds` line feeds.
     void restart(std::uint64_t lineFeeds);
     // The next bytes of the text, `last` at its end. True once the first
     // error is found; error() then tells it.
-    bool feed(const char *begin, const char *end, bool last);
+    [[nodiscard]] bool feed(const char *begin, const char *end, bool last);
     const FileResult &error() const { return m_error; }
 
 private:
     // The first unit of decoded text that the source may not hold: an
     // unpaired surrogate, or a private-use character where they are refused.
     const UChar *firstRefused(const UChar *begin, const UChar *end);
-    bool encode(const UChar *begin, const UChar *end, bool last);
+    [[nodiscard]] bool encode(const UChar *begin, const UChar *end, bool last);
     void write(const char *end);
     bool invalidSource(std::uint64_t line);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pipeline/parallel_converter.h"
 
+#include "pipeline/cancellation.h"
 #include "pipeline/piece_workers.h"
 
 #include <algorithm>
@@ -79,9 +80,9 @@ std::unique_ptr<Piece> reuse(std::vector<std::unique_ptr<Piece>> &spare)
 
 } // namespace
 
-StreamStatus convertInPieces(InputFile::Reader &input, const Decoder &decoder,
-                             const Encoder &encoder, const PieceBoundary &boundary,
-                             ByteSink &output, const ConvertOptions &options)
+ConversionStatus convertInPieces(InputFile::Reader &input, const Decoder &decoder,
+                                 const Encoder &encoder, const PieceBoundary &boundary,
+                                 ByteSink &output, const ConvertOptions &options)
 {
     // Enough pieces in flight to keep every worker busy while the oldest is
     // written, and few enough to keep memory small: at most 12 pieces, each
@@ -92,7 +93,7 @@ StreamStatus convertInPieces(InputFile::Reader &input, const Decoder &decoder,
     const std::size_t window = workers + 2;
     const std::size_t pieceSize =
         options.tuning.pieceSize == 0 ? kDefaultPieceSize : options.tuning.pieceSize;
-    // Converted input so far, the mark included, as a stream would count it.
+    // Converted input so far, the mark included, as the conversion chunk by chunk counts it.
     std::uint64_t written = input.position();
     PieceReader reader(input, boundary, pieceSize);
     std::deque<std::unique_ptr<Piece>> inFlight;
@@ -105,20 +106,20 @@ StreamStatus convertInPieces(InputFile::Reader &input, const Decoder &decoder,
         while (inFlight.size() < window && !reader.atEnd()) {
             std::unique_ptr<Piece> piece = reuse(spare);
             if (!reader.read(*piece))
-                return StreamStatus::NotSplittable;
+                return ConversionStatus::NotSplittable;
             pool.submit(piece.get());
             inFlight.push_back(std::move(piece));
         }
         if (inFlight.empty())
-            return StreamStatus::Completed;
+            return ConversionStatus::Completed;
         if (isCancelled(options.cancel))
-            return StreamStatus::Cancelled;
+            return ConversionStatus::Cancelled;
         Piece &oldest = *inFlight.front();
         pool.waitFor(oldest);
         if (oldest.exception)
             std::rethrow_exception(oldest.exception);
         if (oldest.failed)
-            return StreamStatus::Failed;
+            return ConversionStatus::Failed;
         sink.write(oldest.output.data(), oldest.output.size());
         written += oldest.inputSize;
         if (options.onBytes)

@@ -3,7 +3,7 @@
 // (see piece_boundaries.h), worker threads convert the pieces with converters
 // of their own, and the calling thread reads the input and writes the
 // converted pieces in file order into the one output. At most a small window
-// of pieces is in memory at once. Like StreamConverter it only tells whether
+// of pieces is in memory at once. Like ChunkConverter it only tells whether
 // the conversion failed; ErrorLocator then finds the first error in file
 // order by replaying the file from the start.
 #pragma once
@@ -12,14 +12,15 @@
 #include "codec/byte_sink.h"
 #include "codec/piece_boundaries.h"
 #include "files/input_file.h"
-#include "pipeline/stream_converter.h"
+#include "pipeline/chunk_converter.h"
 
 namespace velloran {
 
-// As StreamConverter, or NotSplittable when a piece found no line feed to end
+// As ChunkConverter, or NotSplittable when a piece found no line feed to end
 // at: the caller then converts the file again, in one go.
-StreamStatus convertInPieces(InputFile::Reader &input, const Decoder &decoder,
-                             const Encoder &encoder, const PieceBoundary &boundary,
-                             ByteSink &output, const ConvertOptions &options);
+[[nodiscard]] ConversionStatus convertInPieces(InputFile::Reader &input, const Decoder &decoder,
+                                               const Encoder &encoder,
+                                               const PieceBoundary &boundary, ByteSink &output,
+                                               const ConvertOptions &options);
 
 } // namespace velloran

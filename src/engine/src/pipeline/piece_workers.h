@@ -49,7 +49,7 @@ private:
     void work(Tools &tools);
     // Takes the next queued piece, if any, converts it and reports it done;
     // `lock` is held on entry and on return.
-    bool convertNext(std::unique_lock<std::mutex> &lock, Tools &tools);
+    [[nodiscard]] bool convertNext(std::unique_lock<std::mutex> &lock, Tools &tools);
 
     std::mutex m_mutex;
     std::condition_variable m_wake;

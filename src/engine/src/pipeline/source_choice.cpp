@@ -19,7 +19,7 @@ SourceChoice refused(FileResult refusal)
 
 SourceChoice detected(const Detection &detection, bool unconfirmed)
 {
-    if (detection.encoding.empty())
+    if (!detection.encoding)
         return refused({.outcome = Outcome::Undecided, .reason = detection.reason});
     return SourceChoice{.encoding = detection.encoding, .unconfirmed = unconfirmed};
 }
@@ -30,9 +30,8 @@ SourceChoice detected(const Detection &detection, bool unconfirmed)
 // check (see confirmSource()).
 SourceChoice chooseDetected(const FileLook &look, WholeFileCheck &wholeFile)
 {
-    wholeFile.trustNextAnswer();
-    const Detection detection = detectInSample(look.sample, look.mark, wholeFile);
-    wholeFile.endTrust();
+    const Detection detection =
+        detectInSample(look.sample, look.mark, wholeFile, WholeFileAnswer::Trusted);
     return detected(detection, wholeFile.tookOnTrust());
 }
 
@@ -53,11 +52,11 @@ SourceChoice chooseGiven(const Encoding &source, const FileLook &look, WholeFile
     if (start.isWideText() && (look.sample.wholeFile || wholeFile.decodes("UTF-8")))
         return refused({.outcome = Outcome::AlreadyUtf8, .encoding = source.name});
     if (refuseLookalikes) {
-        std::string other = otherChineseFamily(look.sample, source.family, wholeFile);
-        if (!other.empty())
+        if (std::optional<std::string> other =
+                otherChineseFamily(look.sample, source.family, wholeFile))
             return refused({.outcome = Outcome::LooksLikeOther,
                             .encoding = source.name,
-                            .likely = std::move(other)});
+                            .likely = std::move(*other)});
     }
     return SourceChoice{.encoding = source.name,
                         .warnIfLookalike = !refuseLookalikes,
@@ -79,11 +78,11 @@ SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile)
     return detected(detectInSample(look.sample, look.mark, wholeFile), false);
 }
 
-std::string lookalikeWarning(const SourceChoice &source, const Encoding &chosen,
-                             const FileLook &look, WholeFileCheck &wholeFile)
+std::optional<std::string> lookalikeWarning(const SourceChoice &source, const Encoding &chosen,
+                                            const FileLook &look, WholeFileCheck &wholeFile)
 {
     if (!source.warnIfLookalike)
-        return {};
+        return std::nullopt;
     return otherChineseFamily(look.sample, chosen.family, wholeFile);
 }
 
@@ -93,9 +92,8 @@ void addSecondOpinion(FileResult &result, const Encoding &chosen, const FileLook
     // A file read in what its mark or detection chose would only be told
     // that choice again: no hint, and no second look at the file.
     if (result.outcome == Outcome::InvalidSource && !look.mark && !chosen.detects()) {
-        result.likely = likelyEncoding(look.sample, look.mark, wholeFile);
-        if (result.likely == result.encoding)
-            result.likely.clear();
+        const std::optional<std::string> likely = likelyEncoding(look.sample, look.mark, wholeFile);
+        result.likely = likely && *likely != result.encoding ? *likely : std::string();
     }
 }
 

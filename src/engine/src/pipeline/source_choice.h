@@ -24,9 +24,9 @@ struct FileLook
 
 struct SourceChoice
 {
-    // The encoding to read the file in, as results name it; empty when the
+    // The encoding to read the file in, as results name it; none when the
     // file is refused.
-    std::string encoding;
+    std::optional<std::string> encoding;
     // Why the file is not converted (AlreadyUtf8, Undecided), when it is not.
     FileResult refusal;
     // A legacy Chinese source chosen by the user, for a file without a mark,
@@ -42,7 +42,7 @@ struct SourceChoice
     // watches for it.
     bool watchForUtf8 = false;
 
-    bool refused() const { return encoding.empty(); }
+    bool refused() const { return !encoding; }
 };
 
 // The source of a file that looks like `look`, converted from `source`. With
@@ -56,11 +56,13 @@ SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFil
 SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile);
 
 // The opinion that only warns of a file read in `source` (chosen as
-// `chosen`) once it converted: the other Chinese family it is more likely
-// in, or nothing (see "Knowing the source" in engine.h). Asked before the
-// output is committed, while the file is open: it may read it all again.
-std::string lookalikeWarning(const SourceChoice &source, const Encoding &chosen,
-                             const FileLook &look, WholeFileCheck &wholeFile);
+// `chosen`) that converted: the other Chinese family it is more likely in,
+// if any (see "Knowing the source" in engine.h). It may read the whole file
+// once more.
+[[nodiscard]] std::optional<std::string> lookalikeWarning(const SourceChoice &source,
+                                                          const Encoding &chosen,
+                                                          const FileLook &look,
+                                                          WholeFileCheck &wholeFile);
 
 // The opinion that only warns of a file that failed to decode; `result`
 // already names the encoding it was read in.

@@ -4,8 +4,9 @@
 #include "codec/conversion_buffers.h"
 #include "codec/piece_boundaries.h"
 #include "codec/transcoder.h"
+#include "pipeline/cancellation.h"
+#include "pipeline/chunk_converter.h"
 #include "pipeline/error_locator.h"
-#include "pipeline/stream_converter.h"
 
 #include <algorithm>
 #include <cstring>

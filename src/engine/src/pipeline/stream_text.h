@@ -28,9 +28,10 @@ namespace velloran {
 // stream that turns out to be UTF-8 text with wide characters comes back
 // AlreadyUtf8 at its end. The encoding is left for the caller. Throws
 // FileError on I/O errors.
-FileResult convertStreamText(InputStream &input, std::string_view source,
-                             const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
-                             ByteSink &output, const StreamOptions &options,
-                             Utf8Scan *utf8Watch = nullptr);
+[[nodiscard]] FileResult convertStreamText(InputStream &input, std::string_view source,
+                                           const std::optional<ByteOrderMark> &mark,
+                                           PrivateUse privateUse, ByteSink &output,
+                                           const StreamOptions &options,
+                                           Utf8Scan *utf8Watch = nullptr);
 
 } // namespace velloran

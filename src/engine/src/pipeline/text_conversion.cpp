@@ -2,10 +2,10 @@
 #include "pipeline/text_conversion.h"
 
 #include "codec/conversion_buffers.h"
+#include "pipeline/chunk_converter.h"
 #include "pipeline/error_locator.h"
 #include "pipeline/parallel_converter.h"
 #include "pipeline/restartable_output.h"
-#include "pipeline/stream_converter.h"
 
 #include <algorithm>
 
@@ -36,24 +36,24 @@ std::optional<PieceBoundary> piecesWorthIt(const InputFile &input, const Decoder
 
 // Converts the text into `output`: in pieces when that is worth it, and in
 // one go when not or when the pieces give up.
-StreamStatus convert(InputFile &input, Decoder &decoder, Encoder &encoder,
-                     ConversionBuffers &buffers, RestartableOutput &output,
-                     const ConvertOptions &options, Utf8Scan *utf8Watch)
+ConversionStatus convert(InputFile &input, Decoder &decoder, Encoder &encoder,
+                         ConversionBuffers &buffers, RestartableOutput &output,
+                         const ConvertOptions &options, Utf8Scan *utf8Watch)
 {
     if (const std::optional<PieceBoundary> boundary =
             piecesWorthIt(input, decoder, encoder, options)) {
         InputFile::Reader text = input.from(decoder.markLength, utf8Watch);
-        const StreamStatus status =
+        const ConversionStatus status =
             convertInPieces(text, decoder, encoder, *boundary, output, options);
-        if (status != StreamStatus::NotSplittable)
+        if (status != ConversionStatus::NotSplittable)
             return status;
         output.restart();
         if (utf8Watch)
             utf8Watch->restart();
     }
     InputFile::Reader text = input.from(decoder.markLength, utf8Watch);
-    StreamConverter stream(decoder, encoder, buffers);
-    return stream.run(text, output, options);
+    ChunkConverter chunks(decoder, encoder, buffers);
+    return chunks.run(text, output, options);
 }
 
 } // namespace
@@ -70,7 +70,7 @@ FileResult convertText(InputFile &input, std::string_view source,
                                   options.leaveIdenticalAlone ? &input : nullptr);
     ConversionBuffers buffers(inputBufferSize(options.tuning.chunkSize, input.size()));
     switch (convert(input, decoder, encoder, buffers, restartable, options, utf8Watch)) {
-    case StreamStatus::Completed:
+    case ConversionStatus::Completed:
         input.checkUnchanged();
         if (utf8Watch) {
             utf8Watch->finish();
@@ -84,10 +84,10 @@ FileResult convertText(InputFile &input, std::string_view source,
         input.close();
         restartable.commit();
         return FileResult{.outcome = Outcome::Converted};
-    case StreamStatus::Cancelled:
+    case ConversionStatus::Cancelled:
         return FileResult{.outcome = Outcome::Cancelled};
-    case StreamStatus::Failed:
-    case StreamStatus::NotSplittable:
+    case ConversionStatus::Failed:
+    case ConversionStatus::NotSplittable:
         break;
     }
     // Stopped before the end: UTF-8 text so far may be UTF-8 text to the end.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A file's text converted once its source is chosen: in one stream, or in
+// A file's text converted once its source is chosen: chunk by chunk, or in
 // pieces on several threads for a large file, into a temporary output that
 // replaces the final one only when every character converted. A failed
 // conversion is replayed to find its first error.
@@ -29,10 +29,10 @@ namespace velloran {
 // AlreadyUtf8, nothing written. A converted file calls `beforeCommit`, if
 // any, with the input still open, then closes the input and commits the
 // output, which may replace the input. Throws FileError on I/O errors.
-FileResult convertText(InputFile &input, std::string_view source,
-                       const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
-                       const std::filesystem::path &output, const ConvertOptions &options,
-                       Utf8Scan *utf8Watch = nullptr,
-                       const std::function<void()> &beforeCommit = {});
+[[nodiscard]] FileResult convertText(InputFile &input, std::string_view source,
+                                     const std::optional<ByteOrderMark> &mark,
+                                     PrivateUse privateUse, const std::filesystem::path &output,
+                                     const ConvertOptions &options, Utf8Scan *utf8Watch = nullptr,
+                                     const std::function<void()> &beforeCommit = {});
 
 } // namespace velloran

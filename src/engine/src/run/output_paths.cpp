@@ -96,6 +96,17 @@ fs::path OutputPaths::of(const RunInput &input) const
     return joined(m_intoPrefix, nameOf(input.path));
 }
 
+fs::path outputPathFor(const fs::path &outputDirectory, const fs::path &input)
+{
+    // Trailing separators go, except those that are the root itself ("/", "C:\").
+    const std::size_t rootLength = outputDirectory.root_name().native().size() +
+                                   (outputDirectory.has_root_directory() ? 1 : 0);
+    fs::path::string_type directory = outputDirectory.native();
+    while (directory.size() > rootLength && isSeparator(directory.back()))
+        directory.pop_back();
+    return fs::path(directory) / input.filename();
+}
+
 fs::path normalPath(const fs::path &path, const fs::path &workingDirectory)
 {
     return (path.is_absolute() ? path : workingDirectory / path).lexically_normal();

@@ -9,6 +9,11 @@
 
 namespace velloran {
 
+// The output path of `input` in `outputDirectory`: the directory and the input's
+// file name joined by exactly one separator, whatever the directory text ends with.
+std::filesystem::path outputPathFor(const std::filesystem::path &outputDirectory,
+                                    const std::filesystem::path &input);
+
 // `path` made absolute against `workingDirectory`, without "." or "..".
 std::filesystem::path normalPath(const std::filesystem::path &path,
                                  const std::filesystem::path &workingDirectory);

@@ -6,7 +6,7 @@
 // results.
 #include "run/run_plan.h"
 
-#include "pipeline/stream_converter.h"
+#include "pipeline/cancellation.h"
 
 #include <algorithm>
 #include <exception>

@@ -102,20 +102,24 @@ private:
             entry.sameAs = *first;
             return;
         }
-        const std::size_t waits = m_waits.size();
-        if (const auto inTheWay = earlierOf(m_writers.find(place), readerInTheWay(i, place))) {
-            m_waits.resize(waits);
+        m_goFirst.clear();
+        if (const auto inTheWay =
+                earlierOf(m_writers.find(place), readerInTheWay(i, place, m_goFirst))) {
             entry.action = PlannedEntry::Action::SharedOutput;
             entry.sameAs = *inTheWay;
             return;
         }
+        for (const std::size_t reader : m_goFirst)
+            m_waits.push_back({reader, i});
         m_writers.file(place, i);
     }
 
     // The first other entry whose input's name, or a name on the way to its
     // input, entry i's output would replace. Entries reading through the
-    // name entry i converts in place read the same file: they only go first.
-    std::optional<std::size_t> readerInTheWay(std::size_t i, std::string_view place)
+    // name entry i converts in place read the same file: they are not in its
+    // way but must go before it, and are added to `goFirst`.
+    std::optional<std::size_t> readerInTheWay(std::size_t i, std::string_view place,
+                                              std::vector<std::size_t> &goFirst)
     {
         std::optional<std::size_t> inTheWay;
         m_readers.forEach(place, [&](std::size_t k) {
@@ -124,7 +128,7 @@ private:
             if (place != m_readings[i].place || (m_files[i] && m_files[k] != m_files[i]))
                 inTheWay = earlierOf(inTheWay, k);
             else if (m_files[i])
-                m_waits.push_back({k, i});
+                goFirst.push_back(k);
         });
         return inTheWay;
     }
@@ -232,6 +236,7 @@ private:
     PlaceIndex m_claims;                 // by place and file: the first entry (files of several)
     std::string m_claim;                 // the key being made
     std::vector<std::pair<std::size_t, std::size_t>> m_waits; // (reader, converter in place)
+    std::vector<std::size_t> m_goFirst; // the readers the entry being decided waits for
     Places::Cursor m_readCursor;
     Places::Cursor m_writeCursor;
     Places::Cursor m_otherCursor;

@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "pipeline/stream_converter.h"
+#include "pipeline/chunk_converter.h"
 
 #include "codec/transcoder.h"
+#include "pipeline/cancellation.h"
 
 namespace velloran {
-
-bool isCancelled(const std::atomic<bool> *cancel)
-{
-    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
-}
 
 void MarkedOutput::write(const char *bytes, std::size_t count)
 {
@@ -21,28 +17,28 @@ void MarkedOutput::write(const char *bytes, std::size_t count)
     m_output.write(bytes, count);
 }
 
-StreamConverter::StreamConverter(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers)
+ChunkConverter::ChunkConverter(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers)
     : m_decoder(decoder), m_encoder(encoder), m_buffers(buffers)
 {
 }
 
-StreamStatus StreamConverter::run(InputFile::Reader &input, ByteSink &output,
-                                  const ConvertOptions &options)
+ConversionStatus ChunkConverter::run(InputFile::Reader &input, ByteSink &output,
+                                     const ConvertOptions &options)
 {
     Transcoder transcoder(m_decoder.converter, m_encoder.converter, m_buffers,
                           m_decoder.privateUse);
     MarkedOutput sink(m_encoder.mark, output);
     for (;;) {
         if (isCancelled(options.cancel))
-            return StreamStatus::Cancelled;
+            return ConversionStatus::Cancelled;
         const std::size_t count = input.read(m_buffers.input(), m_buffers.inputCapacity());
         // The call with no more input flushes a character left incomplete at
         // the end of the file, which ICU reports as truncated.
         const bool last = count == 0;
         if (!transcoder.convert(m_buffers.input(), m_buffers.input() + count, last, sink))
-            return StreamStatus::Failed;
+            return ConversionStatus::Failed;
         if (last)
-            return StreamStatus::Completed;
+            return ConversionStatus::Completed;
         if (options.onBytes)
             options.onBytes(input.position(), input.size());
     }

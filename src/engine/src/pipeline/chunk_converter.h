@@ -14,7 +14,7 @@
 
 namespace velloran {
 
-enum class StreamStatus
+enum class ConversionStatus
 {
     Completed,
     Failed,
@@ -38,21 +38,20 @@ private:
     bool m_markWritten = false;
 };
 
-class StreamConverter
+class ChunkConverter
 {
 public:
-    StreamConverter(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers);
+    ChunkConverter(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers);
 
     // Converts what `input` reads (the text, past any mark) into `output`.
     // I/O errors throw FileError.
-    StreamStatus run(InputFile::Reader &input, ByteSink &output, const ConvertOptions &options);
+    [[nodiscard]] ConversionStatus run(InputFile::Reader &input, ByteSink &output,
+                                       const ConvertOptions &options);
 
 private:
     Decoder &m_decoder;
     Encoder &m_encoder;
     ConversionBuffers &m_buffers;
 };
-
-bool isCancelled(const std::atomic<bool> *cancel);
 
 } // namespace velloran
