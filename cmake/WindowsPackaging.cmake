@@ -14,8 +14,8 @@ set(icu_major ${ICU_VERSION})
 string(REGEX REPLACE "\\..*" "" icu_major "${icu_major}")
 set(dlls
   ${prefix}/bin/Qt6Core.dll ${prefix}/bin/Qt6Gui.dll ${prefix}/bin/Qt6Widgets.dll
-  ${prefix}/lib/icuuc${icu_major}.dll ${prefix}/lib/icuin${icu_major}.dll
-  ${prefix}/lib/icudt${icu_major}.dll)
+  ${prefix}/bin/icuuc${icu_major}.dll ${prefix}/bin/icuin${icu_major}.dll
+  ${prefix}/bin/icudt${icu_major}.dll)
 foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libssp-0.dll)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
     OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)
