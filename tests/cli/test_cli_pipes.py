@@ -94,6 +94,23 @@ class Pipes(CommandTest):
                          "GB2312; nothing from there on was written\n")
         self.assertTrue("一\n二".encode("gb2312").startswith(result.stdout))
 
+    def test_text_already_utf8_fails_the_command(self):
+        # Refused before anything is written when the start looked at holds a
+        # wide character; after a plain ASCII start longer than that look,
+        # known only at the end, once the text (which GBK decodes) is written.
+        utf8 = "中文\n".encode()
+        ascii_start = b"plain ASCII\n" * 6000
+        for data, refused_at_once in ((utf8, True), (utf8 * 20000, True),
+                                      (ascii_start + utf8, False)):
+            with self.subTest(size=len(data), refused_at_once=refused_at_once):
+                result = self.pipe(*GBK_TO_UTF8, "-", data=data)
+                self.assertEqual(result.returncode, 1)
+                self.assertIn(b"UTF-8 text already", result.stderr)
+                if refused_at_once:
+                    self.assertEqual(result.stdout, b"")
+                else:
+                    self.assertTrue(result.stdout.startswith(ascii_start))
+
     def test_detect_reads_what_it_needs_first(self):
         for repeat in (40, LONG):
             with self.subTest(size=len(TEXT) * repeat):

@@ -231,6 +231,39 @@ INSTANTIATE_TEST_SUITE_P(
                   [] { return encoded("\x01\x02 text", "UTF-32LE"); })),
     byLabel);
 
+// Where the sample ends: a file of exactly its size is all of it, whose end
+// cuts no character unless the file does; a longer file's sample may end
+// inside a character that the rest of the file completes.
+constexpr std::size_t kSampleSize = 64 << 10;
+
+// UTF-8 of exactly kSampleSize bytes, three to a character, its last one cut
+// after its first byte.
+std::string utf8CutAtTheSampleEnd()
+{
+    std::string bytes = encoded(repeated("中文测试文本，", 1 + int(kSampleSize) / 21), "UTF-8");
+    bytes.resize(kSampleSize);
+    return bytes;
+}
+
+// UTF-16LE without a mark, longer than the sample, whose end falls between
+// the two units of a surrogate pair (U+1F600).
+std::string utf16PairCutBySampleEnd()
+{
+    const std::string line = encoded("中文测试文本，\n", "UTF-16LE");
+    std::string bytes = repeated(line, int(kSampleSize / line.size()) + 1);
+    bytes.resize(kSampleSize - 2);
+    bytes += encoded("\U0001F600", "UTF-16LE") + repeated(line, 100);
+    EXPECT_EQ(bytes.substr(kSampleSize - 2, 4), std::string("\x3D\xD8\x00\xDE", 4));
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(SampleEnd, DetectTest,
+                         testing::Values(undecided("utf8_of_the_sample_size_cut_at_its_end",
+                                                   "no encoding fits", utf8CutAtTheSampleEnd),
+                                         found("utf16le_pair_cut_by_the_sample", "UTF-16LE",
+                                               utf16PairCutBySampleEnd)),
+                         byLabel);
+
 TEST(DetectEncoding, UnreadableFilesAreUndecided)
 {
     ScratchDirectory scratch;

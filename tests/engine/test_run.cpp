@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs: results in list order, the plan's refusals and repeats, observers,
 // cancellation, output rules, and the same outcome however many workers run.
+#include "run/cgroup_quota.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <mutex>
-#include <thread>
 #include <tuple>
 
 namespace velloran::test {
@@ -294,12 +294,63 @@ TEST_F(Run, CancelledSingleFileLeavesNoTemporaryFile)
     EXPECT_TRUE(namesIn(out).empty());
 }
 
-TEST(CpuCount, IsAtLeastOneAndAtMostTheHardware)
+// A cgroup file system written by the test: the process's cgroup list, and
+// the files below the root, by relative path.
+struct CgroupCase
 {
-    const unsigned count = usableCpuCount();
-    EXPECT_GE(count, 1u);
-    EXPECT_LE(count, std::max(std::thread::hardware_concurrency(), 1u));
+    std::string label;
+    std::string selfList;
+    std::map<std::string, std::string> files;
+    unsigned quota; // 0: no cap
+};
+
+using CgroupQuota = ScratchTest<CgroupCase>;
+
+TEST_P(CgroupQuota, IsReadFromCpuMaxOrTheV1Files)
+{
+    const CgroupCase &c = GetParam();
+    const CgroupPlaces places{.selfList = scratch.path() / "自己的 cgroup",
+                              .root = scratch.path() / "控制 组"};
+    writeBytes(places.selfList, c.selfList);
+    for (const auto &[relative, bytes] : c.files) {
+        fs::create_directories((places.root / relative).parent_path());
+        writeBytes(places.root / relative, bytes);
+    }
+    EXPECT_EQ(cgroupCpuQuota(places), c.quota);
 }
+
+const std::string kOwnGroup = "0::/用户.slice/作业 1\n";
+const std::string kOwnCpuMax = "用户.slice/作业 1/cpu.max";
+const std::string kV1Quota = "cpu/cpu.cfs_quota_us";
+const std::string kV1Period = "cpu/cpu.cfs_period_us";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CgroupQuota,
+    testing::Values(
+        CgroupCase{"two_cpus", kOwnGroup, {{kOwnCpuMax, "200000 100000\n"}}, 2},
+        CgroupCase{"a_part_rounds_up", kOwnGroup, {{kOwnCpuMax, "150000 100000\n"}}, 2},
+        CgroupCase{"less_than_one", kOwnGroup, {{kOwnCpuMax, "20000 100000\n"}}, 1},
+        CgroupCase{"another_period", kOwnGroup, {{kOwnCpuMax, "300000 50000\n"}}, 6},
+        CgroupCase{"max_is_no_cap", kOwnGroup, {{kOwnCpuMax, "max 100000\n"}}, 0},
+        CgroupCase{"the_root_group", "0::/\n", {{"cpu.max", "400000 100000\n"}}, 4},
+        CgroupCase{"v1_lines_passed_over",
+                   "12:cpu,cpuacct:/别处\n" + kOwnGroup,
+                   {{kOwnCpuMax, "200000 100000\n"}, {"别处/cpu.max", "900000 100000\n"}},
+                   2},
+        CgroupCase{"no_own_line_reads_the_root", "", {{"cpu.max", "300000 100000\n"}}, 3},
+        CgroupCase{"not_a_number", kOwnGroup, {{kOwnCpuMax, "很多 100000\n"}}, 0},
+        CgroupCase{"no_period", kOwnGroup, {{kOwnCpuMax, "200000\n"}}, 0},
+        CgroupCase{"zero_period", kOwnGroup, {{kOwnCpuMax, "200000 0\n"}}, 0},
+        CgroupCase{"empty", kOwnGroup, {{kOwnCpuMax, ""}}, 0},
+        CgroupCase{"v1", "", {{kV1Quota, "300000\n"}, {kV1Period, "100000\n"}}, 3},
+        CgroupCase{"v1_minus_one_is_no_cap", "", {{kV1Quota, "-1\n"}, {kV1Period, "100000\n"}}, 0},
+        CgroupCase{"v1_after_a_v2_max",
+                   kOwnGroup,
+                   {{kOwnCpuMax, "max 100000\n"}, {kV1Quota, "100000\n"}, {kV1Period, "100000\n"}},
+                   1},
+        CgroupCase{"v1_without_a_period", "", {{kV1Quota, "300000\n"}}, 0},
+        CgroupCase{"nothing", "", {}, 0}),
+    byLabel);
 
 } // namespace
 } // namespace velloran::test
