@@ -4,12 +4,12 @@
 #include "command_line.h"
 #include "run_report.h"
 #include "summary.h"
+#include "system.h"
 
 #include "velloran/stream.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -109,7 +109,7 @@ int convertPipe(const CommandLine &line)
     // as it ends any other filter of a pipeline.
     const velloran::StreamOptions options{.source = line.source, .target = line.target};
     const velloran::FileResult result =
-        velloran::convertStream(STDIN_FILENO, STDOUT_FILENO, options);
+        velloran::convertStream(fileno(stdin), fileno(stdout), options);
     if (const std::string message = pipeMessage(result, line.to); !message.empty())
         printError(message);
     return exitStatus(velloran::RunCounts{

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "run_inputs.h"
 
+#include "system.h"
 #include "text_bytes.h"
-
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -69,7 +68,7 @@ std::optional<std::string> pipeAmongPaths(const CommandLine &line)
     for (const std::filesystem::path &path : line.paths) {
         std::error_code error;
         if (std::filesystem::is_fifo(path, error)) {
-            const std::string name = terminalText(path.native());
+            const std::string name = nameText(path);
             return name + " is a pipe, not a file: give it as standard input instead (" +
                    std::string(kProgramName) + " -f " + terminalText(line.from) + " -t " +
                    terminalText(line.to) + " - < " + name + ")";
@@ -80,21 +79,21 @@ std::optional<std::string> pipeAmongPaths(const CommandLine &line)
 
 std::string leftOutNote(const std::filesystem::path &outputDirectory)
 {
-    return "the output directory " + terminalText(outputDirectory.native()) +
+    return "the output directory " + nameText(outputDirectory) +
            " is inside a directory searched; it is left out of the search";
 }
 
 std::string unreadableDirectoryLine(const velloran::UnreadableDirectory &directory)
 {
-    return terminalText(directory.path.native()) + " (" + directory.message + ")";
+    return nameText(directory.path) + " (" + directory.message + ")";
 }
 
 std::string fruitlessDirectoryNote(const CommandLine &line, const std::filesystem::path &directory)
 {
     const std::size_t searched = velloran::countFiles(directory, line.depth);
-    std::string note = terminalText(directory.native()) + ": no file with " +
-                       suffixesText(line.suffixes) + " " + depthText(line.depth) + "; it holds " +
-                       filesText(searched) + " with other suffixes";
+    std::string note = nameText(directory) + ": no file with " + suffixesText(line.suffixes) + " " +
+                       depthText(line.depth) + "; it holds " + filesText(searched) +
+                       " with other suffixes";
     if (line.depth == -1)
         return note;
     const std::size_t deeper = velloran::countFiles(directory, -1) - searched;
@@ -102,14 +101,6 @@ std::string fruitlessDirectoryNote(const CommandLine &line, const std::filesyste
 }
 
 namespace {
-
-// Whether the user may make or write entries in `directory`.
-std::optional<std::string> writableProblem(const std::filesystem::path &directory)
-{
-    if (access(directory.c_str(), W_OK | X_OK) != 0)
-        return std::strerror(errno);
-    return std::nullopt;
-}
 
 // What making `directory` would meet, without making it: the nearest part of
 // it that exists must be a directory the user may write into.
@@ -121,7 +112,7 @@ std::optional<std::string> creationProblem(const std::filesystem::path &director
         existing = existing.parent_path().empty() ? "." : existing.parent_path();
     if (!std::filesystem::is_directory(existing, error))
         return std::strerror(ENOTDIR);
-    return writableProblem(existing);
+    return cannotWriteInto(existing);
 }
 
 } // namespace
@@ -131,7 +122,7 @@ std::optional<std::string> prepareOutputDirectory(const CommandLine &line)
     if (line.inPlace)
         return std::nullopt;
     const std::filesystem::path &directory = line.outputDirectory;
-    const std::string name = terminalText(directory.native());
+    const std::string name = nameText(directory);
     std::error_code error;
     if (std::filesystem::exists(directory, error)) {
         if (!std::filesystem::is_directory(directory, error))
@@ -143,8 +134,8 @@ std::optional<std::string> prepareOutputDirectory(const CommandLine &line)
     } else if (std::filesystem::create_directories(directory, error); error) {
         return "cannot create the output directory " + name + ": " + error.message();
     }
-    if (const std::optional<std::string> problem = writableProblem(directory))
-        return "cannot write into the output directory " + name + ": " + *problem;
+    if (const std::optional<std::string> reason = cannotWriteInto(directory))
+        return "cannot write into the output directory " + name + ": " + *reason;
     return std::nullopt;
 }
 

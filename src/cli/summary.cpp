@@ -2,6 +2,7 @@
 #include "summary.h"
 
 #include "run_inputs.h"
+#include "system.h"
 #include "text_bytes.h"
 
 #include <unicode/utf8.h>
@@ -101,7 +102,7 @@ std::string sectionLines(const FinishedRun &run, const ReportSection &section)
 
 std::string shownInput(const velloran::RunPlan &plan, std::size_t entry)
 {
-    return terminalText(plan.entries.at(entry).input.native());
+    return nameText(plan.entries.at(entry).input);
 }
 
 std::string resultDetail(const velloran::RunPlan &plan, const FileResult &result)
