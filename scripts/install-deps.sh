@@ -7,6 +7,8 @@
 #   scripts/install-deps.sh --texts     the texts bench/detect/accuracy.sh reads
 #                                       besides translations: manual pages in
 #                                       Chinese, French and German
+#   scripts/install-deps.sh --windows   what the Windows toolchain, its tests and
+#                                       its zip and installer need
 set -euo pipefail
 
 # Building the programs, and the Debian package from them.
@@ -17,6 +19,12 @@ packages=(
 )
 if [ "${1:-}" = --texts ]; then
   packages=(manpages-zh manpages-fr manpages-de)
+elif [ "${1:-}" = --windows ]; then
+  packages+=(
+    python3 g++-mingw-w64-x86-64-posix qt6-base-dev-tools
+    wine64 xvfb xauth fonts-wqy-zenhei # the tests and the screenshot, under wine
+    nsis zip                           # the installer and the zip
+  )
 elif [ "${1:-}" != --package ]; then
   packages+=(
     python3

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "json_report.h"
 
+#include "system.h"
 #include "text_bytes.h"
 
 #include <cstdint>
@@ -34,7 +35,7 @@ std::string jsonStringOrNull(std::string_view text)
 // "name": the path as text, and "name_bytes": its bytes when they are not UTF-8.
 std::string jsonPath(const char *name, const std::filesystem::path &path)
 {
-    const std::string &bytes = path.native();
+    const std::string bytes = pathBytes(path);
     return std::string("\"") + name + "\": " + jsonString(bytes) + ", \"" + name +
            "_bytes\": " + (isValidUtf8(bytes) ? "null" : "\"" + hexBytes(bytes) + "\"");
 }
@@ -57,6 +58,15 @@ std::string jsonEntry(const FinishedRun &run, std::size_t index)
            ", \"same_as\": " +
            jsonNumberOrNull(result.sameAs, result.sameAs != velloran::kNoEntry) +
            ", \"message\": " + jsonStringOrNull(result.message) + "}";
+}
+
+std::string jsonDirectories(const std::vector<velloran::UnreadableDirectory> &directories)
+{
+    std::string text;
+    for (const velloran::UnreadableDirectory &directory : directories)
+        text += std::string(text.empty() ? "" : ", ") + "{" + jsonPath("path", directory.path) +
+                ", \"message\": " + jsonString(directory.message) + "}";
+    return "[" + text + "]";
 }
 
 } // namespace
@@ -96,7 +106,9 @@ std::string jsonReport(const FinishedRun &run, const velloran::RunCounts &counts
         ", \"converted\": " + std::to_string(counts.converted) +
         ", \"unchanged\": " + std::to_string(counts.unchanged) +
         ", \"failed\": " + std::to_string(counts.failed()) +
-        ", \"cancelled\": " + std::to_string(counts.cancelled) + "},\n  \"files\": [";
+        ", \"cancelled\": " + std::to_string(counts.cancelled) +
+        "},\n  \"unreadable_directories\": " + jsonDirectories(run.unreadableDirectories) +
+        ",\n  \"files\": [";
     for (std::size_t i = 0; i < run.results.size() && i < run.plan.entries.size(); ++i)
         text += std::string(i ? "," : "") + "\n    " + jsonEntry(run, i);
     return text + (run.results.empty() ? "]\n}\n" : "\n  ]\n}\n");

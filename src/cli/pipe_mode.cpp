@@ -4,40 +4,38 @@
 #include "command_line.h"
 #include "run_report.h"
 #include "summary.h"
+#include "system.h"
 
 #include "velloran/stream.h"
 
-#include <csignal>
+#include <algorithm>
 #include <cstdio>
-#include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr const char *kStandardInput = "-";
 
-// The options that only files take, and whether `line` has them.
-struct FileOption
-{
-    const char *name;
-    bool given;
+// The options that only files take.
+constexpr std::pair<OptionId, const char *> kFileOptions[] = {
+    {OptionId::Output, "-o"},
+    {OptionId::InPlace, "--in-place"},
+    {OptionId::Force, "--force"},
+    {OptionId::Recursive, "-r"},
+    {OptionId::Depth, "--depth"},
+    {OptionId::Suffix, "-s"},
+    {OptionId::KeepTree, "--keep-tree"},
+    {OptionId::Jobs, "-j"},
+    {OptionId::DryRun, "--dry-run"},
+    {OptionId::Json, "--json"},
+    {OptionId::Verbose, "-v"},
 };
 
 void refuseFileOptions(const CommandLine &line)
 {
-    const FileOption options[] = {
-        {"-o", !line.outputDirectory.empty()},
-        {"--in-place", line.inPlace},
-        {"--force", line.force},
-        {"-r/--depth", line.depth != 0},
-        {"-s", !line.suffixes.empty()},
-        {"--keep-tree", line.keepTree},
-        {"-j", line.workers != 0},
-        {"--dry-run", line.dryRun},
-        {"--json", line.json},
-    };
-    for (const FileOption &option : options) {
-        if (option.given)
-            throw UsageError(std::string(option.name) +
+    for (const auto &[id, name] : kFileOptions) {
+        if (line.has(id))
+            throw UsageError(std::string(name) +
                              " is for files: standard input goes to standard output");
     }
 }
@@ -64,6 +62,9 @@ bool wantsPipe(const CommandLine &line, bool inputIsTerminal)
 
 void checkPipe(const CommandLine &line)
 {
+    const auto inputs = std::count(line.paths.begin(), line.paths.end(), kStandardInput);
+    if (inputs > 1)
+        throw UsageError("- (standard input) can be given only once");
     if (line.paths.size() > 1)
         throw UsageError("a PATH of - (standard input) cannot be given with other PATHs");
     refuseFileOptions(line);
@@ -104,12 +105,11 @@ std::string pipeMessage(const velloran::FileResult &result, const std::string &t
 
 int convertPipe(const CommandLine &line)
 {
-    // A reader that goes away must end the command with a message and a
-    // status, not kill it on its next write.
-    std::signal(SIGPIPE, SIG_IGN);
+    // A reader that goes away (head, say) ends the command by SIGPIPE, quietly,
+    // as it ends any other filter of a pipeline.
     const velloran::StreamOptions options{.source = line.source, .target = line.target};
     const velloran::FileResult result =
-        velloran::convertStream(STDIN_FILENO, STDOUT_FILENO, options);
+        velloran::convertStream(fileno(stdin), fileno(stdout), options);
     if (const std::string message = pipeMessage(result, line.to); !message.empty())
         printError(message);
     return exitStatus(velloran::RunCounts{

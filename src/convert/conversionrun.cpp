@@ -22,7 +22,7 @@ constexpr int kShowDialogAfterMs = 500;
 constexpr int kRefreshMs = 50;
 constexpr int kByteScale = 1000; // progress steps for a single large file
 
-std::size_t g_chunkSizeOverride = 0;
+std::size_t g_holdFrom = velloran::kNoEntry;
 
 } // namespace
 
@@ -30,14 +30,14 @@ ConversionRun::ConversionRun(QWidget *window, const QList<QByteArray> &paths,
                              velloran::RunOptions options)
     : m_window(window), m_entries(paths), m_options(std::move(options))
 {
-    if (g_chunkSizeOverride)
-        m_options.tuning.chunkSize = g_chunkSizeOverride;
     m_options.cancel = &m_cancel;
-    m_options.onFileStarted = [this](std::size_t index) {
+    m_options.onFileStarted = [this, holdFrom = g_holdFrom](std::size_t index) {
         // Workers start entries in list order, but may report out of order.
         std::size_t current = m_current;
         while (index > current && !m_current.compare_exchange_weak(current, index)) {
         }
+        if (index >= holdFrom)
+            m_cancel.wait(false);
     };
     m_options.onFileFinished = [this](std::size_t, const velloran::FileResult &) { ++m_finished; };
     m_options.onBytes = [this](std::size_t index, std::uint64_t done, std::uint64_t total) {
@@ -48,9 +48,9 @@ ConversionRun::ConversionRun(QWidget *window, const QList<QByteArray> &paths,
     };
 }
 
-void ConversionRun::setChunkSizeForTesting(std::size_t bytes)
+void ConversionRun::holdForTesting(std::size_t fromEntry)
 {
-    g_chunkSizeOverride = bytes;
+    g_holdFrom = fromEntry;
 }
 
 std::vector<velloran::FileResult> ConversionRun::exec()
@@ -99,6 +99,7 @@ void ConversionRun::watchProgress()
     });
     QObject::connect(dialog, &QProgressDialog::canceled, dialog, [&] {
         m_cancel = true;
+        m_cancel.notify_all();
         loop.quit();
     });
     refresh.start(kRefreshMs);

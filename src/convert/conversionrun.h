@@ -26,8 +26,11 @@ public:
     // Converts every entry and returns one result per entry, in list order.
     std::vector<velloran::FileResult> exec();
 
-    // Bytes read per step in every later run; lets tests make a run slow.
-    static void setChunkSizeForTesting(std::size_t bytes);
+    // Every later run waits before it converts entry `fromEntry` and each one
+    // after it, until it is cancelled: a test can then cancel a run whose
+    // progress dialog it knows to be shown, however fast the machine. With
+    // velloran::kNoEntry, the default, no run waits.
+    static void holdForTesting(std::size_t fromEntry);
 
 private:
     void watchProgress();

@@ -175,6 +175,23 @@ TEST(Pieces, ReportProgressAndCanBeCancelled)
     EXPECT_FALSE(hasTemporaryFile(scratch.path()));
 }
 
+// A cancel that comes once the last piece is written, while the file is being
+// finished, still abandons it: only the move into place is too late to stop.
+TEST(Pieces, ACancelAfterTheLastPieceAbandonsTheFile)
+{
+    ScratchDirectory scratch;
+    const std::string bytes = repeated("中文 text\n", 500);
+    std::atomic<bool> cancel{false};
+    const Conversion cancelled =
+        convert(scratch, bytes, "UTF-8", "GB18030", 100, [&](ConvertOptions &o) {
+            o.cancel = &cancel;
+            o.onBytes = [&](std::uint64_t done, std::uint64_t total) { cancel = done == total; };
+        });
+    EXPECT_EQ(cancelled.result.outcome, Outcome::Cancelled);
+    EXPECT_TRUE(cancelled.output.empty());
+    EXPECT_FALSE(hasTemporaryFile(scratch.path()));
+}
+
 TEST(Pieces, AreCutOnlyWhereALineFeedCannotBePartOfACharacter)
 {
     const auto boundary = [](const std::string &source, const std::string &target) {
@@ -214,7 +231,8 @@ TEST(Pieces, AreUsedInABatchOnlyByWorkersWithoutAFileOfTheirOwn)
 
     ASSERT_EQ(convertRun(runInputs({inputs[0]}), options).at(0).outcome, Outcome::Converted);
     EXPECT_GT(reports.load(), 10);
-    EXPECT_EQ(readBytes(options.outputDirectory / "一.txt"), repeated(fixture("wide.utf-8"), 20));
+    EXPECT_EQ(readBytes(options.outputDirectory / u8path("一.txt")),
+              repeated(fixture("wide.utf-8"), 20));
 
     reports = 0;
     for (const FileResult &result : convertRun(runInputs(inputs), options))

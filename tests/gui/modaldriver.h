@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QTimer>
 #include <QUrl>
 #include <QtTest>
@@ -45,24 +46,37 @@ inline void keepOpen(QWidget *w)
 // turn. A dialog left open by its step (unless kept open by a step that has
 // not failed) or beyond the steps is rejected, so that a failing test ends
 // instead of waiting forever. Returns how many dialogs appeared.
-inline int drive(const std::function<void()> &command, const std::vector<Step> &steps)
+//
+// A run's progress dialog is not one of them: a run shows it only when it
+// lasts long enough, which no test may depend on. It goes to `progress` when
+// a test asks for it (and holds the run until it is cancelled, so that the
+// dialog is sure to come), and is passed over otherwise.
+inline int drive(const std::function<void()> &command, const std::vector<Step> &steps,
+                 const Step &progress = {})
 {
     std::size_t taken = 0;
     QPointer<QWidget> last;
     QTimer poll;
+    const auto handle = [](QWidget *w, const Step &step) {
+        if (step)
+            step(w);
+        const bool kept = step && w->property("modalKeepOpen").toBool();
+        auto *dialog = qobject_cast<QDialog *>(w);
+        if (dialog && dialog->isVisible() && (!kept || QTest::currentTestFailed()))
+            dialog->reject();
+    };
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget *w = QApplication::activeModalWidget();
         if (!w || !w->isVisible() || w == last)
             return;
         last = w;
-        const bool stepped = taken < steps.size();
-        if (stepped)
-            steps[taken](w);
+        if (qobject_cast<QProgressDialog *>(w)) {
+            if (progress)
+                handle(w, progress);
+            return;
+        }
+        handle(w, taken < steps.size() ? steps[taken] : Step());
         ++taken;
-        const bool kept = stepped && w->property("modalKeepOpen").toBool();
-        auto *dialog = qobject_cast<QDialog *>(w);
-        if (dialog && dialog->isVisible() && (!kept || QTest::currentTestFailed()))
-            dialog->reject();
     });
     poll.start(10);
     command();
@@ -70,11 +84,12 @@ inline int drive(const std::function<void()> &command, const std::vector<Step> &
 }
 
 // Clicks the window's button `name`, or triggers the file list's context-menu
-// action `index`, and handles the dialogs that opens.
-inline int click(QWidget *window, const char *name, const std::vector<Step> &steps = {})
+// action `index`, and handles the dialogs that opens (see drive()).
+inline int click(QWidget *window, const char *name, const std::vector<Step> &steps = {},
+                 const Step &progress = {})
 {
     auto *button = window->findChild<QAbstractButton *>(QString::fromLatin1(name));
-    return drive([button] { button->click(); }, steps);
+    return drive([button] { button->click(); }, steps, progress);
 }
 
 inline int trigger(QWidget *window, int index, const std::vector<Step> &steps = {})

@@ -49,23 +49,26 @@ inline QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-// Clicks the window's convert button, handles the dialogs before the report
-// with `steps` (the progress dialog), and reads the report that ends the run.
-inline Report convertAndRead(QWidget *window, std::vector<modal::Step> steps = {})
+// Clicks the window's convert button and reads the report that ends the run.
+// `progress` handles the run's progress dialog, in a test that holds the run
+// (ConversionRun::holdForTesting) until the step cancels it; without it, a
+// progress dialog that a slow run shows is passed over.
+inline Report convertAndRead(QWidget *window, const modal::Step &progress = {})
 {
     Report report;
-    const std::size_t boxes = steps.size() + 1;
-    steps.push_back([&](QWidget *w) { report = readBox(w); });
-    if (modal::click(window, "pushButton_4", steps) != int(boxes))
+    const modal::Step read = [&](QWidget *w) { report = readBox(w); };
+    if (modal::click(window, "pushButton_4", {read}, progress) != 1)
         report.title = "<not the dialogs expected>";
     return report;
 }
 
-// A step for the progress dialog: let the run go on for a while (the dialog is
-// served only if events are processed during the run), then press its cancel
-// button. `shown` and `cancelling` look at the dialog first and then.
+// A step for the progress dialog of a held run: looks at it (`shown`), lets
+// the run go on with the dialog served until `ready` says so (asked as the
+// events go), then presses its cancel button once `cancelling` looked again.
 using ProgressLook = std::function<void(QProgressDialog *)>;
-inline modal::Step cancelLater(const ProgressLook &shown = {}, const ProgressLook &cancelling = {})
+using ProgressReady = std::function<bool(QProgressDialog *)>;
+inline modal::Step cancelWhen(const ProgressReady &ready, const ProgressLook &shown = {},
+                              const ProgressLook &cancelling = {})
 {
     return [=](QWidget *w) {
         auto *dialog = qobject_cast<QProgressDialog *>(w);
@@ -73,11 +76,16 @@ inline modal::Step cancelLater(const ProgressLook &shown = {}, const ProgressLoo
         if (shown)
             shown(dialog);
         modal::keepOpen(dialog);
-        QTimer::singleShot(300, dialog, [dialog, cancelling] {
+        auto *poll = new QTimer(dialog);
+        QObject::connect(poll, &QTimer::timeout, dialog, [=] {
+            if (!ready(dialog))
+                return;
+            poll->stop();
             if (cancelling)
                 cancelling(dialog);
             dialog->findChild<QPushButton *>()->click();
         });
+        poll->start(10);
     };
 }
 

@@ -42,7 +42,9 @@ FileResult Prologue::concluded(FileResult result)
     if (m_stream && result.outcome == Outcome::Converted && !m_chosen.detects())
         (void)judgeReadings(m_source, m_chosen, m_look, chineseReadingsOf(m_look.sample.bytes),
                             m_wholeFile, false);
-    addSecondOpinion(result, m_source, m_chosen, m_look, m_wholeFile);
+    if (result.outcome == Outcome::Converted && m_source.warnIfLookalike)
+        result.likely = m_source.lookalike.value_or("");
+    addSecondOpinion(result, m_chosen, m_look, m_wholeFile);
     return result;
 }
 

@@ -100,11 +100,9 @@ SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile)
     return detected(detectInSample(look.sample, look.mark, wholeFile), false, look);
 }
 
-void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
-                      const FileLook &look, WholeFileCheck &wholeFile)
+void addSecondOpinion(FileResult &result, const Encoding &chosen, const FileLook &look,
+                      WholeFileCheck &wholeFile)
 {
-    if (result.outcome == Outcome::Converted && source.warnIfLookalike)
-        result.likely = source.lookalike.value_or("");
     // A file read in what its mark or detection chose would only be told
     // that choice again: no hint, and no second look at the file.
     if (result.outcome == Outcome::InvalidSource && !look.mark && !chosen.detects()) {

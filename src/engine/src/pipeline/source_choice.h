@@ -73,10 +73,9 @@ std::optional<FileResult> judgeReadings(SourceChoice &source, const Encoding &ch
 // detection again, with the whole file checked.
 SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile);
 
-// The opinions that only warn, once a file read in `source` (chosen as
-// `chosen`) was converted or failed to decode (see "Knowing the source" in
-// engine.h); `result` already names the encoding it was read in.
-void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
-                      const FileLook &look, WholeFileCheck &wholeFile);
+// The opinion that only warns of a file that failed to decode; `result`
+// already names the encoding it was read in.
+void addSecondOpinion(FileResult &result, const Encoding &chosen, const FileLook &look,
+                      WholeFileCheck &wholeFile);
 
 } // namespace velloran

@@ -77,7 +77,10 @@ FileResult convertText(InputFile &input, std::string_view source,
                 return *std::move(refusal);
         if (restartable.sameAsReplaced())
             return FileResult{.outcome = Outcome::Unchanged};
-        restartable.commit();
+        input.close();
+        // A cancel that came while the file was finished still abandons it.
+        if (!restartable.commitUnlessCancelled(options.cancel))
+            return FileResult{.outcome = Outcome::Cancelled};
         return FileResult{.outcome = Outcome::Converted};
     case ConversionStatus::Cancelled:
         return FileResult{.outcome = Outcome::Cancelled};

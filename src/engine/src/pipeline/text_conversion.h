@@ -11,6 +11,7 @@
 #include "velloran/convert.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -23,9 +24,12 @@ namespace velloran {
 // (with the line and character), Unchanged (with options.leaveIdenticalAlone,
 // for an output that would be the input's very bytes: nothing is written),
 // or CannotRead when the file changed meanwhile; its encoding is left for the
-// caller. With `watch`, the bytes are also shown to it as they are read, and
-// a file it refuses at the end (SourceWatch::refusalAtEnd()) gets that
-// result, nothing written. Throws FileError on I/O errors.
+// caller. With `watch`, the bytes are also shown to it as they are read; a
+// file it refuses at the end (SourceWatch::refusalAtEnd(), asked with the
+// input still open, since a judgement may read it all once more) gets that
+// result, nothing written. A converted file's input is closed before its
+// output is committed, which may replace it (Windows replaces no open file).
+// Throws FileError on I/O errors.
 [[nodiscard]] FileResult convertText(InputFile &input, std::string_view source,
                                      const std::optional<ByteOrderMark> &mark,
                                      PrivateUse privateUse, const std::filesystem::path &output,
