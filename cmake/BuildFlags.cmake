@@ -26,7 +26,17 @@ endif()
 # a position-independent executable, stack protection and stack-clash probes,
 # checked buffer functions where the build is optimised, read-only relocations
 # bound at start-up, and control-flow protection on x86-64.
-if(VELLORAN_HARDENING AND NOT MSVC)
+if(VELLORAN_HARDENING AND WIN32 AND NOT MSVC)
+  # A Windows program (MinGW-w64) has no ELF relocations to make read-only and
+  # no stack-clash probes to add (Windows probes every page it commits); it
+  # is made relocatable at a random high address, with a data area that does
+  # not run. Stack protection and the checked buffer functions come from
+  # libssp, which the compiler links when it is given the flag.
+  target_compile_options(velloran_build_flags INTERFACE -fstack-protector-strong
+    "$<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+  target_link_options(velloran_build_flags INTERFACE -fstack-protector-strong
+    LINKER:--dynamicbase,--nxcompat,--high-entropy-va)
+elseif(VELLORAN_HARDENING AND NOT MSVC)
   # Position-independent code the way CMake makes it: -fPIE and -pie for the
   # programs, -fPIC for the static libraries they link. (Code that uses Qt
   # is built with -fPIC whatever this says: Qt's targets ask for it.)

@@ -4,6 +4,8 @@
 # any of them is missing. Runs apt-get as root, or through sudo.
 #   scripts/install-deps.sh             everything (build, tests, benchmarks)
 #   scripts/install-deps.sh --package   what the package preset and cpack need
+#   scripts/install-deps.sh --windows   what the Windows toolchain, its tests and
+#                                       its zip and installer need
 set -euo pipefail
 
 # Building the programs, and the Debian package from them.
@@ -12,7 +14,13 @@ packages=(
   qt6-base-dev libgl-dev libicu-dev
   dpkg-dev file
 )
-if [ "${1:-}" != --package ]; then
+if [ "${1:-}" = --windows ]; then
+  packages+=(
+    python3 g++-mingw-w64-x86-64-posix qt6-base-dev-tools
+    wine64 xvfb xauth fonts-wqy-zenhei # the tests and the screenshot, under wine
+    nsis zip                           # the installer and the zip
+  )
+elif [ "${1:-}" != --package ]; then
   packages+=(
     python3
     libgtest-dev libgmock-dev libbenchmark-dev

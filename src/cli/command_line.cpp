@@ -2,6 +2,7 @@
 #include "command_line.h"
 
 #include "pipe_mode.h"
+#include "system.h"
 
 #include "velloran/encoding.h"
 
@@ -191,7 +192,7 @@ void applyOption(CommandLine &line, OptionId id, const char *argument)
         line.to = argument;
         break;
     case OptionId::Output:
-        line.outputDirectory = argument;
+        line.outputDirectory = pathFromArgument(argument);
         if (line.outputDirectory.empty())
             throw UsageError("-o needs a directory");
         break;
@@ -316,7 +317,7 @@ CommandLine parseCommandLine(int argc, char **argv, bool inputIsTerminal)
         return line;
 
     for (int i = optind; i < argc; ++i)
-        line.paths.emplace_back(argv[i]);
+        line.paths.push_back(pathFromArgument(argv[i]));
     resolveEncodings(line);
     applyMarkChoice(line);
     if (wantsPipe(line, inputIsTerminal)) {

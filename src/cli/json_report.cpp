@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "json_report.h"
 
+#include "system.h"
 #include "text_bytes.h"
 
 #include <cstdint>
@@ -34,7 +35,7 @@ std::string jsonStringOrNull(std::string_view text)
 // "name": the path as text, and "name_bytes": its bytes when they are not UTF-8.
 std::string jsonPath(const char *name, const std::filesystem::path &path)
 {
-    const std::string &bytes = path.native();
+    const std::string bytes = pathBytes(path);
     return std::string("\"") + name + "\": " + jsonString(bytes) + ", \"" + name +
            "_bytes\": " + (isValidUtf8(bytes) ? "null" : "\"" + hexBytes(bytes) + "\"");
 }

@@ -11,6 +11,7 @@
 #include "run_inputs.h"
 #include "run_report.h"
 #include "summary.h"
+#include "system.h"
 #include "verbose_lines.h"
 
 #include "velloran/report.h"
@@ -24,7 +25,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -42,16 +43,6 @@ extern "C" void requestCancel(int number)
 {
     g_signal.store(number);
     g_cancel.store(true);
-}
-
-void installCancelHandlers()
-{
-    struct sigaction action = {};
-    action.sa_handler = requestCancel;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
 }
 
 // Writes all of `text` to `stream`; false when it could not.
@@ -109,9 +100,16 @@ int convert(const CommandLine &line)
 
 int main(int argc, char **argv)
 {
+    prepareStandardStreams();
+    std::vector<std::string> arguments = commandArguments(argc, argv);
+    std::vector<char *> pointers;
+    for (std::string &argument : arguments)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
     CommandLine line;
     try {
-        line = parseCommandLine(argc, argv, isatty(STDIN_FILENO) == 1);
+        line = parseCommandLine(static_cast<int>(arguments.size()), pointers.data(),
+                                isTerminal(stdin));
     } catch (const UsageError &error) {
         printError(error.what());
         std::fputs("Try 'velloran-cli --help' for more information.\n", stderr);
@@ -139,7 +137,7 @@ int main(int argc, char **argv)
         // they end any other, also while it waits for its input.
         if (line.action == CommandLine::Action::ConvertPipe)
             return convertPipe(line);
-        installCancelHandlers();
+        installCancelHandlers(requestCancel);
         return convert(line);
     } catch (const std::exception &error) {
         printError(error.what());

@@ -4,12 +4,12 @@
 #include "command_line.h"
 #include "run_report.h"
 #include "summary.h"
+#include "system.h"
 
 #include "velloran/stream.h"
 
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -106,10 +106,10 @@ int convertPipe(const CommandLine &line)
 {
     // A reader that goes away must end the command with a message and a
     // status, not kill it on its next write.
-    std::signal(SIGPIPE, SIG_IGN);
+    ignoreBrokenPipes();
     const velloran::StreamOptions options{.source = line.source, .target = line.target};
     const velloran::FileResult result =
-        velloran::convertStream(STDIN_FILENO, STDOUT_FILENO, options);
+        velloran::convertStream(fileno(stdin), fileno(stdout), options);
     if (const std::string message = pipeMessage(result, line.to); !message.empty())
         printError(message);
     return exitStatus(velloran::RunCounts{

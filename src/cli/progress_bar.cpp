@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "progress_bar.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include "system.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,14 +15,6 @@ constexpr std::size_t kBarWidth = 20;
 // A file this large shows its own progress next to the count of files.
 constexpr std::uint64_t kLargeFile = 8 << 20;
 
-std::size_t terminalWidth()
-{
-    winsize size{};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    return 80;
-}
-
 std::string megabytes(double bytes)
 {
     char text[32];
@@ -35,7 +26,7 @@ std::string megabytes(double bytes)
 
 bool ProgressBar::wanted(bool quiet)
 {
-    return !quiet && isatty(STDERR_FILENO);
+    return !quiet && isTerminal(stderr);
 }
 
 ProgressBar::ProgressBar(std::size_t entries, velloran::RunOptions &options)
@@ -77,7 +68,7 @@ void ProgressBar::drawUntilStopped()
     std::unique_lock lock(m_mutex);
     do {
         std::string line = text();
-        const std::size_t width = terminalWidth();
+        const std::size_t width = terminalColumns();
         if (line.size() >= width)
             line.resize(width - 1);
         std::fputs(("\r" + line + "\033[K").c_str(), stderr);

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "run_inputs.h"
 
+#include "system.h"
 #include "text_bytes.h"
-
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -59,9 +58,9 @@ CollectedInputs collectInputs(const CommandLine &line)
 std::string fruitlessDirectoryNote(const CommandLine &line, const std::filesystem::path &directory)
 {
     const std::size_t searched = velloran::countFiles(directory, line.depth);
-    std::string note = terminalText(directory.native()) + ": no file with " +
-                       suffixesText(line.suffixes) + " " + depthText(line.depth) + "; it holds " +
-                       filesText(searched) + " with other suffixes";
+    std::string note = nameText(directory) + ": no file with " + suffixesText(line.suffixes) + " " +
+                       depthText(line.depth) + "; it holds " + filesText(searched) +
+                       " with other suffixes";
     if (line.depth == -1)
         return note;
     const std::size_t deeper = velloran::countFiles(directory, -1) - searched;
@@ -73,15 +72,15 @@ std::optional<std::string> prepareOutputDirectory(const CommandLine &line)
     if (line.inPlace || line.dryRun)
         return std::nullopt;
     const std::filesystem::path &directory = line.outputDirectory;
-    const std::string name = terminalText(directory.native());
+    const std::string name = nameText(directory);
     std::error_code error;
     std::filesystem::create_directories(directory, error);
     if (error)
         return "cannot create the output directory " + name + ": " + error.message();
     if (!std::filesystem::is_directory(directory, error))
         return "the output directory " + name + " is not a directory";
-    if (access(directory.c_str(), W_OK | X_OK) != 0)
-        return "cannot write into the output directory " + name + ": " + std::strerror(errno);
+    if (const std::optional<std::string> reason = cannotWriteInto(directory))
+        return "cannot write into the output directory " + name + ": " + *reason;
     return std::nullopt;
 }
 

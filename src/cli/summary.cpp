@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "summary.h"
 
+#include "system.h"
 #include "text_bytes.h"
 
 #include <unicode/utf8.h>
@@ -100,7 +101,7 @@ std::string sectionLines(const FinishedRun &run, const ReportSection &section)
 
 std::string shownInput(const velloran::RunPlan &plan, std::size_t entry)
 {
-    return terminalText(plan.entries.at(entry).input.native());
+    return nameText(plan.entries.at(entry).input);
 }
 
 std::string resultDetail(const velloran::RunPlan &plan, const FileResult &result)

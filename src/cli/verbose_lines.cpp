@@ -3,6 +3,7 @@
 
 #include "run_report.h"
 #include "summary.h"
+#include "system.h"
 #include "text_bytes.h"
 
 #include <algorithm>
@@ -29,8 +30,7 @@ std::string verboseLine(const velloran::RunPlan &plan, bool dryRun, std::size_t 
     std::string line = outcomeWords(result.outcome, dryRun);
     if (!result.encoding.empty())
         line += " (" + result.encoding + ")";
-    line += ": " + shownInput(plan, entry) + " -> " +
-            terminalText(plan.entries.at(entry).output.native());
+    line += ": " + shownInput(plan, entry) + " -> " + nameText(plan.entries.at(entry).output);
     const std::string detail = resultDetail(plan, result);
     return line + (detail.empty() ? "" : " (" + detail + ")") + "\n";
 }

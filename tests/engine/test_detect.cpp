@@ -47,7 +47,7 @@ using DetectTest = ScratchTest<DetectCase>;
 
 TEST_P(DetectTest, AnswersOrStaysUndecided)
 {
-    const fs::path file = scratch.path() / "检测 样本.txt";
+    const fs::path file = scratch.path() / u8path("检测 样本.txt");
     const std::string bytes = GetParam().bytes();
     writeBytes(file, bytes);
     const Detection detection = detectEncoding(file);
@@ -267,7 +267,7 @@ INSTANTIATE_TEST_SUITE_P(SampleEnd, DetectTest,
 TEST(DetectEncoding, UnreadableFilesAreUndecided)
 {
     ScratchDirectory scratch;
-    EXPECT_EQ(detectEncoding(scratch.path() / "没有.txt").reason, "cannot be read");
+    EXPECT_EQ(detectEncoding(scratch.path() / u8path("没有.txt")).reason, "cannot be read");
     EXPECT_EQ(detectEncoding(scratch.path()).reason, "cannot be read");
     EXPECT_EQ(detectEncoding(scratch.path()).encoding, std::nullopt);
 }
@@ -275,7 +275,7 @@ TEST(DetectEncoding, UnreadableFilesAreUndecided)
 TEST(DetectEncoding, LeavesTheFileWholeForTheConversion)
 {
     ScratchDirectory scratch;
-    const fs::path file = scratch.path() / "大文件.txt";
+    const fs::path file = scratch.path() / u8path("大文件.txt");
     const std::string bytes = encodedStart(traditional(), "Big5", 100000);
     writeBytes(file, bytes);
     InputFile input(file);
@@ -359,7 +359,7 @@ TEST(LikelyEncoding, OffersOnlyAnEncodingTheWholeFileDecodesIn)
 TEST(DecodesStrictly, ReadsTheWholeFileAcrossChunks)
 {
     ScratchDirectory scratch;
-    const fs::path file = scratch.path() / "长文件.txt";
+    const fs::path file = scratch.path() / u8path("长文件.txt");
     // An odd number of ASCII bytes puts a character across every chunk edge.
     const std::string bytes =
         std::string(1001, 'a') + encodedStart(simplified(), "GB18030", 3 << 20);

@@ -215,7 +215,7 @@ TEST(DetectSource, CannotReadAMissingFile)
 {
     ScratchDirectory scratch;
     EXPECT_FALSE(isKnownEncoding(kDetectEncoding));
-    EXPECT_EQ(convertFile(scratch.path() / "没有.txt", convertedPath(scratch),
+    EXPECT_EQ(convertFile(scratch.path() / u8path("没有.txt"), convertedPath(scratch),
                           optionsFor(detect, "UTF-8"))
                   .outcome,
               CannotRead);

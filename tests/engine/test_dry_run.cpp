@@ -48,14 +48,14 @@ protected:
             {file("表情.txt", "这一行很长，比十六个字节长得多。\n第二行 😀\n"), in},
             {file("短.txt", "\xD6\xD0"), in},
             {file("四字节.txt", kGbkWord + "\n" + kEmojiGb18030 + "\n"), in},
-            {in / "缺.txt", in},
+            {in / u8path("缺.txt"), in},
             {file("附录/好.txt", kGbkWord), {}},
             {good, in},
         };
     }
 
     const fs::path in = scratch.subdirectory("输入");
-    const fs::path out = scratch.subdirectory("输出") / "新" / "树";
+    const fs::path out = scratch.subdirectory("输出") / u8path("新") / u8path("树");
 };
 
 auto everything(const FileResult &r)
@@ -124,9 +124,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DryRunWrites, NothingSoItCannotForeseeAFailedWrite)
 {
     ScratchDirectory scratch;
-    const fs::path input = scratch.path() / "甲.txt";
+    const fs::path input = scratch.path() / u8path("甲.txt");
     writeBytes(input, kGbkWord);
-    RunOptions o = runOptions("GBK", "UTF-8", scratch.path() / "不存在");
+    RunOptions o = runOptions("GBK", "UTF-8", scratch.path() / u8path("不存在"));
     o.dryRun = true;
     EXPECT_EQ(convertRun(runInputs({input}), o).at(0).outcome, Converted);
     o.dryRun = false;

@@ -214,7 +214,8 @@ TEST(Pieces, AreUsedInABatchOnlyByWorkersWithoutAFileOfTheirOwn)
 
     ASSERT_EQ(convertRun(runInputs({inputs[0]}), options).at(0).outcome, Outcome::Converted);
     EXPECT_GT(reports.load(), 10);
-    EXPECT_EQ(readBytes(options.outputDirectory / "一.txt"), repeated(fixture("wide.utf-8"), 20));
+    EXPECT_EQ(readBytes(options.outputDirectory / u8path("一.txt")),
+              repeated(fixture("wide.utf-8"), 20));
 
     reports = 0;
     for (const FileResult &result : convertRun(runInputs(inputs), options))

@@ -57,12 +57,12 @@ protected:
         root = scratch.path();
         makeTree(root, {"甲/文件.txt", "甲/其他.txt", "乙/文件.txt", "乙/甲/文件.txt", "出/", "空/",
                         "丙/"});
-        fs::create_directory_symlink(root / "甲", root / "链接");
-        fs::create_symlink("文件.txt", root / "甲/软链.txt");
-        fs::create_symlink("软链.txt", root / "甲/链中链.txt");
-        fs::create_symlink("../空/文件.txt", root / "甲/断链.txt");
-        fs::create_hard_link(root / "甲/文件.txt", root / "甲/硬链.txt");
-        fs::create_hard_link(root / "甲/文件.txt", root / "丙/文件.txt");
+        fs::create_directory_symlink(root / u8path("甲"), root / u8path("链接"));
+        fs::create_symlink("文件.txt", root / u8path("甲/软链.txt"));
+        fs::create_symlink("软链.txt", root / u8path("甲/链中链.txt"));
+        fs::create_symlink("../空/文件.txt", root / u8path("甲/断链.txt"));
+        fs::create_hard_link(root / u8path("甲/文件.txt"), root / u8path("甲/硬链.txt"));
+        fs::create_hard_link(root / u8path("甲/文件.txt"), root / u8path("丙/文件.txt"));
         previous = fs::current_path();
         fs::current_path(root);
     }
@@ -297,11 +297,12 @@ TEST(PlanManyFolders, RepeatsAndSharedOutputsAcrossLookUpBatches)
     for (std::size_t i = 0; i < kFolders; ++i) {
         const fs::path folder = scratch.path() / ("目录" + std::to_string(i));
         makeTree(folder, {"文件.txt"});
-        inputs.push_back({folder / "文件.txt"});
+        inputs.push_back({folder / u8path("文件.txt")});
     }
     for (std::size_t i = 0; i < kFolders; ++i)
-        inputs.push_back({scratch.path() / ("目录" + std::to_string(i)) / "." / "文件.txt"});
-    RunOptions options = runOptions("GB18030", "UTF-8", scratch.path() / "新");
+        inputs.push_back(
+            {scratch.path() / ("目录" + std::to_string(i)) / "." / u8path("文件.txt")});
+    RunOptions options = runOptions("GB18030", "UTF-8", scratch.path() / u8path("新"));
     options.workers = 2;
 
     const RunPlan plan = planRun(inputs, options);

@@ -192,7 +192,7 @@ TEST(ReportLines, CarryTheirEntrysResult)
 TEST(ReportOfARun, ListsARepeatedFileWithItsFirstEntrysFailure)
 {
     ScratchDirectory scratch;
-    const fs::path bad = scratch.path() / "坏.txt";
+    const fs::path bad = scratch.path() / u8path("坏.txt");
     writeBytes(bad, "line\nline\n\x81\x30");
     const auto results = convertRun(runInputs({bad, bad}),
                                     runOptions("GB18030", "UTF-8", scratch.subdirectory("出")));

@@ -61,7 +61,7 @@ TEST_F(Run, ObserversSeeEveryEntryAndAllItsBytes)
 {
     const fs::path twice = input("一.txt", std::string(1000, 'a'));
     const std::vector<fs::path> inputs = {twice, input("二.txt", std::string(3000, 'b')),
-                                          in / "缺.txt", twice};
+                                          in / u8path("缺.txt"), twice};
     std::mutex mutex;
     std::map<std::size_t, int> started, finished;
     std::map<std::size_t, std::pair<std::uint64_t, std::uint64_t>> lastBytes;
@@ -100,7 +100,7 @@ TEST_F(Run, SeveralWorkersGiveTheSameResultsAndBytesAsOne)
     inputs.push_back(input("别处/文件2.txt", "another \xCE\xC4\n"));
     inputs.push_back(inputs[0]);
     inputs.push_back(input("坏.txt", "line\nline\n\x81\x30"));
-    inputs.push_back(in / "缺失.txt");
+    inputs.push_back(in / u8path("缺失.txt"));
     inputs.push_back(input("别处/新.txt", "yet another\n"));
     inputs.push_back(inputs[3]);
 
@@ -129,7 +129,7 @@ TEST_F(Run, SeveralWorkersGiveTheSameResultsAndBytesAsOne)
     const auto names = namesIn(serialOut);
     ASSERT_EQ(namesIn(parallelOut), names);
     EXPECT_EQ(names.size(), 7u);
-    EXPECT_EQ(readBytes(parallelOut / "文件2.txt"),
+    EXPECT_EQ(readBytes(parallelOut / u8path("文件2.txt")),
               utf16Of(std::string(10000, 'a') + "\xD6\xD0\r\n"));
     for (const std::string &name : names)
         EXPECT_EQ(readBytes(parallelOut / name), readBytes(serialOut / name)) << name;
@@ -172,8 +172,8 @@ TEST_P(SameFolderTwice, ConvertsEachFileOnce)
 {
     const fs::path folder = scratch.subdirectory("字幕");
     makeTree(folder, {"甲.txt", "乙/丙.txt"});
-    writeBytes(folder / "甲.txt", kGbkText);
-    writeBytes(folder / "乙/丙.txt", "\r\n" + kGbkText);
+    writeBytes(folder / u8path("甲.txt"), kGbkText);
+    writeBytes(folder / u8path("乙/丙.txt"), "\r\n" + kGbkText);
     std::vector<fs::path> list = findFiles(folder, {-1, {"txt"}});
     const std::vector<fs::path> again = findFiles(folder.native() + "/../字幕/", {-1, {"txt"}});
     list.insert(list.end(), again.begin(), again.end());
@@ -190,8 +190,8 @@ TEST_P(SameFolderTwice, ConvertsEachFileOnce)
         EXPECT_EQ(results[i].outcome, Converted) << i;
     EXPECT_EQ(results[2].sameAs, 0u);
     EXPECT_EQ(results[3].sameAs, 1u);
-    EXPECT_EQ(readBytes(folder / "甲.txt"), kUtf8Text);
-    EXPECT_EQ(readBytes(folder / "乙/丙.txt"), "\r\n" + kUtf8Text);
+    EXPECT_EQ(readBytes(folder / u8path("甲.txt")), kUtf8Text);
+    EXPECT_EQ(readBytes(folder / u8path("乙/丙.txt")), "\r\n" + kUtf8Text);
 }
 
 INSTANTIATE_TEST_SUITE_P(InPlaceRules, SameFolderTwice,
@@ -211,14 +211,15 @@ TEST_P(ThreeNames, EachIsConvertedToItsOwnOutput)
     const bool inPlace = GetParam() == OutputRule::InPlace;
     const fs::path folder = scratch.subdirectory("三个 名字");
     const fs::path out = inPlace ? folder : scratch.subdirectory("输出");
-    writeBytes(folder / "真.txt", kGbkText);
-    fs::create_symlink("真.txt", folder / "软.txt");
-    fs::create_hard_link(folder / "真.txt", folder / "硬.txt");
+    writeBytes(folder / u8path("真.txt"), kGbkText);
+    fs::create_symlink("真.txt", folder / u8path("软.txt"));
+    fs::create_hard_link(folder / u8path("真.txt"), folder / u8path("硬.txt"));
     RunOptions o = runOptions("GBK", "UTF-8", out, 1);
     o.outputRule = GetParam();
 
-    const auto results =
-        convertRun(runInputs({folder / "真.txt", folder / "软.txt", folder / "硬.txt"}), o);
+    const auto results = convertRun(runInputs({folder / u8path("真.txt"), folder / u8path("软.txt"),
+                                               folder / u8path("硬.txt")}),
+                                    o);
 
     for (const FileResult &result : results) {
         EXPECT_EQ(result.outcome, Converted);
@@ -226,8 +227,8 @@ TEST_P(ThreeNames, EachIsConvertedToItsOwnOutput)
     }
     for (const char *name : {"真.txt", "软.txt", "硬.txt"})
         EXPECT_EQ(readBytes(out / name), kUtf8Text) << name;
-    EXPECT_EQ(fs::is_symlink(folder / "软.txt"), !inPlace);
-    EXPECT_EQ(readBytes(folder / "真.txt"), inPlace ? kUtf8Text : kGbkText);
+    EXPECT_EQ(fs::is_symlink(folder / u8path("软.txt")), !inPlace);
+    EXPECT_EQ(readBytes(folder / u8path("真.txt")), inPlace ? kUtf8Text : kGbkText);
 }
 
 INSTANTIATE_TEST_SUITE_P(OutputRules, ThreeNames,
@@ -236,24 +237,24 @@ INSTANTIATE_TEST_SUITE_P(OutputRules, ThreeNames,
 TEST_F(Run, KeepTreeMakesMissingFoldersOrSaysWhyNot)
 {
     const fs::path file = input("子/a.txt", "a");
-    writeBytes(out / "占", "a file where a folder should go");
+    writeBytes(out / u8path("占"), "a file where a folder should go");
     RunOptions o = options();
     o.outputRule = OutputRule::KeepTree;
     EXPECT_EQ(convertRun({{file, in}}, o).at(0).outcome, Converted);
-    EXPECT_EQ(readBytes(out / "子/a.txt"), utf16Of("a"));
+    EXPECT_EQ(readBytes(out / u8path("子/a.txt")), utf16Of("a"));
 
-    o.outputDirectory = out / "占" / "下";
+    o.outputDirectory = out / u8path("占") / u8path("下");
     const FileResult blocked = convertRun({{file, in}}, o).at(0);
     EXPECT_EQ(blocked.outcome, CannotWrite);
     EXPECT_FALSE(blocked.message.empty());
-    EXPECT_EQ(readBytes(out / "占"), "a file where a folder should go");
+    EXPECT_EQ(readBytes(out / u8path("占")), "a file where a folder should go");
 }
 
 TEST_F(Run, CancelMidFileAbandonsItAndNamesTheRest)
 {
     const fs::path first = input("第一.txt", std::string(100, 'a'));
     const fs::path second = input("第二.txt", "b");
-    writeBytes(out / "第一.txt", "old output");
+    writeBytes(out / u8path("第一.txt"), "old output");
     std::atomic<bool> cancel{false};
     RunOptions o = options(1);
     o.tuning.chunkSize = 1;
@@ -272,7 +273,7 @@ TEST_F(Run, CancelMidFileAbandonsItAndNamesTheRest)
     EXPECT_EQ(started, std::vector<std::size_t>{0});
     EXPECT_EQ(finished,
               (std::map<std::size_t, Outcome>{{0, Cancelled}, {1, Cancelled}, {2, Cancelled}}));
-    EXPECT_EQ(readBytes(out / "第一.txt"), "old output");
+    EXPECT_EQ(readBytes(out / u8path("第一.txt")), "old output");
     EXPECT_EQ(readBytes(first), std::string(100, 'a'));
     EXPECT_EQ(namesIn(out), std::vector<std::string>{"第一.txt"});
 }
@@ -288,7 +289,7 @@ TEST_F(Run, CancelledSingleFileLeavesNoTemporaryFile)
         if (++calls == 4)
             cancel = true;
     };
-    EXPECT_EQ(convertFile(source, out / "单.txt", o).outcome, Cancelled);
+    EXPECT_EQ(convertFile(source, out / u8path("单.txt"), o).outcome, Cancelled);
     EXPECT_EQ(calls, 4);
     EXPECT_TRUE(namesIn(out).empty());
 }

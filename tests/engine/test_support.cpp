@@ -8,17 +8,19 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace velloran::test {
 
+// A new name until one is free: create_directory() is false for a name in use.
 ScratchDirectory::ScratchDirectory(const fs::path &parent)
 {
-    std::string pattern = (parent / "velloran-测试-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create a scratch directory");
-    m_root = pattern;
-    m_path = m_root / "中文 目录";
+    static std::mt19937_64 generator{std::random_device{}()};
+    do
+        m_root = parent / u8path("velloran-测试-" + std::to_string(generator() % 1'000'000'000));
+    while (!fs::create_directory(m_root));
+    m_path = m_root / u8path("中文 目录");
     fs::create_directory(m_path);
 }
 
@@ -34,7 +36,7 @@ ScratchDirectory::~ScratchDirectory()
 
 fs::path ScratchDirectory::subdirectory(const std::string &name) const
 {
-    const fs::path directory = m_path / name;
+    const fs::path directory = m_path / u8path(name);
     fs::create_directory(directory);
     return directory;
 }
@@ -98,7 +100,7 @@ std::string repeated(const std::string &text, int times)
 void makeTree(const fs::path &root, const std::vector<std::string> &names)
 {
     for (const std::string &name : names) {
-        const fs::path path = root / name;
+        const fs::path path = root / u8path(name);
         if (name.ends_with('/')) {
             fs::create_directories(path);
         } else {

@@ -11,12 +11,20 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
 namespace velloran::test {
 
 namespace fs = std::filesystem;
+
+// A path from UTF-8 text on every system: Windows reads a narrow string as
+// its ANSI code page, which holds few of the names the tests use.
+inline fs::path u8path(std::string_view text)
+{
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
 
 // A fresh directory in `parent`, removed with everything in it at destruction.
 // Its own name and `path()` (a subdirectory) contain non-ASCII characters and a space.

@@ -4,7 +4,8 @@
 #include <unicode/ucsdet.h>
 
 #include <algorithm>
-#include <memory>
+#include <mutex>
+#include <vector>
 
 namespace velloran {
 
@@ -24,30 +25,84 @@ bool isEastAsian(std::string_view name)
            name.starts_with("ISO-2022-");
 }
 
-using DetectorPointer = std::unique_ptr<UCharsetDetector, decltype(&ucsdet_close)>;
-
-// Each thread keeps one detector: opening one costs as much as looking at a
-// few characters. Null when ICU cannot open one.
-UCharsetDetector *threadDetector()
+// Detectors are lent, one to each question at a time, and kept for the next
+// question: opening one costs as much as looking at a few characters. The
+// pool closes them when the process ends. (One detector in each thread,
+// closed as the thread ends, crashes the threads of MinGW's runtime on
+// Windows.)
+class DetectorPool
 {
-    thread_local const DetectorPointer detector = [] {
+public:
+    DetectorPool() = default;
+    DetectorPool(const DetectorPool &) = delete;
+    DetectorPool &operator=(const DetectorPool &) = delete;
+    ~DetectorPool()
+    {
+        for (UCharsetDetector *detector : m_idle)
+            ucsdet_close(detector);
+    }
+
+    // Null when ICU cannot open one.
+    UCharsetDetector *take()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            if (!m_idle.empty()) {
+                UCharsetDetector *detector = m_idle.back();
+                m_idle.pop_back();
+                return detector;
+            }
+        }
         UErrorCode error = U_ZERO_ERROR;
         UCharsetDetector *opened = ucsdet_open(&error);
         if (U_FAILURE(error)) {
             ucsdet_close(opened);
-            opened = nullptr;
+            return nullptr;
         }
-        return DetectorPointer(opened, &ucsdet_close);
-    }();
-    return detector.get();
+        return opened;
+    }
+
+    void giveBack(UCharsetDetector *detector)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_idle.push_back(detector);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<UCharsetDetector *> m_idle;
+};
+
+DetectorPool &detectorPool()
+{
+    static DetectorPool pool;
+    return pool;
 }
+
+class LentDetector
+{
+public:
+    LentDetector() : m_detector(detectorPool().take()) {}
+    LentDetector(const LentDetector &) = delete;
+    LentDetector &operator=(const LentDetector &) = delete;
+    ~LentDetector()
+    {
+        if (m_detector)
+            detectorPool().giveBack(m_detector);
+    }
+    UCharsetDetector *get() const { return m_detector; }
+
+private:
+    UCharsetDetector *m_detector;
+};
 
 } // namespace
 
 IcuOpinion askIcu(std::string_view bytes)
 {
     IcuOpinion opinion;
-    UCharsetDetector *detector = threadDetector();
+    const LentDetector lent;
+    UCharsetDetector *detector = lent.get();
     if (!detector)
         return opinion;
     UErrorCode error = U_ZERO_ERROR;

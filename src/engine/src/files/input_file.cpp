@@ -58,7 +58,14 @@ void InputFile::refuseUnknownSize()
 
 InputFile::~InputFile()
 {
-    files::closeFile(m_fd);
+    close();
+}
+
+void InputFile::close()
+{
+    if (m_fd >= 0)
+        files::closeFile(m_fd);
+    m_fd = -1;
 }
 
 std::string_view InputFile::start(std::size_t length)

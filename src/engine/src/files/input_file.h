@@ -57,6 +57,11 @@ public:
     // modification time it had when opened.
     void checkUnchanged() const;
 
+    // Closes the file, which is read no more: before its output replaces
+    // it, since Windows replaces no file that is open. A read after it
+    // throws FileError(CannotRead).
+    void close();
+
 private:
     // Reads at `offset`, from the kept start where it can; 0 at the size
     // when opened. Throws FileError(CannotRead), also when the file ends

@@ -20,10 +20,21 @@ Prologue::Prologue(InputStream &input, const StreamOptions &options)
 {
 }
 
+void Prologue::askBeforeCommit()
+{
+    m_lookalike = lookalikeWarning(m_source, m_chosen, m_look, m_wholeFile);
+    m_lookalikeAsked = true;
+}
+
 FileResult Prologue::concluded(FileResult result)
 {
     result.encoding = encoding();
-    addSecondOpinion(result, m_source, m_chosen, m_look, m_wholeFile);
+    if (result.outcome == Outcome::Converted) {
+        if (!m_lookalikeAsked) // a stream, which commits nothing
+            askBeforeCommit();
+        result.likely = m_lookalike.value_or("");
+    }
+    addSecondOpinion(result, m_chosen, m_look, m_wholeFile);
     return result;
 }
 

@@ -49,6 +49,12 @@ public:
     // checked, replaces the choice.
     void confirmSource() { m_source = velloran::confirmSource(m_look, m_wholeFile); }
 
+    // For a file about to be committed: the lookalike warning, asked while
+    // the input is open, since it may read it all once more, and the input
+    // is closed before its output replaces it (Windows replaces no open
+    // file). concluded() gives the answer.
+    void askBeforeCommit();
+
     // `result`, converted from source(), naming its encoding and with the
     // opinions that only warn.
     [[nodiscard]] FileResult concluded(FileResult result);
@@ -62,6 +68,8 @@ private:
     WholeFileCheck m_wholeFile;
     SourceChoice m_source;
     Utf8Scan m_utf8Watch{PrivateUse::Refused};
+    bool m_lookalikeAsked = false;
+    std::optional<std::string> m_lookalike;
 };
 
 } // namespace velloran

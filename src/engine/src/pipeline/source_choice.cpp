@@ -78,11 +78,17 @@ SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile)
     return detected(detectInSample(look.sample, look.mark, wholeFile), false);
 }
 
-void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
-                      const FileLook &look, WholeFileCheck &wholeFile)
+std::optional<std::string> lookalikeWarning(const SourceChoice &source, const Encoding &chosen,
+                                            const FileLook &look, WholeFileCheck &wholeFile)
 {
-    if (result.outcome == Outcome::Converted && source.warnIfLookalike)
-        result.likely = otherChineseFamily(look.sample, chosen.family, wholeFile).value_or("");
+    if (!source.warnIfLookalike)
+        return std::nullopt;
+    return otherChineseFamily(look.sample, chosen.family, wholeFile);
+}
+
+void addSecondOpinion(FileResult &result, const Encoding &chosen, const FileLook &look,
+                      WholeFileCheck &wholeFile)
+{
     // A file read in what its mark or detection chose would only be told
     // that choice again: no hint, and no second look at the file.
     if (result.outcome == Outcome::InvalidSource && !look.mark && !chosen.detects()) {

@@ -55,10 +55,18 @@ SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFil
 // detection again, with the whole file checked.
 SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile);
 
-// The opinions that only warn, once a file read in `source` (chosen as
-// `chosen`) was converted or failed to decode (see "Knowing the source" in
-// engine.h); `result` already names the encoding it was read in.
-void addSecondOpinion(FileResult &result, const SourceChoice &source, const Encoding &chosen,
-                      const FileLook &look, WholeFileCheck &wholeFile);
+// The opinion that only warns of a file read in `source` (chosen as
+// `chosen`) that converted: the other Chinese family it is more likely in,
+// if any (see "Knowing the source" in engine.h). It may read the whole file
+// once more.
+[[nodiscard]] std::optional<std::string> lookalikeWarning(const SourceChoice &source,
+                                                          const Encoding &chosen,
+                                                          const FileLook &look,
+                                                          WholeFileCheck &wholeFile);
+
+// The opinion that only warns of a file that failed to decode; `result`
+// already names the encoding it was read in.
+void addSecondOpinion(FileResult &result, const Encoding &chosen, const FileLook &look,
+                      WholeFileCheck &wholeFile);
 
 } // namespace velloran

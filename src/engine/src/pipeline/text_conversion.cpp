@@ -61,7 +61,7 @@ ConversionStatus convert(InputFile &input, Decoder &decoder, Encoder &encoder,
 FileResult convertText(InputFile &input, std::string_view source,
                        const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
                        const std::filesystem::path &output, const ConvertOptions &options,
-                       Utf8Scan *utf8Watch)
+                       Utf8Scan *utf8Watch, const std::function<void()> &beforeCommit)
 {
     Decoder decoder = openDecoder(source, mark);
     decoder.privateUse = privateUse;
@@ -79,6 +79,9 @@ FileResult convertText(InputFile &input, std::string_view source,
         }
         if (restartable.sameAsReplaced())
             return FileResult{.outcome = Outcome::Unchanged};
+        if (beforeCommit)
+            beforeCommit();
+        input.close();
         restartable.commit();
         return FileResult{.outcome = Outcome::Converted};
     case ConversionStatus::Cancelled:

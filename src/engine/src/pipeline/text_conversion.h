@@ -11,6 +11,7 @@
 #include "velloran/convert.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -25,10 +26,13 @@ namespace velloran {
 // or CannotRead when the file changed meanwhile; its encoding is left for the
 // caller. With `utf8Watch`, the text is also scanned as it is read, and a
 // file that turns out to be UTF-8 text with wide characters is refused as
-// AlreadyUtf8, nothing written. Throws FileError on I/O errors.
+// AlreadyUtf8, nothing written. A converted file calls `beforeCommit`, if
+// any, with the input still open, then closes the input and commits the
+// output, which may replace the input. Throws FileError on I/O errors.
 [[nodiscard]] FileResult convertText(InputFile &input, std::string_view source,
                                      const std::optional<ByteOrderMark> &mark,
                                      PrivateUse privateUse, const std::filesystem::path &output,
-                                     const ConvertOptions &options, Utf8Scan *utf8Watch = nullptr);
+                                     const ConvertOptions &options, Utf8Scan *utf8Watch = nullptr,
+                                     const std::function<void()> &beforeCommit = {});
 
 } // namespace velloran
