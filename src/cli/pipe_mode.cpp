@@ -42,11 +42,14 @@ void refuseFileOptions(const CommandLine &line)
 
 using velloran::Outcome;
 
-// After a fault, what was written stops before it.
+// After a fault, what was written stops right before it: the line's start
+// was written, up to the fault.
 std::string fault(const velloran::FileResult &result, const std::string &what)
 {
-    return "standard input, line " + std::to_string(result.line) + ": " + what +
-           "; nothing from there on was written";
+    const std::string line = "line " + std::to_string(result.line);
+    return "standard input, " + line + ": " + what +
+           "; the output holds everything before it, the start of " + line +
+           " included, and nothing from it on";
 }
 
 } // namespace
@@ -85,8 +88,10 @@ std::string pipeMessage(const velloran::FileResult &result, const std::string &t
         return fault(result,
                      visibleCharacter(result.character) + " cannot be represented in " + target);
     case Outcome::AlreadyUtf8:
+        if (result.line > 0)
+            return fault(result, "UTF-8 text, not " + result.encoding + " (-f UTF-8 reads it)");
         return "standard input is UTF-8 text already, not " + result.encoding +
-               " (-f UTF-8 reads it)";
+               " (-f UTF-8 reads it); nothing was written";
     case Outcome::Undecided:
         return "the encoding of standard input could not be detected (" + result.reason +
                "); nothing was written";
