@@ -4,6 +4,7 @@
 #include "codec/derived_tables.h"
 #include "detect/icu_opinion.h"
 
+#include <array>
 #include <bitset>
 #include <cstdint>
 #include <cstring>
@@ -14,25 +15,28 @@ namespace velloran {
 
 namespace {
 
-enum class CharacterClass : std::uint8_t
+// How one family reads a two-byte code, in two bits; punctuation, full-width
+// forms and codes that are no character count for neither side.
+enum CharacterClass : std::uint8_t
 {
-    None,    // no two-byte character of the family
-    Neutral, // punctuation and full-width forms
-    Frequent,
-    Rare,
-    Other,
+    kUncounted = 0,
+    kFrequent = 1,
+    kRare = 2,
+    kOther = 3,
 };
+
+// Both families' classes of one code: GB18030's in the low two bits, Big5's
+// in the next two.
+constexpr std::uint8_t kBothRare = kRare | kRare << 2;
 
 using HanSet = std::bitset<0x10000>;
 
-// The units the two-byte codes from `first` to `last` (both included, trail
-// bytes as the family has them) read as in `encoding`, per ICU's table.
-void addRange(HanSet &set, std::string_view encoding, unsigned first, unsigned last)
+// The units the two-byte codes from `first` to `last` (both included) read
+// as in the family `table` is of.
+void addRange(HanSet &set, const DecodeTable &table, unsigned first, unsigned last)
 {
-    const Converter converter(encoding);
-    const std::shared_ptr<const DecodeTable> table = decodeTableFor(converter);
     for (unsigned code = first; code <= last; ++code)
-        if (const UChar unit = table->pair[code]; unit != DecodeTable::kAbsent)
+        if (const UChar unit = table.pair[code]; unit != DecodeTable::kAbsent)
             set.set(unit);
 }
 
@@ -47,52 +51,34 @@ bool isNeutral(UChar unit)
            (unit >= 0x3000 && unit <= 0x303F) || (unit >= 0xFF00 && unit <= 0xFFEF);
 }
 
-using ClassTable = std::vector<CharacterClass>;
-
-// Every two-byte code of `family`, classed by what ICU reads it as.
-ClassTable classesOf(std::string_view family, const HanSet &frequent)
+std::uint8_t classOf(UChar unit, const HanSet &frequent)
 {
-    const Converter converter(family);
-    const std::shared_ptr<const DecodeTable> table = decodeTableFor(converter);
-    ClassTable classes(0x10000, CharacterClass::None);
-    for (std::size_t code = 0x8100; code < 0x10000; ++code) {
-        const UChar unit = table->pair[code];
-        if (unit == DecodeTable::kAbsent)
-            continue;
-        if (isNeutral(unit))
-            classes[code] = CharacterClass::Neutral;
-        else if (!isHan(unit))
-            classes[code] = CharacterClass::Other;
-        else
-            classes[code] = frequent.test(unit) ? CharacterClass::Frequent : CharacterClass::Rare;
-    }
-    return classes;
+    if (unit == DecodeTable::kAbsent || isNeutral(unit))
+        return kUncounted;
+    if (!isHan(unit))
+        return kOther;
+    return frequent.test(unit) ? kFrequent : kRare;
 }
 
-struct FamilyClasses
+// Every two-byte code, classed by what both families read it as, built from
+// ICU's tables when first needed (GB18030's is the conversion's own, and
+// reads GB2312's codes as GB2312 does): the frequent characters are GB2312's
+// first level and Big5's A440 to C67E.
+const std::vector<std::uint8_t> &classTable()
 {
-    ClassTable gb;
-    ClassTable big5;
-};
-
-// Built from ICU's tables when first needed: GB2312's first level and
-// Big5's frequent characters, as the Han characters they read as.
-const FamilyClasses &familyClasses()
-{
-    static const FamilyClasses classes = [] {
+    static const std::vector<std::uint8_t> classes = [] {
+        const std::shared_ptr<const DecodeTable> gb = decodeTableFor(Converter(kGb18030));
+        const std::shared_ptr<const DecodeTable> big5 = decodeTableFor(Converter(kBig5));
         auto frequent = std::make_unique<HanSet>();
-        addRange(*frequent, "GB2312", 0xB0A1, 0xD7FE);
-        addRange(*frequent, "Big5", 0xA440, 0xC67E);
-        return FamilyClasses{classesOf(kGb18030, *frequent), classesOf(kBig5, *frequent)};
+        addRange(*frequent, *gb, 0xB0A1, 0xD7F9);
+        addRange(*frequent, *big5, 0xA440, 0xC67E);
+        std::vector<std::uint8_t> table(0x10000, kUncounted);
+        for (std::size_t code = 0x8100; code < 0x10000; ++code)
+            table[code] = static_cast<std::uint8_t>(classOf(gb->pair[code], *frequent) |
+                                                    classOf(big5->pair[code], *frequent) << 2);
+        return table;
     }();
     return classes;
-}
-
-void count(ChineseShare &share, CharacterClass characterClass)
-{
-    share.frequent += characterClass == CharacterClass::Frequent ? 1 : 0;
-    share.rare += characterClass == CharacterClass::Rare ? 1 : 0;
-    share.other += characterClass == CharacterClass::Other ? 1 : 0;
 }
 
 bool isAsciiLetter(unsigned char byte)
@@ -114,42 +100,67 @@ bool allAscii(const unsigned char *bytes)
 // windows-1252 and the letter after it, whatever a family reads it as
 // (GBK reads "ré" as the Traditional 閡): seldom so in Chinese text. It
 // counts as a rare Han character, as most such pairs read.
+void ChineseReadings::count(unsigned char before, unsigned char lead, unsigned char trail)
+{
+    const std::uint8_t classes = isAsciiLetter(before) && isAsciiLetter(trail)
+                                     ? kBothRare
+                                     : classTable()[static_cast<std::size_t>(lead) << 8 | trail];
+    ++m_counts[classes];
+}
+
 void ChineseReadings::seen(std::string_view bytes)
 {
-    const FamilyClasses &classes = familyClasses();
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
     const std::size_t size = bytes.size();
-    for (std::size_t i = 0; i < size;) {
-        if (m_lead < 0) {
-            if (i + 8 <= size && allAscii(data + i)) {
-                m_afterLetter = isAsciiLetter(data[i + 7]);
-                i += 8;
-                continue;
-            }
-            if (data[i] >= 0x81)
-                m_lead = data[i];
-            else
-                m_afterLetter = isAsciiLetter(data[i]);
+    if (size == 0)
+        return;
+    std::size_t i = 0;
+    if (m_lead) {
+        count(m_beforeLead, *m_lead, data[0]);
+        m_lead.reset();
+        i = 1;
+    }
+    while (i < size) {
+        if (i + 8 <= size && allAscii(data + i)) {
+            i += 8;
+            continue;
+        }
+        if (data[i] < 0x81) {
             ++i;
             continue;
         }
-        const std::size_t code = static_cast<std::size_t>(m_lead) << 8 | data[i];
-        if (m_afterLetter && isAsciiLetter(data[i])) {
-            ++m_gb.rare;
-            ++m_big5.rare;
-        } else {
-            count(m_gb, classes.gb[code]);
-            count(m_big5, classes.big5[code]);
+        const unsigned char before = i == 0 ? m_last : data[i - 1];
+        if (i + 1 == size) {
+            m_lead = data[i];
+            m_beforeLead = before;
+            break;
         }
-        m_lead = -1;
-        m_afterLetter = false;
-        ++i;
+        count(before, data[i], data[i + 1]);
+        i += 2;
     }
+    m_last = data[size - 1];
 }
 
-const ChineseShare &ChineseReadings::in(std::string_view family) const
+ChineseShare ChineseReadings::in(std::string_view family) const
 {
-    return family == kBig5 ? m_big5 : m_gb;
+    const unsigned shift = family == kBig5 ? 2 : 0;
+    ChineseShare share;
+    for (std::size_t classes = 0; classes < m_counts.size(); ++classes) {
+        switch (classes >> shift & 3) {
+        case kFrequent:
+            share.frequent += m_counts[classes];
+            break;
+        case kRare:
+            share.rare += m_counts[classes];
+            break;
+        case kOther:
+            share.other += m_counts[classes];
+            break;
+        default:
+            break;
+        }
+    }
+    return share;
 }
 
 ChineseReadings chineseReadingsOf(std::string_view bytes)

@@ -12,7 +12,9 @@
 
 #include "files/input_file.h"
 
+#include <array>
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace velloran {
@@ -45,13 +47,16 @@ public:
     void restart() { *this = ChineseReadings(); }
 
     // "GB18030" (GBK and GB2312 read the same) or "Big5".
-    const ChineseShare &in(std::string_view family) const;
+    ChineseShare in(std::string_view family) const;
 
 private:
-    ChineseShare m_gb;
-    ChineseShare m_big5;
-    int m_lead = -1;            // a lead byte the bytes seen so far end with
-    bool m_afterLetter = false; // the last byte seen before it an ASCII letter
+    void count(unsigned char before, unsigned char lead, unsigned char trail);
+
+    // Characters by both families' classes of them (see chinese_reading.cpp).
+    std::array<std::size_t, 16> m_counts{};
+    std::optional<unsigned char> m_lead; // a lead byte the bytes seen so far end with
+    unsigned char m_beforeLead = 0;      // the byte before it
+    unsigned char m_last = 0;            // the last byte seen
 };
 
 // The readings of `bytes`, as a whole.
