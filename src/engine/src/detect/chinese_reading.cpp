@@ -100,11 +100,12 @@ bool allAscii(const unsigned char *bytes)
 // windows-1252 and the letter after it, whatever a family reads it as
 // (GBK reads "ré" as the Traditional 閡): seldom so in Chinese text. It
 // counts as a rare Han character, as most such pairs read.
-void ChineseReadings::count(unsigned char before, unsigned char lead, unsigned char trail)
+void ChineseReadings::count(const std::uint8_t *table, unsigned char before, unsigned char lead,
+                            unsigned char trail)
 {
     const std::uint8_t classes = isAsciiLetter(before) && isAsciiLetter(trail)
                                      ? kBothRare
-                                     : classTable()[static_cast<std::size_t>(lead) << 8 | trail];
+                                     : table[static_cast<std::size_t>(lead) << 8 | trail];
     ++m_counts[classes];
 }
 
@@ -114,9 +115,10 @@ void ChineseReadings::seen(std::string_view bytes)
     const std::size_t size = bytes.size();
     if (size == 0)
         return;
+    const std::uint8_t *table = classTable().data();
     std::size_t i = 0;
     if (m_lead) {
-        count(m_beforeLead, *m_lead, data[0]);
+        count(table, m_beforeLead, *m_lead, data[0]);
         m_lead.reset();
         i = 1;
     }
@@ -135,7 +137,7 @@ void ChineseReadings::seen(std::string_view bytes)
             m_beforeLead = before;
             break;
         }
-        count(before, data[i], data[i + 1]);
+        count(table, before, data[i], data[i + 1]);
         i += 2;
     }
     m_last = data[size - 1];

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -50,7 +51,8 @@ public:
     ChineseShare in(std::string_view family) const;
 
 private:
-    void count(unsigned char before, unsigned char lead, unsigned char trail);
+    void count(const std::uint8_t *table, unsigned char before, unsigned char lead,
+               unsigned char trail);
 
     // Characters by both families' classes of them (see chinese_reading.cpp).
     std::array<std::size_t, 16> m_counts{};

@@ -14,6 +14,8 @@ Prologue::Prologue(const DetectionSample &sample, InputFile *file, const Encodin
 
 SourceWatch *Prologue::watch()
 {
+    if (!m_source.watchForUtf8 && !m_source.watchChinese)
+        return nullptr;
     m_utf8Watch.restart();
     m_readings.restart();
     m_watch = SourceWatch(m_source.watchForUtf8 ? &m_utf8Watch : nullptr,

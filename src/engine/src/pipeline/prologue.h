@@ -47,7 +47,8 @@ public:
     Utf8Scan *utf8Watch() { return m_source.watchForUtf8 ? &m_utf8Watch : nullptr; }
     // What the conversion of a file shows its bytes to, afresh: that scan, and
     // the count of how its characters read as Chinese when the source asks
-    // for it (SourceChoice::watchChinese), judged at its end (judgeReadings()).
+    // for it (SourceChoice::watchChinese), judged at its end (judgeReadings());
+    // null when there is nothing to watch for.
     SourceWatch *watch();
 
     // For a source detected on trust whose conversion stopped before the
