@@ -34,7 +34,9 @@ constexpr OptionInfo kOptions[] = {
      "is, such as one converted to UTF-8 by an earlier run, is left as it is and counted as "
      "unchanged. A file read from GB18030, GBK, GB2312 or Big5 "
      "that looks like the other of the two Chinese families (GB18030 or Big5) is then not "
-     "converted, since its original bytes would be gone."},
+     "converted, since its original bytes would be gone. A PATH that is a symbolic link is "
+     "replaced by a regular file holding the converted text; the file it led to keeps its "
+     "text."},
     {OptionId::Force, "force", 0, nullptr,
      "Convert such files in place anyway, each with a warning that names the family it "
      "looks like."},
@@ -184,6 +186,8 @@ MarkChoice markChoice(const char *argument)
 
 void applyOption(CommandLine &line, OptionId id, const char *argument)
 {
+    if (!line.has(id))
+        line.given.push_back(id);
     switch (id) {
     case OptionId::From:
         line.from = argument;
@@ -262,7 +266,12 @@ void resolveEncodings(CommandLine &line)
         line.source = velloran::resolveSource(line.from);
         line.target = velloran::resolveEncoding(line.to);
     } catch (const velloran::UnknownEncoding &unknown) {
-        throw UsageError("unknown encoding '" + unknown.name() + "'");
+        const std::string list = "velloran-cli --list lists the names it knows";
+        // iconv's suffixes ask for what a strict conversion never does.
+        if (unknown.name().find("//") != std::string::npos)
+            throw UsageError("unknown encoding '" + unknown.name() +
+                             "': conversions are strict, with no //TRANSLIT or //IGNORE; " + list);
+        throw UsageError("unknown encoding '" + unknown.name() + "'; " + list);
     }
 }
 
@@ -279,14 +288,25 @@ void applyMarkChoice(CommandLine &line)
 
 void checkOutput(const CommandLine &line)
 {
+    if (line.paths.empty())
+        throw UsageError("no PATH given: name the files or directories to convert, or pipe text "
+                         "into standard input");
     if (line.inPlace && !line.outputDirectory.empty())
         throw UsageError("-o and --in-place exclude each other");
     if (!line.inPlace && line.outputDirectory.empty())
         throw UsageError("either -o DIR or --in-place is required");
     if (line.inPlace && line.keepTree)
         throw UsageError("--keep-tree needs -o DIR");
-    if (line.paths.empty())
-        throw UsageError("no PATH given");
+    // With -o, a file that looks like the other family is converted anyway,
+    // with a warning: there is nothing to force.
+    if (line.force && !line.inPlace)
+        throw UsageError("--force is for --in-place: with -o, such files are converted anyway");
+}
+
+void checkReports(const CommandLine &line)
+{
+    if (line.verbose && line.quiet)
+        throw UsageError("-q and -v exclude each other");
 }
 
 } // namespace
@@ -320,6 +340,7 @@ CommandLine parseCommandLine(int argc, char **argv, bool inputIsTerminal)
         line.paths.push_back(pathFromArgument(argv[i]));
     resolveEncodings(line);
     applyMarkChoice(line);
+    checkReports(line);
     if (wantsPipe(line, inputIsTerminal)) {
         checkPipe(line);
         line.action = CommandLine::Action::ConvertPipe;
@@ -329,6 +350,11 @@ CommandLine parseCommandLine(int argc, char **argv, bool inputIsTerminal)
         line.suffixes.emplace_back("txt");
     checkOutput(line);
     return line;
+}
+
+bool CommandLine::has(OptionId id) const
+{
+    return std::find(given.begin(), given.end(), id) != given.end();
 }
 
 void printError(const std::string &message)

@@ -103,6 +103,9 @@ struct CommandLine
     bool verbose = false;
     bool quiet = false;
     std::vector<std::filesystem::path> paths;
+    std::vector<OptionId> given; // every option the command line named, once each
+
+    bool has(OptionId id) const;
 };
 
 // A command line that cannot be run: a missing or malformed option, or an

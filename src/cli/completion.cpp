@@ -64,8 +64,10 @@ std::string bashWords(const OptionInfo &info)
 {
     switch (info.completion) {
     case Completion::Encodings:
+        // Encoding names are matched ignoring case, as the engine resolves them.
         return "compgen -W \"" + withWords("$(\"$program\" --list 2>/dev/null)", info) +
-               "\" -- \"$cur\"";
+               "\" -- \"\" | while read -r word; do "
+               "[[ ${word,,} == \"${cur,,}\"* ]] && printf '%s\\n' \"$word\"; done";
     case Completion::Directories:
         return "compgen -d -- \"$cur\"";
     case Completion::Words:

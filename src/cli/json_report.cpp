@@ -60,6 +60,15 @@ std::string jsonEntry(const FinishedRun &run, std::size_t index)
            ", \"message\": " + jsonStringOrNull(result.message) + "}";
 }
 
+std::string jsonDirectories(const std::vector<velloran::UnreadableDirectory> &directories)
+{
+    std::string text;
+    for (const velloran::UnreadableDirectory &directory : directories)
+        text += std::string(text.empty() ? "" : ", ") + "{" + jsonPath("path", directory.path) +
+                ", \"message\": " + jsonString(directory.message) + "}";
+    return "[" + text + "]";
+}
+
 } // namespace
 
 std::string jsonString(std::string_view bytes)
@@ -97,7 +106,9 @@ std::string jsonReport(const FinishedRun &run, const velloran::RunCounts &counts
         ", \"converted\": " + std::to_string(counts.converted) +
         ", \"unchanged\": " + std::to_string(counts.unchanged) +
         ", \"failed\": " + std::to_string(counts.failed()) +
-        ", \"cancelled\": " + std::to_string(counts.cancelled) + "},\n  \"files\": [";
+        ", \"cancelled\": " + std::to_string(counts.cancelled) +
+        "},\n  \"unreadable_directories\": " + jsonDirectories(run.unreadableDirectories) +
+        ",\n  \"files\": [";
     for (std::size_t i = 0; i < run.results.size() && i < run.plan.entries.size(); ++i)
         text += std::string(i ? "," : "") + "\n    " + jsonEntry(run, i);
     return text + (run.results.empty() ? "]\n}\n" : "\n  ]\n}\n");

@@ -52,12 +52,22 @@ bool writeText(std::FILE *stream, const std::string &text)
            std::fflush(stream) == 0;
 }
 
+// Writes `text` on standard output; the exit status, and a message when it
+// could not (a full disk, a closed standard output).
+int writeOutput(const std::string &text)
+{
+    if (writeText(stdout, text))
+        return 0;
+    printError(std::string("cannot write the output: ") + std::strerror(errno));
+    return 1;
+}
+
 // Writes the report of a run, on standard output in JSON, else the summary
 // on standard error; returns the exit status.
 int report(const CommandLine &line, const FinishedRun &run)
 {
     const velloran::RunReport report = velloran::makeRunReport(run.results);
-    const int status = exitStatus(report.counts, g_signal);
+    const int status = exitStatus(run, report.counts, g_signal);
     const bool written = line.json ? writeText(stdout, jsonReport(run, report.counts))
                                    : writeText(stderr, summaryText(run, report));
     if (!written) {
@@ -69,14 +79,28 @@ int report(const CommandLine &line, const FinishedRun &run)
 
 int convert(const CommandLine &line)
 {
-    FinishedRun run{.from = line.from, .to = line.to, .dryRun = line.dryRun};
-    const CollectedInputs collected = collectInputs(line);
+    if (const std::optional<std::string> problem = pipeAmongPaths(line)) {
+        printError(*problem);
+        return kUsageError;
+    }
+    CollectedInputs collected = collectInputs(line);
+    FinishedRun run{.from = line.from,
+                    .to = line.to,
+                    .dryRun = line.dryRun,
+                    .unreadableDirectories = std::move(collected.unreadable)};
     for (const std::filesystem::path &directory : collected.fruitless)
         printError(fruitlessDirectoryNote(line, directory));
+    if (!collected.leftOut.empty())
+        printError(leftOutNote(line.outputDirectory));
+    if (!line.json) {
+        for (const velloran::UnreadableDirectory &directory : run.unreadableDirectories)
+            printError("cannot read the directory " + nameText(directory.path) + ": " +
+                       directory.message);
+    }
     // JSON readers get their (empty) report all the same.
     if (collected.inputs.empty()) {
         printError("nothing to convert");
-        return line.json ? report(line, run) : exitStatus({}, g_signal);
+        return line.json ? report(line, run) : exitStatus(run, {}, g_signal);
     }
     if (const std::optional<std::string> problem = prepareOutputDirectory(line)) {
         printError(*problem);
@@ -118,15 +142,15 @@ int main(int argc, char **argv)
 
     switch (line.action) {
     case CommandLine::Action::Help:
-        return writeText(stdout, helpText()) ? 0 : 1;
+        return writeOutput(helpText());
     case CommandLine::Action::Version:
-        return writeText(stdout, versionText()) ? 0 : 1;
+        return writeOutput(versionText());
     case CommandLine::Action::Manual:
-        return writeText(stdout, manualPage()) ? 0 : 1;
+        return writeOutput(manualPage());
     case CommandLine::Action::List:
-        return writeText(stdout, encodingListText()) ? 0 : 1;
+        return writeOutput(encodingListText());
     case CommandLine::Action::Completion:
-        return writeText(stdout, completionScript(line.shell)) ? 0 : 1;
+        return writeOutput(completionScript(line.shell));
     case CommandLine::Action::Convert:
     case CommandLine::Action::ConvertPipe:
         break;

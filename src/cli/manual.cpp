@@ -32,13 +32,19 @@ constexpr std::string_view kDescription[] = {
     "and directories, never following a link back into the walk. A directory that yields no "
     "file is named on standard error with the suffixes and the depth searched and how many "
     "files it holds that did not match; a command that finds no file at all has nothing to "
-    "convert and fails.",
+    "convert and fails. A directory that cannot be read is named on standard error and in the "
+    "report, and fails the command, since its files were not converted. The output directory "
+    "of -o, met inside a directory searched, is left out of the search (its files are the "
+    "outputs of an earlier run), and standard error says so.",
     "The whole run is planned before any file is touched: the same name listed twice is "
-    "converted once, and every other name of a file (a link to it) to its own output; when "
-    "two files would be written to the same place, only the first is; a file "
+    "converted once, and every other name of a file (a link to it) to its own output; a file "
+    "whose output would replace another listed file, or be written where an earlier one is, is "
+    "not converted (a file converted under its own name keeps its place); a file "
     "that is already UTF-8 is not converted from a legacy Chinese encoding. "
-    "Interrupting the command (SIGINT or SIGTERM) abandons the file in progress cleanly and "
-    "reports the others as cancelled.",
+    "Interrupting the command (SIGINT or SIGTERM) abandons every file in progress cleanly, "
+    "leaving its output as it was, and reports them and the files not started as cancelled; "
+    "only a file whose finished output is already being moved into place, the work of an "
+    "instant, is finished and reported converted.",
     "Byte-order marks: an input that starts with a UTF-8, UTF-16 or UTF-32 mark is read in "
     "the encoding the mark names, and the mark is not part of the text. UTF-16 and UTF-32 "
     "without a mark are little-endian, and are written so after a mark; every other target "
@@ -51,19 +57,25 @@ constexpr std::string_view kDescription[] = {
     "not a terminal, the command is a filter: it converts standard input to standard output, "
     "and says nothing when all goes well. The text is streamed, in little memory whatever its "
     "size, so a reader may already have received the part before a fault: at the first byte "
-    "that is not valid in FROM, or character that TO cannot represent, nothing more is "
-    "written (not even the rest of that line), standard error names the line, and the exit "
-    "status is 1. For output that is written whole or not at all, give the file as a PATH, "
+    "that is not valid in FROM, or character that TO cannot represent, the output stops: the "
+    "text before it is written, the start of its line included, nothing from it on, standard "
+    "error names the line, and the exit status is 1. A line ends at a line feed, a carriage "
+    "return, or the two together. With a legacy Chinese FROM, text that turns out to be UTF-8 "
+    "past the start looked at (below) stops the output in the same way where it shows. For output "
+    "that is written whole or not at all, give the file as a PATH, "
     "with -o or --in-place.",
     "On standard input, the byte-order mark, \"detect\" and the checks against a wrong FROM "
     "look at the first 64 KiB before anything is written; an input that ends within them is "
     "treated exactly as a file. Beyond them, the conversion itself checks the rest. SIGINT "
-    "and SIGTERM end a filter at once, as any other.",
+    "and SIGTERM end a filter at once, as any other, and so does SIGPIPE, quietly, when the "
+    "reader of its output goes away (as head does).",
 };
 
 constexpr std::string_view kJson[] = {
     "With --json, standard output holds one object: \"from\", \"to\", \"dry_run\", "
     "\"counts\" (\"entries\", \"converted\", \"unchanged\", \"failed\", \"cancelled\") "
+    "\"unreadable_directories\" (one object per directory of the search that could not be "
+    "read: \"path\", \"path_bytes\" and \"message\", the system's reason) "
     "and \"files\", one object per entry in the order given: \"input\", \"output\", "
     "\"outcome\" (converted, unchanged, cannot_read, cannot_write, invalid_source, "
     "unrepresentable, cancelled, shared_output, already_utf8, looks_like_other, undecided), "
@@ -71,20 +83,25 @@ constexpr std::string_view kJson[] = {
     "\"character\" (\"U+XXXX\" that TO cannot represent, or null), \"encoding\" (the "
     "encoding the file was read in, detected or named by its byte-order mark, or null), "
     "\"likely\" (another encoding the file seems to be in, or null), \"reason\" (why "
-    "detection was undecided, or null), \"same_as\" (the index of the entry this one "
-    "repeats or collides with, or null) and \"message\" (the system's error, or null).",
+    "detection was undecided, or null), \"repeat\" (true for an entry that repeats an "
+    "earlier one, the same file into the same place, and shares its result), \"same_as\" (the "
+    "index of the entry this one repeats, or of the entry in its way, which may come later in "
+    "the list; or null) and \"message\" (the system's error, or null).",
     "File names are bytes: a name that is not valid UTF-8 appears in \"input\" and "
     "\"output\" with each invalid byte as U+FFFD, and its exact bytes in hexadecimal in "
-    "\"input_bytes\" and \"output_bytes\", which are null otherwise.",
+    "\"input_bytes\" and \"output_bytes\" (\"path_bytes\" for a directory), which are null "
+    "otherwise.",
 };
 
 constexpr std::pair<std::string_view, std::string_view> kExitStatus[] = {
     {"0", "Every file was converted, or left unchanged."},
-    {"1", "Some files were not converted (the summary says which and why), or there was "
-          "nothing to convert; or standard input was not converted to its end."},
+    {"1", "Some files were not converted (the summary says which and why), a directory "
+          "could not be read, or there was nothing to convert; or standard input was not "
+          "converted to its end."},
     {"2", "A usage error, an unknown encoding, or an output directory that cannot be created "
           "or written; no file was read."},
     {"130", "Interrupted by SIGINT."},
+    {"141", "Ended by SIGPIPE: the reader of standard output went away."},
     {"143", "Terminated by SIGTERM."},
 };
 

@@ -8,47 +8,48 @@
 
 #include "velloran/stream.h"
 
-#include <csignal>
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
 constexpr const char *kStandardInput = "-";
 
-// The options that only files take, and whether `line` has them.
-struct FileOption
-{
-    const char *name;
-    bool given;
+// The options that only files take.
+constexpr std::pair<OptionId, const char *> kFileOptions[] = {
+    {OptionId::Output, "-o"},
+    {OptionId::InPlace, "--in-place"},
+    {OptionId::Force, "--force"},
+    {OptionId::Recursive, "-r"},
+    {OptionId::Depth, "--depth"},
+    {OptionId::Suffix, "-s"},
+    {OptionId::KeepTree, "--keep-tree"},
+    {OptionId::Jobs, "-j"},
+    {OptionId::DryRun, "--dry-run"},
+    {OptionId::Json, "--json"},
+    {OptionId::Verbose, "-v"},
 };
 
 void refuseFileOptions(const CommandLine &line)
 {
-    const FileOption options[] = {
-        {"-o", !line.outputDirectory.empty()},
-        {"--in-place", line.inPlace},
-        {"--force", line.force},
-        {"-r/--depth", line.depth != 0},
-        {"-s", !line.suffixes.empty()},
-        {"--keep-tree", line.keepTree},
-        {"-j", line.workers != 0},
-        {"--dry-run", line.dryRun},
-        {"--json", line.json},
-    };
-    for (const FileOption &option : options) {
-        if (option.given)
-            throw UsageError(std::string(option.name) +
+    for (const auto &[id, name] : kFileOptions) {
+        if (line.has(id))
+            throw UsageError(std::string(name) +
                              " is for files: standard input goes to standard output");
     }
 }
 
 using velloran::Outcome;
 
-// After a fault, what was written stops before it.
+// After a fault, what was written stops right before it: the line's start
+// was written, up to the fault.
 std::string fault(const velloran::FileResult &result, const std::string &what)
 {
-    return "standard input, line " + std::to_string(result.line) + ": " + what +
-           "; nothing from there on was written";
+    const std::string line = "line " + std::to_string(result.line);
+    return "standard input, " + line + ": " + what +
+           "; the output holds everything before it, the start of " + line +
+           " included, and nothing from it on";
 }
 
 } // namespace
@@ -64,6 +65,9 @@ bool wantsPipe(const CommandLine &line, bool inputIsTerminal)
 
 void checkPipe(const CommandLine &line)
 {
+    const auto inputs = std::count(line.paths.begin(), line.paths.end(), kStandardInput);
+    if (inputs > 1)
+        throw UsageError("- (standard input) can be given only once");
     if (line.paths.size() > 1)
         throw UsageError("a PATH of - (standard input) cannot be given with other PATHs");
     refuseFileOptions(line);
@@ -84,8 +88,10 @@ std::string pipeMessage(const velloran::FileResult &result, const std::string &t
         return fault(result,
                      visibleCharacter(result.character) + " cannot be represented in " + target);
     case Outcome::AlreadyUtf8:
+        if (result.line > 0)
+            return fault(result, "UTF-8 text, not " + result.encoding + " (-f UTF-8 reads it)");
         return "standard input is UTF-8 text already, not " + result.encoding +
-               " (-f UTF-8 reads it)";
+               " (-f UTF-8 reads it); nothing was written";
     case Outcome::Undecided:
         return "the encoding of standard input could not be detected (" + result.reason +
                "); nothing was written";
@@ -104,9 +110,8 @@ std::string pipeMessage(const velloran::FileResult &result, const std::string &t
 
 int convertPipe(const CommandLine &line)
 {
-    // A reader that goes away must end the command with a message and a
-    // status, not kill it on its next write.
-    ignoreBrokenPipes();
+    // A reader that goes away (head, say) ends the command by SIGPIPE, quietly,
+    // as it ends any other filter of a pipeline.
     const velloran::StreamOptions options{.source = line.source, .target = line.target};
     const velloran::FileResult result =
         velloran::convertStream(fileno(stdin), fileno(stdout), options);

@@ -16,19 +16,37 @@
 struct CollectedInputs
 {
     std::vector<velloran::RunInput> inputs;
-    // The directories given that yielded no file.
+    // The directories given that were read and yielded no file.
     std::vector<std::filesystem::path> fruitless;
+    // The directories of the search that could not be read.
+    std::vector<velloran::UnreadableDirectory> unreadable;
+    // Where the search met the output directory, which it leaves out: the
+    // outputs of an earlier run are not inputs.
+    std::vector<std::filesystem::path> leftOut;
 };
 
 CollectedInputs collectInputs(const CommandLine &line);
+
+// What is wrong with a PATH that is a pipe (a FIFO, or a shell's <(...)):
+// read once, it cannot be converted as a file is, checked and then replaced
+// whole; standard input takes it.
+std::optional<std::string> pipeAmongPaths(const CommandLine &line);
+
+// Said once on standard error when the search met the output directory.
+std::string leftOutNote(const std::filesystem::path &outputDirectory);
+
+// "DIR (Permission denied)": a directory that could not be read, as the
+// summary and -v name it.
+std::string unreadableDirectoryLine(const velloran::UnreadableDirectory &directory);
 
 // Why a directory yielded no file: the suffixes and the depth searched, and
 // how many files it holds that did not match, within that depth and below it.
 std::string fruitlessDirectoryNote(const CommandLine &line, const std::filesystem::path &directory);
 
 // The output directory of -o made when missing, and checked to be one that
-// can be written into, before any file is read; not in a dry run, which
-// writes nothing. What is wrong with it, if anything.
+// can be written into, before any file is read. A dry run makes nothing, but
+// checks the same: a missing directory must be one that could be made. What
+// is wrong with it, if anything.
 std::optional<std::string> prepareOutputDirectory(const CommandLine &line);
 
 // The engine's run options for the command line; the observers and the

@@ -8,6 +8,12 @@ int exitStatus(const velloran::RunCounts &counts, int signalNumber)
     return counts.entries == 0 || counts.failed() > 0 ? 1 : 0;
 }
 
+int exitStatus(const FinishedRun &run, const velloran::RunCounts &counts, int signalNumber)
+{
+    const int status = exitStatus(counts, signalNumber);
+    return status == 0 && !run.unreadableDirectories.empty() ? 1 : status;
+}
+
 const char *outcomeName(velloran::Outcome outcome)
 {
     using velloran::Outcome;

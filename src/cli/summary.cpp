@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "summary.h"
 
+#include "run_inputs.h"
 #include "system.h"
 #include "text_bytes.h"
 
@@ -32,8 +33,8 @@ std::string heading(const ReportSection &section, bool dryRun)
     case SectionKind::Unrepresentable:
         return "These files hold characters that the target encoding cannot represent:";
     case SectionKind::SharedOutput:
-        return "These files would be written to the same place as an earlier file in the list, "
-               "and were not converted:";
+        return "These files were not converted, since each would be written where another file "
+               "in the list is read or written, and that one keeps the place:";
     case SectionKind::AlreadyUtf8:
         return "These files look like UTF-8 already, and were not converted:";
     case SectionKind::LooksLikeOther:
@@ -116,8 +117,9 @@ std::string resultDetail(const velloran::RunPlan &plan, const FileResult &result
     case Outcome::Unrepresentable:
         return where + ": " + visibleCharacter(result.character);
     case Outcome::SharedOutput:
-        return result.sameAs < plan.entries.size() ? "same as " + shownInput(plan, result.sameAs)
-                                                   : "";
+        return result.sameAs < plan.entries.size()
+                   ? "the place of " + shownInput(plan, result.sameAs)
+                   : "";
     case Outcome::Undecided:
         return result.reason;
     case Outcome::LooksLikeOther:
@@ -145,5 +147,10 @@ std::string summaryText(const FinishedRun &run, const velloran::RunReport &repor
     // Every section after a blank line.
     for (const ReportSection &section : report.sections)
         text += "\n" + heading(section, run.dryRun) + "\n" + sectionLines(run, section);
+    if (!run.unreadableDirectories.empty()) {
+        text += "\nThese directories cannot be read, so the files in them were not searched:\n";
+        for (const velloran::UnreadableDirectory &directory : run.unreadableDirectories)
+            text += unreadableDirectoryLine(directory) + "\n";
+    }
     return text;
 }

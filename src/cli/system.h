@@ -27,9 +27,6 @@ std::filesystem::path pathFromArgument(const std::string &argument);
 // Ctrl+C, Ctrl+Break and the console closing).
 void installCancelHandlers(void (*cancel)(int));
 
-// A reader that goes away ends a write with an error, not the process.
-void ignoreBrokenPipes();
-
 bool isTerminal(std::FILE *stream);
 // The width of the terminal behind standard error, 80 when unknown.
 std::size_t terminalColumns();

@@ -32,11 +32,6 @@ void installCancelHandlers(void (*cancel)(int))
     sigaction(SIGTERM, &action, nullptr);
 }
 
-void ignoreBrokenPipes()
-{
-    std::signal(SIGPIPE, SIG_IGN);
-}
-
 bool isTerminal(std::FILE *stream)
 {
     return isatty(fileno(stream)) == 1;

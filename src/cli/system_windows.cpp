@@ -102,10 +102,6 @@ void installCancelHandlers(void (*cancel)(int))
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 
-// A write to a pipe whose reader went away fails with EPIPE (EINVAL from
-// some C runtimes): Windows has no signal for it.
-void ignoreBrokenPipes() {}
-
 bool isTerminal(std::FILE *stream)
 {
     DWORD mode = 0;

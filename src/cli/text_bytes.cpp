@@ -24,10 +24,18 @@ Utf8Step firstCharacter(std::string_view bytes)
     return step;
 }
 
-// A character that moves the cursor or starts a terminal's escape sequence.
+// A character that moves the cursor or starts a terminal's escape sequence,
+// or one that changes what a reader sees around it: the bidirectional
+// marks, embeddings, overrides and isolates reorder the text (a right-to-left
+// override shows "exe.txt" as "txt.exe"), and the line and paragraph
+// separators break the line.
 bool isControl(UChar32 character)
 {
-    return character < 0x20 || (character >= 0x7F && character <= 0x9F);
+    const auto within = [character](UChar32 first, UChar32 last) {
+        return character >= first && character <= last;
+    };
+    return character < 0x20 || within(0x7F, 0x9F) || character == 0x061C ||
+           within(0x200E, 0x200F) || within(0x2028, 0x202E) || within(0x2066, 0x2069);
 }
 
 void appendEscaped(std::string &out, std::string_view bytes)

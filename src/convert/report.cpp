@@ -31,7 +31,7 @@ QString heading(const ReportSection &section)
     case SectionKind::Unrepresentable:
         return windowTr("\n以下文件含有目标编码无法表示的字符而转换失败：\n");
     case SectionKind::SharedOutput:
-        return windowTr("\n以下文件与列表中前面的文件输出到同一位置，未转换：\n");
+        return windowTr("\n以下文件与列表中另一文件输出到同一位置，未转换：\n");
     case SectionKind::AlreadyUtf8:
         return windowTr("\n以下文件看起来已经是UTF-8编码，未转换：\n");
     case SectionKind::LooksLikeOther:

@@ -38,6 +38,41 @@ class Answers(CommandTest):
         self.assertIn(self.root + "/x\u001b[31mRED\u001b[0m\r\n.txt", inputs)
         self.assertIn(os.path.join(root, GBK_NAME).hex(), inputs.values())
 
+    def test_names_cannot_reorder_what_the_reader_sees(self):
+        # A right-to-left override shows "exe.txt" as "txt.exe"; the line and
+        # paragraph separators break the line. All are escaped as controls are.
+        for character in ("\u202a", "\u202e", "\u2066", "\u2069", "\u2028", "\u2029", "\u200f"):
+            with self.subTest(character=hex(ord(character))):
+                name = "甲" + character + "txt.exe"
+                write(self.path(name + ".txt"), INVALID_GBK)
+                escaped = "".join(f"\\x{byte:02X}" for byte in character.encode())
+                result = self.cli("-f", "GBK", "-t", "UTF-8", "-o", self.out,
+                                  self.path(name + ".txt"))
+                text = result.stderr.decode()
+                self.assertNotIn(character, text)
+                self.assertIn("甲" + escaped + "txt.exe.txt (line 3)", text)
+                os.remove(self.path(name + ".txt"))
+
+    def test_a_shared_output_names_the_entry_that_keeps_the_place(self):
+        # q/a.txt converted into q is converted under its own name: it keeps
+        # the place, and p/a.txt, listed first, is the one refused.
+        write(self.path("p/a.txt"), GBK)
+        write(self.path("q/a.txt"), GBK)
+        into = self.path("q")
+        args = ["-f", "GBK", "-t", "UTF-8", "-o", into, self.path("p/a.txt"), self.path("q/a.txt")]
+        status, report = self.cli_json(*args)
+        self.assertEqual((status, self.outcomes(report)), (1, ["shared_output", "converted"]))
+        self.assertEqual(report["files"][0]["same_as"], 1)
+        result = self.cli(*args)
+        self.assertIn("These files were not converted, since each would be written where another "
+                      "file in the list is read or written, and that one keeps the place:\n"
+                      f"{self.path('p/a.txt')} (the place of {self.path('q/a.txt')})\n",
+                      result.stderr.decode())
+        self.assertEqual(read(self.path("q/a.txt")), UTF8)
+        self.assertEqual(read(self.path("p/a.txt")), GBK)
+        self.assertIn("not converted (a file converted under its own name keeps its place)",
+                      " ".join(self.cli("--help").stdout.decode().split()))
+
     def test_a_second_run_in_place_leaves_converted_files_unchanged(self):
         write(self.path("甲.txt"), GBK)
         write(self.path("子/乙.txt"), GBK)

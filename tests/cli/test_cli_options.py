@@ -103,6 +103,7 @@ class Options(CommandTest):
         self.assertEqual(complete("-"), help_options())
         self.assertIn("UTF-16BE", complete("-t", "UTF-16B"))
         self.assertEqual(complete("-f", "de"), {"detect"})
+        self.assertIn("GBK", complete("-f", "gb"))  # names ignore case, as --from does
         self.assertEqual(complete("--bom", "=", ""), {"auto", "yes", "no"})
 
     def test_fish_completion_offers_what_help_shows(self):
@@ -189,9 +190,9 @@ class Options(CommandTest):
                 self.assertEqual(result.stderr.count(b"velloran-cli: "), 1, result.stderr)
                 self.assertIn(b"output directory", result.stderr)
                 self.assertEqual(snapshot(self.scratch.name), before)
-                # A dry run writes nothing, so it does not ask.
+                # A dry run makes nothing, but stops where the run would.
                 dry = self.cli("-f", "GBK", "-t", "UTF-8", "--dry-run", "-o", out, self.root)
-                self.assertEqual(dry.returncode, 0, dry.stderr)
+                self.assertEqual((dry.returncode, dry.stderr), (2, result.stderr))
 
 
 if __name__ == "__main__":

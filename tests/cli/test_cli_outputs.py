@@ -9,6 +9,7 @@ Usage: test_cli_outputs.py VELLORAN_CLI WINDOW_RUN
 import os
 import shutil
 import subprocess
+import tempfile
 import unittest
 
 from cli_fixture import (FILE_KEYS, GBK, INVALID_GBK, PROGRAMS, TEXT, UTF8, CommandTest,
@@ -49,6 +50,56 @@ class Outputs(CommandTest):
                 self.assertEqual(result.stdout, b"")
                 self.assertEqual(snapshot(self.scratch.name), before)
 
+    def test_usage_errors_say_what_to_do(self):
+        write(self.path("甲.txt"), GBK)
+        elsewhere = tempfile.TemporaryDirectory(prefix="管道-")
+        self.addCleanup(elsewhere.cleanup)
+        fifo = os.path.join(elsewhere.name, "管道")  # where no snapshot would wait on it
+        os.mkfifo(fifo)
+        run = ["-f", "GBK", "-t", "UTF-8"]
+        cases = [
+            (run + ["-o", self.out, "--force", self.root],
+             "--force is for --in-place: with -o, such files are converted anyway"),
+            (run + ["-q", "-v", "-o", self.out, self.root], "-q and -v exclude each other"),
+            (run + ["-o", self.out], "no PATH given: name the files or directories to convert, "
+             "or pipe text into standard input"),
+            (run + ["-o", self.out, fifo], f"{fifo} is a pipe, not a file: give it as standard "
+             f"input instead (velloran-cli -f GBK -t UTF-8 - < {fifo})"),
+            (["-f", "GBK//TRANSLIT", "-t", "UTF-8", "-o", self.out, self.root],
+             "unknown encoding 'GBK//TRANSLIT': conversions are strict, with no //TRANSLIT or "
+             "//IGNORE; velloran-cli --list lists the names it knows"),
+            (["-f", "GBK", "-t", "UTF-8//IGNORE", "-o", self.out, self.root],
+             "unknown encoding 'UTF-8//IGNORE': conversions are strict, with no //TRANSLIT or "
+             "//IGNORE; velloran-cli --list lists the names it knows"),
+            (["-f", "GBX", "-t", "UTF-8", "-o", self.out, self.root],
+             "unknown encoding 'GBX'; velloran-cli --list lists the names it knows"),
+        ]
+        before = snapshot(self.scratch.name)
+        for args, message in cases:
+            with self.subTest(args=args):
+                result = self.cli(*args)
+                self.assertEqual(result.returncode, 2)
+                self.assertEqual(result.stderr.decode().splitlines()[0], "velloran-cli: " + message)
+                self.assertEqual(snapshot(self.scratch.name), before)
+
+    def test_an_output_name_held_by_a_directory_is_named_as_the_output(self):
+        write(self.path("甲.txt"), GBK)
+        os.makedirs(os.path.join(self.out, "甲.txt"))
+        result = self.cli("-f", "GBK", "-t", "UTF-8", "-o", self.out, self.path("甲.txt"))
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(f"{self.path('甲.txt')} (cannot write {self.out}/甲.txt: Is a directory)\n",
+                      result.stderr.decode())
+        self.assertEqual(os.listdir(self.out), ["甲.txt"])
+
+    def test_help_and_lists_that_cannot_be_written_say_so(self):
+        for option in ("--help", "--list", "--man", "--version", "--completion=bash"):
+            with self.subTest(option=option), open("/dev/full", "wb") as full:
+                result = subprocess.run([PROGRAMS["cli"], option], stdout=full,
+                                        stderr=subprocess.PIPE, timeout=300)
+                self.assertEqual((result.returncode, result.stderr),
+                                 (1, b"velloran-cli: cannot write the output: "
+                                     b"No space left on device\n"))
+
     def test_help_version_and_manual(self):
         help_text = self.cli("--help")
         self.assertEqual(help_text.returncode, 0)
@@ -58,6 +109,11 @@ class Outputs(CommandTest):
         self.assertRegex(version.stdout, rb"^velloran-cli \d+\.\d+")
         manual = self.cli("--man")
         self.assertTrue(manual.stdout.startswith(b".TH VELLORAN\\-CLI 1"))
+        # The JSON report's fields, all of them, and what in place does to a link.
+        for field in sorted(FILE_KEYS - {"input_bytes", "output_bytes"}):
+            self.assertIn(f'"{field}"'.encode(), manual.stdout)
+        self.assertIn("A PATH that is a symbolic link is replaced by a regular file holding the "
+                      "converted text", " ".join(help_text.stdout.decode().split()))
 
     def test_a_report_that_cannot_be_written_is_a_failure(self):
         write(self.path("甲.txt"), GBK)
@@ -123,7 +179,9 @@ class Outputs(CommandTest):
                                        invalid, unrepresentable, missing, os.fsdecode(gbk_name),
                                        again)
         self.assertEqual(status, 1)
-        self.assertEqual(set(report), {"from", "to", "dry_run", "counts", "files"})
+        self.assertEqual(set(report), {"from", "to", "dry_run", "counts", "unreadable_directories",
+                                       "files"})
+        self.assertEqual(report["unreadable_directories"], [])
         self.assertEqual((report["from"], report["to"], report["dry_run"]), ("UTF-8", "GBK", False))
         self.assertEqual(report["counts"],
                          {"entries": 6, "converted": 3, "unchanged": 0, "failed": 3, "cancelled": 0})

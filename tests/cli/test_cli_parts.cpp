@@ -151,10 +151,10 @@ TEST(CommandLine, EveryOption)
 {
     const CommandLine line =
         parse({"资料", "-f", "detect", "--to=utf8", "-o", "输出", "--keep-tree", "-r", "-s", "srt",
-               "--suffix=", "-j", "3", "--dry-run", "--json", "-q", "-v", "第二.srt"});
+               "--suffix=", "-j", "3", "--dry-run", "--json", "-v", "第二.srt"});
     EXPECT_EQ(line.from, "detect");
     EXPECT_EQ(line.to, "utf8"); // any name ICU resolves
-    EXPECT_TRUE(line.keepTree && line.dryRun && line.json && line.quiet && line.verbose);
+    EXPECT_TRUE(line.keepTree && line.dryRun && line.json && line.verbose);
     EXPECT_EQ(line.depth, -1);
     EXPECT_EQ(line.suffixes, (std::vector<std::string>{"srt", ""}));
     EXPECT_EQ(line.workers, 3u);

@@ -111,20 +111,26 @@ INSTANTIATE_TEST_SUITE_P(
                     "warning: standard input was converted from GBK, but looks like Big5; "
                     "please check"},
         MessageCase{{.outcome = Outcome::InvalidSource, .line = 7, .encoding = "GBK"},
-                    "standard input, line 7: bytes that are not valid in GBK; nothing from "
-                    "there on was written"},
+                    "standard input, line 7: bytes that are not valid in GBK; the output holds "
+                    "everything before it, the start of line 7 included, and nothing from it on"},
         MessageCase{
             {.outcome = Outcome::InvalidSource, .line = 1, .encoding = "GBK", .likely = "UTF-8"},
-            "standard input, line 1: bytes that are not valid in GBK (maybe UTF-8); "
-            "nothing from there on was written"},
+            "standard input, line 1: bytes that are not valid in GBK (maybe UTF-8); the output "
+            "holds everything before it, the start of line 1 included, and nothing from it on"},
         MessageCase{{.outcome = Outcome::Unrepresentable,
                      .line = 2,
                      .character = U'\u00A0',
                      .encoding = "UTF-8"},
-                    "standard input, line 2: U+00A0 cannot be represented in GB2312; nothing "
-                    "from there on was written"},
+                    "standard input, line 2: U+00A0 cannot be represented in GB2312; the output "
+                    "holds everything before it, the start of line 2 included, and nothing from "
+                    "it on"},
         MessageCase{{.outcome = Outcome::AlreadyUtf8, .encoding = "GBK"},
-                    "standard input is UTF-8 text already, not GBK (-f UTF-8 reads it)"},
+                    "standard input is UTF-8 text already, not GBK (-f UTF-8 reads it); nothing "
+                    "was written"},
+        MessageCase{{.outcome = Outcome::AlreadyUtf8, .line = 6001, .encoding = "GBK"},
+                    "standard input, line 6001: UTF-8 text, not GBK (-f UTF-8 reads it); the "
+                    "output holds everything before it, the start of line 6001 included, and "
+                    "nothing from it on"},
         MessageCase{{.outcome = Outcome::Undecided, .reason = "too short"},
                     "the encoding of standard input could not be detected (too short); "
                     "nothing was written"},

@@ -80,36 +80,52 @@ class Pipes(CommandTest):
             with self.subTest(run=run.__name__):
                 result = run(*GBK_TO_UTF8, data=data)
                 self.assertEqual(result.returncode, 1)
-                self.assertTrue(before.startswith(result.stdout),
-                                "wrote something after the fault")
+                self.assertEqual(result.stdout, before, "the text before the fault, all of it")
                 self.assertEqual(result.stderr.decode(),
                                  f"velloran-cli: standard input, line {lines + 1}: bytes that are "
-                                 "not valid in GBK; nothing from there on was written\n")
+                                 "not valid in GBK; the output holds everything before it, the "
+                                 f"start of line {lines + 1} included, and nothing from it on\n")
 
     def test_a_character_the_target_lacks_is_named(self):
         result = self.pipe("-f", "UTF-8", "-t", "GB2312", data="一\n二ß三\n".encode())
         self.assertEqual(result.returncode, 1)
         self.assertEqual(result.stderr.decode(),
                          "velloran-cli: standard input, line 2: \"ß\" cannot be represented in "
-                         "GB2312; nothing from there on was written\n")
-        self.assertTrue("一\n二".encode("gb2312").startswith(result.stdout))
+                         "GB2312; the output holds everything before it, the start of line 2 "
+                         "included, and nothing from it on\n")
+        self.assertEqual(result.stdout, "一\n二".encode("gb2312"))
 
     def test_text_already_utf8_fails_the_command(self):
         # Refused before anything is written when the start looked at holds a
-        # wide character; after a plain ASCII start longer than that look,
-        # known only at the end, once the text (which GBK decodes) is written.
+        # wide character; after a plain ASCII start longer than that look, it
+        # stops where the UTF-8 text shows, as at a fault, and says so.
         utf8 = "中文\n".encode()
         ascii_start = b"plain ASCII\n" * 6000
-        for data, refused_at_once in ((utf8, True), (utf8 * 20000, True),
-                                      (ascii_start + utf8, False)):
-            with self.subTest(size=len(data), refused_at_once=refused_at_once):
+        for data in (utf8, utf8 * 20000):
+            with self.subTest(size=len(data)):
                 result = self.pipe(*GBK_TO_UTF8, "-", data=data)
-                self.assertEqual(result.returncode, 1)
-                self.assertIn(b"UTF-8 text already", result.stderr)
-                if refused_at_once:
-                    self.assertEqual(result.stdout, b"")
-                else:
-                    self.assertTrue(result.stdout.startswith(ascii_start))
+                self.assertEqual((result.returncode, result.stdout), (1, b""))
+                self.assertEqual(result.stderr, b"velloran-cli: standard input is UTF-8 text "
+                                 b"already, not GBK (-f UTF-8 reads it); nothing was written\n")
+        for run in (self.pipe, self.redirected):
+            with self.subTest(run=run.__name__):
+                result = run(*GBK_TO_UTF8, data=ascii_start + b"line " + utf8 * 100)
+                self.assertEqual((result.returncode, result.stdout), (1, ascii_start + b"line "))
+                self.assertEqual(result.stderr.decode(),
+                                 "velloran-cli: standard input, line 6001: UTF-8 text, not GBK "
+                                 "(-f UTF-8 reads it); the output holds everything before it, the "
+                                 "start of line 6001 included, and nothing from it on\n")
+
+    def test_a_carriage_return_alone_ends_a_line(self):
+        data = b"one\rtwo\r\nthree\n\r" + "第五行".encode("gbk") + b"\xa1 \n"
+        for extra in ([], ["x" * 70000]):  # within the look at the start, and past it
+            with self.subTest(longer=bool(extra)):
+                start = "".join(f"{line}\n" for line in extra).encode()
+                result = self.pipe(*GBK_TO_UTF8, data=start + data)
+                self.assertIn(f"line {5 + len(extra)}: bytes".encode(), result.stderr)
+                write(self.path("行.txt"), start + data)
+                summary = self.cli(*GBK_TO_UTF8, "-o", self.out, self.path("行.txt"))
+                self.assertIn(f"行.txt (line {5 + len(extra)})".encode(), summary.stderr)
 
     def test_detect_reads_what_it_needs_first(self):
         for repeat in (40, LONG):
@@ -122,17 +138,21 @@ class Pipes(CommandTest):
         self.assertEqual(undecided.stdout, b"")
         self.assertIn(b"could not be detected (too short); nothing was written", undecided.stderr)
 
-    def test_a_reader_that_goes_away_ends_the_command_with_a_message(self):
+    def test_a_reader_that_goes_away_ends_the_command_quietly(self):
+        # As with any filter of a pipeline (| head): SIGPIPE, no message.
         write(self.path("大.txt"), GBK * (64 * LONG))
-        with open(self.path("大.txt"), "rb") as source:
-            process = subprocess.Popen([PROGRAMS["cli"], *GBK_TO_UTF8], stdin=source,
-                                       stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)
-            process.stdout.read(10)
-            process.stdout.close()
-            err = process.stderr.read()
-            process.wait(timeout=300)
-        self.assertEqual(process.returncode, 1)
-        self.assertEqual(err, b"velloran-cli: cannot write the output: Broken pipe\n")
+        for args in ([*GBK_TO_UTF8], [*GBK_TO_UTF8, "--json", "-o", self.out, self.path("大.txt")],
+                     [*GBK_TO_UTF8, "-v", "--json", "--dry-run", "-o", self.out, self.root]):
+            with self.subTest(args=args[2:4]), open(self.path("大.txt"), "rb") as source:
+                reader, writer = os.pipe()
+                os.close(reader)  # gone before the first write
+                process = subprocess.Popen([PROGRAMS["cli"], *args], stdin=source,
+                                           stdout=writer, stderr=subprocess.PIPE, env=ENV)
+                os.close(writer)
+                err = process.stderr.read()
+                process.wait(timeout=300)
+                self.assertEqual(process.returncode, -signal.SIGPIPE)
+                self.assertNotIn(b"velloran-cli: ", err)  # -v still tells its lines
 
     def test_a_signal_ends_a_filter_waiting_for_its_input(self):
         for number in (signal.SIGINT, signal.SIGTERM):
@@ -151,12 +171,18 @@ class Pipes(CommandTest):
         write(self.path("甲.txt"), GBK)
         before = snapshot(self.scratch.name)
         for extra in (["-o", self.out], ["--in-place"], ["--json"], ["-r"], ["-s", "srt"],
-                      [self.path("甲.txt")]):
+                      [self.path("甲.txt")], ["-v"], ["-j", "0"], ["--depth", "0"], ["--force"]):
             with self.subTest(extra=extra):
                 result = self.pipe(*GBK_TO_UTF8, "-", *extra, data=GBK)
                 self.assertEqual((result.returncode, result.stdout), (2, b""))
                 self.assertIn(b"velloran-cli: ", result.stderr)
                 self.assertEqual(snapshot(self.scratch.name), before)
+
+    def test_standard_input_is_given_once(self):
+        result = self.pipe(*GBK_TO_UTF8, "-", "-", data=GBK)
+        self.assertEqual((result.returncode, result.stdout, result.stderr),
+                         (2, b"", b"velloran-cli: - (standard input) can be given only once\n"
+                                  b"Try 'velloran-cli --help' for more information.\n"))
 
     def test_without_path_a_terminal_is_not_read(self):
         leader, follower = pty.openpty()
@@ -167,13 +193,15 @@ class Pipes(CommandTest):
             os.close(leader)
             os.close(follower)
         self.assertEqual(result.returncode, 2)
-        self.assertIn(b"either -o DIR or --in-place is required", result.stderr)
+        self.assertIn(b"velloran-cli: no PATH given: name the files or directories to convert, or "
+                      b"pipe text into standard input\n", result.stderr)
 
     def test_help_and_manual_say_what_a_pipe_promises(self):
         for option in ("--help", "--man"):
             text = b" ".join(self.pipe(option).stdout.split()).decode()
             with self.subTest(option=option):
-                self.assertIn("written (not even the rest of that line)", text.replace("\\", ""))
+                self.assertIn("the text before it is written, the start of its line included, "
+                              "nothing from it on", text.replace("\\", ""))
                 self.assertIn("whole or not at all", text)
 
 

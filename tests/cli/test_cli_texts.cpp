@@ -65,8 +65,9 @@ TEST(Summary, TheWindowsSectionsInEnglish)
               "坏.txt (line 3; maybe UTF-8)\n"
               "\nThese files hold characters that the target encoding cannot represent:\n"
               "表情.txt (line 2: U+00A0)\n"
-              "\nThese files would be written to the same place as an earlier file in the "
-              "list, and were not converted:\na.txt (same as 同名/a.txt)\n"
+              "\nThese files were not converted, since each would be written where another "
+              "file in the list is read or written, and that one keeps the place:\na.txt (the "
+              "place of 同名/a.txt)\n"
               "\nThese files look like UTF-8 already, and were not converted:\n已是.txt\n"
               "\nThe encoding of these files could not be detected, so they were not "
               "converted:\n短.txt (too short)\n"
@@ -166,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
         VerboseCase{resultWith(CannotRead, "", "No such file or directory"),
                     "cannot read: 1.txt -> out/1.txt (No such file or directory)\n"},
         VerboseCase{{.outcome = SharedOutput, .sameAs = 0},
-                    "shared output: 1.txt -> out/1.txt (same as 0.txt)\n"}));
+                    "shared output: 1.txt -> out/1.txt (the place of 0.txt)\n"}));
 
 TEST(Verbose, ADryRunWouldConvert)
 {

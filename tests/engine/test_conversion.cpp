@@ -294,7 +294,11 @@ INSTANTIATE_TEST_SUITE_P(
         invalid("invalid_gb18030_in_the_middle", "ab\r\ncd\n\xD6\xD0\xFF\nmore\n", "GB18030",
                 "UTF-8", 3),
         invalid("invalid_utf8_after_crlf", "a\r\nb\r\n\xC3\x28\n", "UTF-8", "GBK", 3),
-        invalid("carriage_returns_are_not_lines", "a\rb\r\xFF", "UTF-8", "GBK", 1),
+        // A line ends at a carriage return alone too, and once at the pair.
+        invalid("a_carriage_return_alone_ends_a_line", "a\rb\r\xFF", "UTF-8", "GBK", 3),
+        invalid("carriage_returns_and_pairs", "a\r\r\nb\n\rc\r\n\xFF", "UTF-8", "GBK", 6),
+        invalid("utf16_carriage_returns", std::string("a\0\r\0\r\0\n\0b\0\0\xDC", 12), "UTF-16LE",
+                "UTF-8", 3),
         invalid("utf8_encoded_surrogate", "x\n\xED\xA0\x80", "UTF-8", "UTF-16", 2),
         invalid("unpaired_utf16_trail_surrogate", std::string("\n\0\x00\xDCz\0", 6), "UTF-16",
                 "UTF-8", 2),

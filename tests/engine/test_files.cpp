@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
                               },
                               true},
                     FaultCase{"output_onto_a_directory", Outcome::CannotWrite, "输入.txt", "目录",
-                              "cannot rename {}/.velloran-"},
+                              "cannot write {}/目录: Is a directory"},
                     FaultCase{"missing_input", Outcome::CannotRead, "没有.txt", "out.txt",
                               "cannot open {}/没有.txt: "},
                     FaultCase{"directory_input", Outcome::CannotRead, "目录", "out.txt",

@@ -175,6 +175,23 @@ TEST(Pieces, ReportProgressAndCanBeCancelled)
     EXPECT_FALSE(hasTemporaryFile(scratch.path()));
 }
 
+// A cancel that comes once the last piece is written, while the file is being
+// finished, still abandons it: only the move into place is too late to stop.
+TEST(Pieces, ACancelAfterTheLastPieceAbandonsTheFile)
+{
+    ScratchDirectory scratch;
+    const std::string bytes = repeated("中文 text\n", 500);
+    std::atomic<bool> cancel{false};
+    const Conversion cancelled =
+        convert(scratch, bytes, "UTF-8", "GB18030", 100, [&](ConvertOptions &o) {
+            o.cancel = &cancel;
+            o.onBytes = [&](std::uint64_t done, std::uint64_t total) { cancel = done == total; };
+        });
+    EXPECT_EQ(cancelled.result.outcome, Outcome::Cancelled);
+    EXPECT_TRUE(cancelled.output.empty());
+    EXPECT_FALSE(hasTemporaryFile(scratch.path()));
+}
+
 TEST(Pieces, AreCutOnlyWhereALineFeedCannotBePartOfACharacter)
 {
     const auto boundary = [](const std::string &source, const std::string &target) {

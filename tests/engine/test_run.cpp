@@ -309,12 +309,12 @@ using CgroupQuota = ScratchTest<CgroupCase>;
 TEST_P(CgroupQuota, IsReadFromCpuMaxOrTheV1Files)
 {
     const CgroupCase &c = GetParam();
-    const CgroupPlaces places{.selfList = scratch.path() / "自己的 cgroup",
-                              .root = scratch.path() / "控制 组"};
+    const CgroupPlaces places{.selfList = scratch.path() / u8path("自己的 cgroup"),
+                              .root = scratch.path() / u8path("控制 组")};
     writeBytes(places.selfList, c.selfList);
     for (const auto &[relative, bytes] : c.files) {
-        fs::create_directories((places.root / relative).parent_path());
-        writeBytes(places.root / relative, bytes);
+        fs::create_directories((places.root / u8path(relative)).parent_path());
+        writeBytes(places.root / u8path(relative), bytes);
     }
     EXPECT_EQ(cgroupCpuQuota(places), c.quota);
 }

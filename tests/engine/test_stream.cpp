@@ -232,7 +232,7 @@ std::ostream &operator<<(std::ostream &os, const StreamFaultCase &c)
 using FaultInAStream = ScratchTest<StreamFaultCase>;
 
 // Short or longer than the look at the start, the first error has the line
-// a file gives it, and what was written is a start of the text before it.
+// a file gives it, and what was written is the text before it, all of it.
 TEST_P(FaultInAStream, NamesTheFilesLineAndWritesNothingFromIt)
 {
     const StreamFaultCase &c = GetParam();
@@ -246,7 +246,7 @@ TEST_P(FaultInAStream, NamesTheFilesLineAndWritesNothingFromIt)
         for (const std::size_t chunkSize : {16, 1000, 1 << 20}) {
             const Streamed stream = streamed(bytes, c.source, c.target, 4093, chunkSize);
             expectSameResult(stream.result, file);
-            EXPECT_TRUE(before.starts_with(stream.output))
+            EXPECT_EQ(stream.output, before)
                 << stream.output.size() << " bytes written, chunks of " << chunkSize;
         }
     }
@@ -267,7 +267,11 @@ INSTANTIATE_TEST_SUITE_P(
         StreamFaultCase{"sharp_s_from_utf16_to_gb2312", "UTF-16LE", "GB2312",
                         fixture("common.utf-16-le"), std::string("\xDF\x00", 2)},
         StreamFaultCase{"sharp_s_from_utf7_to_gb2312", "UTF-7", "GB2312", fixture("common.utf-7"),
-                        "+AN8-"}),
+                        "+AN8-"},
+        // Line ends of every kind, cut between chunks at every place.
+        StreamFaultCase{"carriage_returns", "GBK", "UTF-8", "one\rtwo\r\nthree\n\r", "\xA1 "},
+        StreamFaultCase{"utf16_carriage_returns", "UTF-16LE", "UTF-8",
+                        std::string("a\0\r\0b\0\r\0\n\0", 10), std::string("\x00\xDC", 2)}),
     byLabel);
 
 // ---------------------------------------------------------------------------
@@ -322,13 +326,21 @@ TEST(LongStream, ThatStartsAsUtf8TextIsRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(stream.output, "");
 }
 
-// "文中" in UTF-8 also decodes as GBK, as a file's text could.
-TEST(LongStream, ThatTurnsOutToBeUtf8TextSaysSoAtItsEnd)
+// "文中" in UTF-8 also decodes as GBK, as a file's text could: the stream
+// stops where it shows, as at a fault, the start of its line written.
+TEST(LongStream, ThatTurnsOutToBeUtf8TextStopsWhereItShows)
 {
     const std::string ascii = longerThanTheStart(english());
-    const Streamed stream = streamed(ascii + repeated("文中", 50) + "\n", "GBK", "UTF-8");
-    EXPECT_EQ(stream.result.outcome, AlreadyUtf8);
-    EXPECT_TRUE(stream.output.starts_with(ascii));
+    const auto lines = static_cast<std::uint64_t>(std::ranges::count(ascii, '\n'));
+    for (const std::size_t chunkSize : {std::size_t{16}, std::size_t{1000}, kDefaultChunkSize}) {
+        for (const char *target : {"UTF-8", "UTF-7"}) {
+            const Streamed stream = streamed(ascii + "abc " + repeated("文中", 50) + "\n", "GBK",
+                                             target, 4093, chunkSize);
+            EXPECT_EQ(stream.result.outcome, AlreadyUtf8) << chunkSize << target;
+            EXPECT_EQ(stream.result.line, lines + 1) << chunkSize << target;
+            EXPECT_EQ(stream.output, encoded(ascii + "abc ", target)) << chunkSize << target;
+        }
+    }
     EXPECT_EQ(streamed(ascii + encoded(simplified(), "GBK"), "GBK", "UTF-8").result.outcome,
               Converted);
 }

@@ -69,7 +69,7 @@ private slots:
         const QString write = "\n以下文件因为无法写入而转换失败\n";
         const QString invalid = "\n以下文件含有源编码无法识别的字节而转换失败：\n";
         const QString unrepresentable = "\n以下文件含有目标编码无法表示的字符而转换失败：\n";
-        const QString shared = "\n以下文件与列表中前面的文件输出到同一位置，未转换：\n";
+        const QString shared = "\n以下文件与列表中另一文件输出到同一位置，未转换：\n";
         const QString utf8 = "\n以下文件看起来已经是UTF-8编码，未转换：\n";
         const QString notBig5 = "\n以下文件看起来是Big5编码，未转换：\n";
         const QString big5 = "\n以下文件已转换，但看起来是Big5编码，请检查：\n";

@@ -29,7 +29,7 @@ const QByteArray kBig5Line(
     "\xA6\x72\xA4\xB8\xBD\x73\xBD\x58\xC2\xE0\xB4\xAB\xAC\xB0\xA5\x74\xA4\x40\xBA\xD8\xA6\x72"
     "\xA4\xB8\xBD\x73\xBD\x58\xA1\x41\xB3\x76\xA6\xE6\xC4\x59\xAE\xE6\xC0\xCB\xAC\x64\xA1\x43\n");
 
-const QString kSharedHeading = "\n以下文件与列表中前面的文件输出到同一位置，未转换：\n";
+const QString kSharedHeading = "\n以下文件与列表中另一文件输出到同一位置，未转换：\n";
 const QString kCancelledHeading = "\n以下文件因取消而未转换：\n";
 
 } // namespace

@@ -42,7 +42,10 @@ struct FileResult
 {
     Outcome outcome = Outcome::Converted;
     // For InvalidSource and Unrepresentable: the 1-based line of the first
-    // error, counted in the decoded text (line feeds before it, plus one).
+    // error, counted in the decoded text (the line ends before it, plus one:
+    // a line feed, a carriage return, or the two together end a line). For
+    // a stream that stopped where it turned out to be UTF-8 (AlreadyUtf8):
+    // that line; 0 when nothing of it was written.
     std::uint64_t line = 0;
     // For Unrepresentable: the first character that cannot be represented.
     char32_t character = 0;

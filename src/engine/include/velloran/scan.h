@@ -19,6 +19,25 @@ struct ScanOptions
     // without the dot), exactly, case included. An empty suffix matches names
     // without one. A file matches when any suffix matches; no suffix matches nothing.
     std::vector<std::string> suffixes;
+    // Directories not searched wherever the walk meets them, under any name
+    // (such as the output directory of a run that writes into the tree it
+    // searches). The directory searched itself is always searched.
+    std::vector<std::filesystem::path> leaveOut = {};
+};
+
+// A directory of the walk that could not be listed, and the system's reason.
+struct UnreadableDirectory
+{
+    std::filesystem::path path;
+    std::string message;
+};
+
+struct ScanResult
+{
+    std::vector<std::filesystem::path> files; // as findFiles() gives them
+    // In the order the walk met them, each named as the walk reached it.
+    std::vector<UnreadableDirectory> unreadable;
+    std::vector<std::filesystem::path> leftOut; // the directories of `leaveOut` met
 };
 
 // The files under `directory` whose suffix matches: the directory's own files
@@ -31,6 +50,10 @@ struct ScanOptions
 // followed again. A directory that cannot be read lists as empty.
 std::vector<std::filesystem::path> findFiles(const std::filesystem::path &directory,
                                              const ScanOptions &options);
+
+// findFiles(), and what it passed over: the directories it could not read and
+// those it was told to leave out.
+ScanResult scanDirectory(const std::filesystem::path &directory, const ScanOptions &options);
 
 // How many files findFiles() finds under `directory` to `depth` whatever
 // their suffix: what a search that found nothing passed over.

@@ -30,10 +30,10 @@ struct StreamOptions
 //  - The text is written as it is converted, in one pass and in little
 //    memory, so nothing is atomic: a reader may have received the text
 //    before a fault. At the first byte that is not valid in the source or
-//    character the target cannot represent, nothing more is written (not
-//    even the rest of the text converted with it), and the result is
-//    InvalidSource or Unrepresentable with its line (and character), as for
-//    a file.
+//    character the target cannot represent, the conversion stops: the text
+//    before it is written, the start of its line included, nothing from it
+//    on, and the result is InvalidSource or Unrepresentable with its line
+//    (and character), as for a file.
 //  - The byte-order mark, detection and the guards look at the first 64 KiB
 //    before anything is written. An input that ends within them gets exactly
 //    a file's rules. For a longer one, what a file's rules check of the whole
@@ -43,7 +43,11 @@ struct StreamOptions
 //    whole text might decode in.
 //    With a legacy Chinese source, an input whose start is UTF-8 text
 //    without characters from U+0800 up, but that turns out to be UTF-8 text
-//    with them, comes back AlreadyUtf8 at its end, after it was written.
+//    with them (all of it valid UTF-8 as far as it was read), stops at the
+//    first such character as at a fault: the text before it is written,
+//    nothing from it on, and the result is AlreadyUtf8 with its line
+//    (FileResult::line; 0 when the start alone decided and nothing was
+//    written). Lines end at a line feed, a carriage return or the two together.
 //  - Failing to read or write (the reader went away: EPIPE, with SIGPIPE
 //    ignored) comes back as CannotRead or CannotWrite, its message naming
 //    "the input" or "the output".

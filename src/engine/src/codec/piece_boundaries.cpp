@@ -52,12 +52,14 @@ bool isStatelessByteEncoding(const Converter &converter)
 std::optional<PieceBoundary> computeBoundary(Converter &source)
 {
     const std::optional<std::string> lineFeed = source.encode(u"\n");
-    if (!lineFeed)
+    const std::optional<std::string> carriageReturn = source.encode(u"\r");
+    if (!lineFeed || !carriageReturn)
         return std::nullopt;
     if (source.isFixedUnitUnicode())
-        return PieceBoundary{*lineFeed, lineFeed->size()};
-    if (isStatelessByteEncoding(source) && *lineFeed == "\n" && lineFeedByteNeverContinues(source))
-        return PieceBoundary{*lineFeed, 1};
+        return PieceBoundary{*lineFeed, *carriageReturn, lineFeed->size()};
+    if (isStatelessByteEncoding(source) && *lineFeed == "\n" && *carriageReturn == "\r" &&
+        lineFeedByteNeverContinues(source))
+        return PieceBoundary{*lineFeed, *carriageReturn, 1};
     return std::nullopt;
 }
 
@@ -79,29 +81,6 @@ const char *lastBoundary(const char *begin, const char *end, const PieceBoundary
             return begin + at + boundary.lineFeed.size();
     }
     return nullptr;
-}
-
-// One memchr a line: lines of text are long enough for its fast scan to
-// beat a byte-by-byte count several times over.
-std::uint64_t countLineFeedBytes(const char *begin, const char *end)
-{
-    std::uint64_t count = 0;
-    for (const char *at = begin;
-         (at = static_cast<const char *>(std::memchr(at, '\n', std::size_t(end - at)))) != nullptr;
-         ++at)
-        ++count;
-    return count;
-}
-
-std::uint64_t countLineFeeds(const char *begin, const char *end, const PieceBoundary &boundary)
-{
-    if (boundary.unit == 1)
-        return countLineFeedBytes(begin, end);
-    const std::string_view text(begin, static_cast<std::size_t>(end - begin));
-    std::uint64_t count = 0;
-    for (std::size_t at = 0; at + boundary.unit <= text.size(); at += boundary.unit)
-        count += text.substr(at, boundary.unit) == boundary.lineFeed;
-    return count;
 }
 
 } // namespace velloran

@@ -19,6 +19,7 @@ struct PieceBoundary
 {
     // The line feed in the source encoding, e.g. "\n" or "\n\0" for UTF-16LE.
     std::string lineFeed;
+    std::string carriageReturn; // the same for a carriage return
     // Pieces are cut only at multiples of this (the code-unit size) from the
     // start of the text.
     std::size_t unit = 1;
@@ -31,9 +32,5 @@ std::optional<PieceBoundary> pieceBoundaryFor(const Converter &source, const Con
 // The end of the last line feed in [begin, end) (begin being a boundary),
 // or nullptr if there is none.
 const char *lastBoundary(const char *begin, const char *end, const PieceBoundary &boundary);
-
-// The line feeds in [begin, end), valid text that starts at a boundary (or
-// anywhere a character starts).
-std::uint64_t countLineFeeds(const char *begin, const char *end, const PieceBoundary &boundary);
 
 } // namespace velloran

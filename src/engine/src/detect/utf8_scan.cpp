@@ -26,10 +26,12 @@ bool isPlainAsciiWord(const char *bytes)
 
 void Utf8Scan::seen(std::string_view bytes)
 {
+    const std::uint64_t end = m_seen + bytes.size();
     if (m_valid && m_pendingNeeded != 0)
         completePending(bytes);
     if (m_valid)
-        scan(bytes);
+        scan(bytes, end - bytes.size());
+    m_seen = end;
 }
 
 void Utf8Scan::finish()
@@ -55,10 +57,10 @@ void Utf8Scan::completePending(std::string_view &bytes)
     UChar32 character = 0;
     U8_NEXT(reinterpret_cast<const uint8_t *>(m_pending), at, length, character);
     m_pendingLength = m_pendingNeeded = 0;
-    check(at == length ? character : -1);
+    check(at == length ? character : -1, m_pendingAt);
 }
 
-void Utf8Scan::scan(std::string_view bytes)
+void Utf8Scan::scan(std::string_view bytes, std::uint64_t start)
 {
     const auto *text = reinterpret_cast<const uint8_t *>(bytes.data());
     const auto length = static_cast<int32_t>(bytes.size());
@@ -77,25 +79,29 @@ void Utf8Scan::scan(std::string_view bytes)
             // Cut by the end of these bytes: the next ones complete it.
             m_pendingNeeded = static_cast<std::size_t>(needed);
             m_pendingLength = 0;
+            m_pendingAt = start + static_cast<std::uint64_t>(i);
             for (; i < length; ++i)
                 m_pending[m_pendingLength++] = bytes[static_cast<std::size_t>(i)];
             for (std::size_t k = 1; k < m_pendingLength; ++k)
                 m_valid = m_valid && U8_IS_TRAIL(m_pending[k]);
             return;
         }
+        const auto at = start + static_cast<std::uint64_t>(i);
         UChar32 character = 0;
         U8_NEXT(text, i, length, character);
-        check(character);
+        check(character, at);
     }
 }
 
-void Utf8Scan::check(UChar32 character)
+void Utf8Scan::check(UChar32 character, std::uint64_t at)
 {
     // Planes 4 to 13 have no characters at all.
     if (character < 0 || (character >= 0x40000 && character < 0xE0000) ||
         (m_privateUse == PrivateUse::Refused && isPrivateUseCharacter(character)))
         m_valid = false;
     m_wide = m_wide || character >= 0x800;
+    if (m_valid && m_wide && !m_firstWide)
+        m_firstWide = at;
 }
 
 bool isWideUtf8Text(InputFile &input)

@@ -12,6 +12,8 @@
 #include <unicode/umachine.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace velloran {
@@ -31,19 +33,26 @@ public:
     bool valid() const { return m_valid; }
     // Valid, with a character from U+0800 up.
     bool isWideText() const { return m_valid && m_wide; }
+    // Where the first character from U+0800 up starts, counted in the bytes
+    // seen, once one was seen while the text was valid.
+    std::optional<std::uint64_t> firstWideAt() const { return m_firstWide; }
 
 private:
-    void scan(std::string_view bytes);
-    void check(UChar32 character);
+    // `at`: where `bytes` start in the bytes seen.
+    void scan(std::string_view bytes, std::uint64_t at);
+    void check(UChar32 character, std::uint64_t at);
     void completePending(std::string_view &bytes);
 
     PrivateUse m_privateUse;
     bool m_valid = true;
     bool m_wide = false;
-    // A character cut by the end of the bytes seen so far.
+    std::uint64_t m_seen = 0; // bytes seen so far
+    std::optional<std::uint64_t> m_firstWide;
+    // A character cut by the end of the bytes seen so far, and where it starts.
     char m_pending[4] = {};
     std::size_t m_pendingLength = 0;
     std::size_t m_pendingNeeded = 0;
+    std::uint64_t m_pendingAt = 0;
 };
 
 // Whether the whole of `input` is UTF-8 text with a character from U+0800

@@ -27,11 +27,22 @@ void AtomicOutputFile::write(const char *bytes, std::size_t count)
 // one. A new name replaces nothing, so nothing can be lost there, and the
 // flush (most of the time of a small file) is skipped; the program's own
 // interruption still leaves no partial output, since the move comes last.
-bool AtomicOutputFile::commit()
+void AtomicOutputFile::flush()
 {
     try {
-        if (m_file.replacing)
+        if (m_file.replacing && !m_flushed)
             files::finishReplacement(m_file, m_finalPath);
+        m_flushed = true;
+    } catch (...) {
+        files::discard(m_file);
+        throw;
+    }
+}
+
+bool AtomicOutputFile::commit()
+{
+    flush();
+    try {
         files::moveIntoPlace(m_file, m_finalPath);
         return m_file.replacing;
     } catch (...) {

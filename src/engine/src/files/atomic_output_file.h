@@ -27,6 +27,11 @@ public:
     // Throws FileError(CannotWrite), e.g. when the disk is full.
     void write(const char *bytes, std::size_t count);
 
+    // Flushes the file to disk when it will replace one, which commit()
+    // otherwise does first: after it, committing is only the move into place,
+    // and a caller may still decide to drop the file. Throws FileError(CannotWrite).
+    void flush();
+
     // Throws FileError(CannotWrite); the temporary file is gone either way.
     // True when it replaced an existing file, and so was flushed to disk first.
     bool commit();
@@ -34,6 +39,7 @@ public:
 private:
     std::filesystem::path m_finalPath;
     files::TemporaryFile m_file;
+    bool m_flushed = false;
 };
 
 } // namespace velloran

@@ -54,9 +54,10 @@ enum class EntryKind
 };
 
 // Calls `found` with each name in `directory` that is not hidden, and what it
-// is; a directory that cannot be read lists nothing. The system's own
-// listing tells most kinds, so that most names need no look-up of their own.
-void listDirectory(
+// is. The system's own listing tells most kinds, so that most names need no
+// look-up of their own. Returns 0, or the errno value of a directory that
+// could not be read (to its end).
+[[nodiscard]] int listDirectory(
     const std::filesystem::path &directory,
     const std::function<void(std::filesystem::path::string_type &&name, EntryKind kind)> &found);
 

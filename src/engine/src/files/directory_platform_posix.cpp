@@ -3,6 +3,7 @@
 // are hidden; the listing's entry types spare most look-ups.
 #include "files/directory_platform.h"
 
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -97,17 +98,24 @@ EntryKind kindOf(DIR *directory, const dirent &entry)
 } // namespace
 
 // Names starting with "." are hidden ("." and ".." among them).
-void listDirectory(const std::filesystem::path &path,
-                   const std::function<void(std::string &&name, EntryKind kind)> &found)
+// readdir() tells its end from a failure only by errno.
+int listDirectory(const std::filesystem::path &path,
+                  const std::function<void(std::string &&name, EntryKind kind)> &found)
 {
     DIR *directory = ::opendir(path.c_str());
     if (!directory)
-        return;
-    while (const dirent *entry = ::readdir(directory)) {
+        return errno;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(directory);
+        if (!entry)
+            break;
         if (entry->d_name[0] != '.')
             found(entry->d_name, kindOf(directory, *entry));
     }
+    const int error = errno;
     ::closedir(directory);
+    return error;
 }
 
 } // namespace velloran

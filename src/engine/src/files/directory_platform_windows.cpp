@@ -4,6 +4,8 @@
 // of all names but links.
 #include "files/directory_platform.h"
 
+#include "files/error_number_windows.h"
+
 #include <string>
 #include <string_view>
 #include <windows.h>
@@ -98,19 +100,23 @@ struct SearchHandle
 
 // Basic information leaves out the short 8.3 names, which cost the file
 // system a look-up each; a large fetch asks for many names at a time.
-void listDirectory(const std::filesystem::path &directory,
-                   const std::function<void(std::wstring &&name, EntryKind kind)> &found)
+// The listing of a directory always holds "." and "..", so an end before
+// them, as any other, is a failure unless it is ERROR_NO_MORE_FILES.
+int listDirectory(const std::filesystem::path &directory,
+                  const std::function<void(std::wstring &&name, EntryKind kind)> &found)
 {
     WIN32_FIND_DATAW entry;
     const SearchHandle search{::FindFirstFileExW((directory / L"*").c_str(), FindExInfoBasic,
                                                  &entry, FindExSearchNameMatch, nullptr,
                                                  FIND_FIRST_EX_LARGE_FETCH)};
     if (search.handle == INVALID_HANDLE_VALUE)
-        return;
+        return files::errorNumberOf(::GetLastError());
     do {
         if (!isHidden(entry))
             found(std::wstring(entry.cFileName), kindOf(directory, entry));
     } while (::FindNextFileW(search.handle, &entry));
+    const DWORD error = ::GetLastError();
+    return error == ERROR_NO_MORE_FILES ? 0 : files::errorNumberOf(error);
 }
 
 } // namespace velloran

@@ -165,7 +165,7 @@ void moveIntoPlace(TemporaryFile &file, const std::filesystem::path &finalPath)
         return;
     }
     if (::rename(file.name.c_str(), finalPath.c_str()) != 0)
-        failToWrite("cannot rename " + file.name.string() + " to " + finalPath.string(), errno);
+        failToWrite("cannot write " + finalPath.string(), errno); // the temporary name is ours
     file.name.clear();
 }
 

@@ -166,7 +166,7 @@ void moveIntoPlace(TemporaryFile &file, const std::filesystem::path &finalPath)
         failToWrite("cannot write " + finalPath.string(), errno);
     if (!::MoveFileExW(file.name.c_str(), finalPath.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        failToWriteWith("cannot rename " + file.name.string() + " to " + finalPath.string(),
+        failToWriteWith("cannot write " + finalPath.string(), // the temporary name is ours
                         ::GetLastError());
     file.name.clear();
 }

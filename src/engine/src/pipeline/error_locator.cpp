@@ -5,15 +5,6 @@
 
 namespace velloran {
 
-namespace {
-
-std::uint64_t countLineFeeds(const UChar *begin, const UChar *end)
-{
-    return static_cast<std::uint64_t>(std::count(begin, end, u'\n'));
-}
-
-} // namespace
-
 ErrorLocator::ErrorLocator(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers,
                            ByteSink *output)
     : m_decoder(decoder), m_encoder(encoder), m_buffers(buffers), m_output(output)
@@ -22,7 +13,7 @@ ErrorLocator::ErrorLocator(Decoder &decoder, Encoder &encoder, ConversionBuffers
 
 FileResult ErrorLocator::locate(InputFile &input, std::uint64_t offset)
 {
-    restart(0);
+    restart();
     InputFile::Reader reader = input.from(offset);
     for (;;) {
         const std::size_t count = reader.read(m_buffers.input(), m_buffers.inputCapacity());
@@ -35,12 +26,12 @@ FileResult ErrorLocator::locate(InputFile &input, std::uint64_t offset)
     }
 }
 
-void ErrorLocator::restart(std::uint64_t lineFeeds)
+void ErrorLocator::restart(const LineEnds &lines)
 {
     m_decoder.converter.reset();
     m_encoder.converter.reset();
     m_pairing.reset();
-    m_lineFeeds = lineFeeds;
+    m_lines = lines;
 }
 
 bool ErrorLocator::feed(const char *begin, const char *end, bool last)
@@ -61,7 +52,7 @@ bool ErrorLocator::feed(const char *begin, const char *end, bool last)
         if (encode(m_buffers.pivot(), unpaired ? unpaired : text, atEnd && !unpaired))
             return true;
         if (unpaired != nullptr || (U_FAILURE(error) && !more))
-            return invalidSource(m_lineFeeds + 1);
+            return invalidSource(m_lines.line());
         if (!more)
             return false;
     }
@@ -92,7 +83,9 @@ bool ErrorLocator::encode(const UChar *begin, const UChar *end, bool last)
         if (error == U_BUFFER_OVERFLOW_ERROR)
             continue;
         if (U_FAILURE(error)) {
-            const std::uint64_t line = m_lineFeeds + countLineFeeds(begin, source) + 1;
+            LineEnds before = m_lines;
+            before.count(begin, source);
+            const std::uint64_t line = before.line();
             // An unpaired surrogate is the source's fault, whatever the target.
             if (error == U_ILLEGAL_CHAR_FOUND || error == U_TRUNCATED_CHAR_FOUND)
                 return invalidSource(line);
@@ -101,7 +94,7 @@ bool ErrorLocator::encode(const UChar *begin, const UChar *end, bool last)
                                  .character = m_encoder.converter.unrepresentableCharacter()};
             return true;
         }
-        m_lineFeeds += countLineFeeds(begin, end);
+        m_lines.count(begin, end);
         return false;
     }
 }

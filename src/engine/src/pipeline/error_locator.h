@@ -9,6 +9,7 @@
 #include "codec/byte_order_marks.h"
 #include "codec/byte_sink.h"
 #include "codec/conversion_buffers.h"
+#include "codec/line_ends.h"
 #include "codec/surrogate_pairing.h"
 #include "files/input_file.h"
 #include "velloran/result.h"
@@ -27,9 +28,11 @@ public:
     // (the file changed in between).
     [[nodiscard]] FileResult locate(InputFile &input, std::uint64_t offset);
 
-    // Starts over from fresh converters, at a place in the text after
-    // `lineFeeds` line feeds.
-    void restart(std::uint64_t lineFeeds);
+    // Starts over from fresh converters, at a place in the text after the
+    // lines `lines` counted (none: the start).
+    void restart(const LineEnds &lines = {});
+    // The line the text fed so far ends on, while no error was found.
+    std::uint64_t line() const { return m_lines.line(); }
     // The next bytes of the text, `last` at its end. True once the first
     // error is found; error() then tells it.
     [[nodiscard]] bool feed(const char *begin, const char *end, bool last);
@@ -48,7 +51,7 @@ private:
     ConversionBuffers &m_buffers;
     ByteSink *m_output;
     SurrogatePairing m_pairing;
-    std::uint64_t m_lineFeeds = 0;
+    LineEnds m_lines;
     FileResult m_error;
 };
 

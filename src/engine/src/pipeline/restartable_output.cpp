@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pipeline/restartable_output.h"
 
+#include "pipeline/cancellation.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -60,13 +62,19 @@ bool RestartableOutput::sameAsReplaced() const
     return m_comparing && m_matched == m_replaced->size();
 }
 
-bool RestartableOutput::commit()
+bool RestartableOutput::commitUnlessCancelled(const std::atomic<bool> *cancel)
 {
     // An output shorter than the file it replaces: its bytes so far are still
     // only compared.
     if (m_comparing)
         diverge();
-    return m_file && m_file->commit();
+    if (m_file)
+        m_file->flush();
+    if (isCancelled(cancel))
+        return false; // the temporary file goes with m_file
+    if (m_file)
+        m_file->commit();
+    return true;
 }
 
 void RestartableOutput::open()

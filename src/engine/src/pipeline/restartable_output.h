@@ -14,6 +14,7 @@
 #include "files/atomic_output_file.h"
 #include "files/input_file.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -36,8 +37,10 @@ public:
     // it: the output would be the input as it is.
     bool sameAsReplaced() const;
 
-    // See AtomicOutputFile::commit(); false when discarding.
-    bool commit();
+    // Flushes the output, then moves it into place unless `cancel` is set by
+    // then, the last moment a cancel can still leave the final name as it
+    // was (see AtomicOutputFile). False when cancelled: nothing was committed.
+    [[nodiscard]] bool commitUnlessCancelled(const std::atomic<bool> *cancel);
 
 private:
     void open();

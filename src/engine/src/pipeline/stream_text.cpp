@@ -2,6 +2,7 @@
 #include "pipeline/stream_text.h"
 
 #include "codec/conversion_buffers.h"
+#include "codec/line_ends.h"
 #include "codec/piece_boundaries.h"
 #include "codec/transcoder.h"
 #include "pipeline/cancellation.h"
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace velloran {
 
@@ -48,6 +50,53 @@ bool endsWithLineFeed(const char *begin, const char *end, const PieceBoundary &b
            (text.size() - boundary.lineFeed.size()) % boundary.unit == 0;
 }
 
+// Where in the chunk [chunk, end), which starts at `chunkStart` in the text,
+// the stream turned out to be UTF-8 text: at the first character from U+0800
+// up, once all the text read so far is valid UTF-8 with it. Null before.
+const char *utf8TextIn(const Utf8Scan *utf8Watch, const char *chunk, const char *end,
+                       std::uint64_t chunkStart)
+{
+    if (utf8Watch == nullptr || !utf8Watch->isWideText())
+        return nullptr;
+    const std::uint64_t at = std::max(*utf8Watch->firstWideAt(), chunkStart) - chunkStart;
+    return chunk + std::min<std::uint64_t>(at, static_cast<std::uint64_t>(end - chunk));
+}
+
+// A stream that turned out to be UTF-8 text stops there, as at a fault: the
+// text before it is written, nothing of it, and the result names its line.
+FileResult utf8TextAt(std::uint64_t line)
+{
+    return FileResult{.outcome = Outcome::AlreadyUtf8, .line = line};
+}
+
+// The output of a stream, which counts what a chunk wrote before it failed,
+// so that its replay writes the rest of the text before the fault: the
+// replay, from the same fresh converters, gives the same bytes first.
+class ChunkOutput : public ByteSink
+{
+public:
+    explicit ChunkOutput(ByteSink &output) : m_output(output) {}
+
+    void write(const char *bytes, std::size_t count) override
+    {
+        const std::size_t skipped = std::min<std::uint64_t>(count, m_skip);
+        m_skip -= skipped;
+        m_written += count - skipped;
+        if (count > skipped)
+            m_output.write(bytes + skipped, count - skipped);
+    }
+
+    // A chunk starts: nothing of it written yet.
+    void startChunk() { m_written = m_skip = 0; }
+    // The chunk starts again: what it wrote is not written twice.
+    void replayChunk() { m_skip = std::exchange(m_written, 0); }
+
+private:
+    ByteSink &m_output;
+    std::uint64_t m_written = 0;
+    std::uint64_t m_skip = 0;
+};
+
 // Chunks cut where the converters hold nothing, in encodings that keep no
 // state from one character to the next (piece_boundaries.h): there, fresh
 // converters would go on exactly alike, and a line feed's bytes are always
@@ -74,12 +123,16 @@ public:
                 readText(input, chunk + carried, m_buffers.inputCapacity() - carried, utf8Watch);
             const bool last = count == 0;
             const char *end = chunk + carried + count;
+            m_output.startChunk();
+            if (const char *utf8 = utf8TextIn(utf8Watch, chunk, end, m_chunkStart))
+                return stopBefore(chunk, utf8);
             const char *settled = convertUntilSettled(chunk, end, last);
             if (settled == nullptr)
                 return locateError(chunk, end, last);
             if (last)
                 return FileResult{.outcome = Outcome::Converted};
-            m_lineFeeds += countLineFeeds(chunk, settled, m_boundary);
+            m_lines.count(chunk, settled, m_boundary);
+            m_chunkStart += static_cast<std::uint64_t>(settled - chunk);
             carried = static_cast<std::size_t>(end - settled);
             std::memmove(chunk, settled, carried);
         }
@@ -108,12 +161,24 @@ private:
         return settled;
     }
 
+    // Converts [begin, stop), the last of the text to be written (it ends
+    // where a character starts, before UTF-8 text), and stops.
+    FileResult stopBefore(const char *begin, const char *stop)
+    {
+        if (!m_transcoder.convert(begin, stop, true, m_output))
+            return locateError(begin, stop, true);
+        LineEnds lines = m_lines;
+        lines.count(begin, stop, m_boundary);
+        return utf8TextAt(lines.line());
+    }
+
     // The chunk [begin, end) failed: its first error, found by replaying it
-    // from fresh converters.
+    // from fresh converters, which also writes its text up to the error.
     FileResult locateError(const char *begin, const char *end, bool last)
     {
-        ErrorLocator locator(m_decoder, m_encoder, m_buffers);
-        locator.restart(m_lineFeeds);
+        m_output.replayChunk();
+        ErrorLocator locator(m_decoder, m_encoder, m_buffers, &m_output);
+        locator.restart(m_lines);
         if (!locator.feed(begin, end, last))
             throw std::logic_error("the replay of a failed chunk found no error");
         return locator.error();
@@ -123,9 +188,10 @@ private:
     Encoder &m_encoder;
     ConversionBuffers &m_buffers;
     const PieceBoundary &m_boundary;
-    ByteSink &m_output;
+    ChunkOutput m_output;
     Transcoder m_transcoder;
-    std::uint64_t m_lineFeeds = 0;
+    LineEnds m_lines;               // of the chunks converted
+    std::uint64_t m_chunkStart = 0; // where the chunk starts in the text
 };
 
 // For encodings that keep state from one character to the next (UTF-7):
@@ -136,17 +202,21 @@ FileResult convertCountingLines(InputStream &input, Decoder &decoder, Encoder &e
                                 const StreamOptions &options, Utf8Scan *utf8Watch)
 {
     ErrorLocator converter(decoder, encoder, buffers, &output);
-    converter.restart(0);
-    for (;;) {
+    converter.restart();
+    for (std::uint64_t start = 0;;) {
         if (isCancelled(options.cancel))
             return FileResult{.outcome = Outcome::Cancelled};
-        const std::size_t count =
-            readText(input, buffers.input(), buffers.inputCapacity(), utf8Watch);
+        char *const chunk = buffers.input();
+        const std::size_t count = readText(input, chunk, buffers.inputCapacity(), utf8Watch);
         const bool last = count == 0;
-        if (converter.feed(buffers.input(), buffers.input() + count, last))
+        const char *utf8 = utf8TextIn(utf8Watch, chunk, chunk + count, start);
+        if (converter.feed(chunk, utf8 ? utf8 : chunk + count, last || utf8))
             return converter.error();
+        if (utf8)
+            return utf8TextAt(converter.line());
         if (last)
             return FileResult{.outcome = Outcome::Converted};
+        start += count;
     }
 }
 
@@ -168,16 +238,12 @@ FileResult convertStreamText(InputStream &input, std::string_view source,
     const std::optional<PieceBoundary> boundary =
         input.endedWithinStart() ? std::nullopt
                                  : pieceBoundaryFor(decoder.converter, encoder.converter);
-    FileResult result = boundary ? SettledChunks(decoder, encoder, buffers, *boundary, marked)
-                                       .run(input, options, utf8Watch)
-                                 : convertCountingLines(input, decoder, encoder, buffers, marked,
-                                                        options, utf8Watch);
-    if (result.outcome == Outcome::Converted && utf8Watch) {
-        utf8Watch->finish();
-        if (utf8Watch->isWideText())
-            return FileResult{.outcome = Outcome::AlreadyUtf8};
-    }
-    return result;
+    // UTF-8 text stops the conversion where it shows, so a stream converted
+    // to its end never was.
+    return boundary
+               ? SettledChunks(decoder, encoder, buffers, *boundary, marked)
+                     .run(input, options, utf8Watch)
+               : convertCountingLines(input, decoder, encoder, buffers, marked, options, utf8Watch);
 }
 
 } // namespace velloran

@@ -23,10 +23,13 @@ namespace velloran {
 // `source` (a resolved name, ignored when there is a mark) into `output`; a
 // private-use character is invalid in the source when `privateUse` refuses them.
 // The outcome is Converted, Cancelled, or InvalidSource or Unrepresentable
-// with the line and character; nothing converted after such a fault is
-// written. With `utf8Watch`, the text is also scanned as it is read, and a
-// stream that turns out to be UTF-8 text with wide characters comes back
-// AlreadyUtf8 at its end. The encoding is left for the caller. Throws
+// with the line and character; the text before such a fault is written, up
+// to it, and nothing from it on. With `utf8Watch`, the text is also scanned as it is read: a
+// stream that turns out to be UTF-8 text with wide characters (all of it
+// read so far valid UTF-8, and a character from U+0800 up) stops there as at
+// a fault, the text before that character written and nothing from it on, and
+// comes back AlreadyUtf8 with its line. The encoding is left for the caller.
+// Lines end at a line feed, a carriage return, or the two together. Throws
 // FileError on I/O errors.
 [[nodiscard]] FileResult convertStreamText(InputStream &input, std::string_view source,
                                            const std::optional<ByteOrderMark> &mark,

@@ -82,7 +82,9 @@ FileResult convertText(InputFile &input, std::string_view source,
         if (beforeCommit)
             beforeCommit();
         input.close();
-        restartable.commit();
+        // A cancel that came while the file was finished still abandons it.
+        if (!restartable.commitUnlessCancelled(options.cancel))
+            return FileResult{.outcome = Outcome::Cancelled};
         return FileResult{.outcome = Outcome::Converted};
     case ConversionStatus::Cancelled:
         return FileResult{.outcome = Outcome::Cancelled};

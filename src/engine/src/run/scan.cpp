@@ -11,6 +11,7 @@
 #include <unicode/utf16.h>
 
 #include <algorithm>
+#include <system_error>
 
 namespace velloran {
 
@@ -108,11 +109,11 @@ void sortByName(std::vector<Entry> &entries)
 }
 
 // Regular files and directories only (what a link leads to counts); pipes,
-// sockets, devices and broken links are left out.
-Listing listingOf(const fs::path &directory)
+// sockets, devices and broken links are left out. `error` is the listing's.
+Listing listingOf(const fs::path &directory, int &error)
 {
     Listing listing;
-    listDirectory(directory, [&listing](NativeString &&name, EntryKind kind) {
+    error = listDirectory(directory, [&listing](NativeString &&name, EntryKind kind) {
         if (kind == EntryKind::Other)
             return;
         auto &list = kind == EntryKind::File ? listing.files : listing.directories;
@@ -141,21 +142,28 @@ public:
     {
     }
 
-    std::vector<fs::path> run(const fs::path &directory)
+    ScanResult run(const fs::path &directory)
     {
+        for (const fs::path &path : m_options.leaveOut) {
+            if (const auto identity = identityOf(path))
+                m_leaveOut.push_back(*identity);
+        }
         if (const auto identity = identityOf(directory))
             m_walk.push_back(*identity);
         search(directory, m_options.depth);
-        return std::move(m_found);
+        return std::move(m_result);
     }
 
 private:
     void search(const fs::path &directory, int depth)
     {
-        const Listing listing = listingOf(directory);
+        int error = 0;
+        const Listing listing = listingOf(directory, error);
+        if (error != 0)
+            m_result.unreadable.push_back({directory, std::generic_category().message(error)});
         for (const Entry &file : listing.files) {
             if (matches(file.name))
-                m_found.push_back(joined(directory, file.name));
+                m_result.files.push_back(joined(directory, file.name));
         }
         if (depth <= 0 && depth != -1)
             return;
@@ -164,12 +172,21 @@ private:
             // it again would never end.
             const fs::path path = joined(directory, sub.name);
             const auto identity = identityOf(path);
-            if (!identity || std::find(m_walk.begin(), m_walk.end(), *identity) != m_walk.end())
+            if (!identity || contains(m_walk, *identity))
                 continue;
+            if (contains(m_leaveOut, *identity)) {
+                m_result.leftOut.push_back(path);
+                continue;
+            }
             m_walk.push_back(*identity);
             search(path, depth == -1 ? -1 : depth - 1);
             m_walk.pop_back();
         }
+    }
+
+    static bool contains(const std::vector<FileIdentity> &list, const FileIdentity &identity)
+    {
+        return std::find(list.begin(), list.end(), identity) != list.end();
     }
 
     bool matches(const NativeString &name) const
@@ -185,7 +202,8 @@ private:
     const ScanOptions &m_options;
     const bool m_everySuffix;
     std::vector<FileIdentity> m_walk; // the directories being searched, outermost first
-    std::vector<fs::path> m_found;
+    std::vector<FileIdentity> m_leaveOut;
+    ScanResult m_result;
 };
 
 } // namespace
@@ -193,13 +211,18 @@ private:
 std::vector<std::filesystem::path> findFiles(const std::filesystem::path &directory,
                                              const ScanOptions &options)
 {
+    return Search(options).run(directory).files;
+}
+
+ScanResult scanDirectory(const std::filesystem::path &directory, const ScanOptions &options)
+{
     return Search(options).run(directory);
 }
 
 std::size_t countFiles(const std::filesystem::path &directory, int depth)
 {
     const ScanOptions options{depth, {}};
-    return Search(options, true).run(directory).size();
+    return Search(options, true).run(directory).files.size();
 }
 
 bool hasSuffix(const std::filesystem::path &file, std::string_view suffix)
