@@ -4,6 +4,9 @@
 # any of them is missing. Runs apt-get as root, or through sudo.
 #   scripts/install-deps.sh             everything (build, tests, benchmarks)
 #   scripts/install-deps.sh --package   what the package preset and cpack need
+#   scripts/install-deps.sh --texts     the texts bench/detect/accuracy.sh reads
+#                                       besides translations: manual pages in
+#                                       Chinese, French and German
 #   scripts/install-deps.sh --windows   what the Windows toolchain, its tests and
 #                                       its zip and installer need
 set -euo pipefail
@@ -14,7 +17,9 @@ packages=(
   qt6-base-dev libgl-dev libicu-dev
   dpkg-dev file
 )
-if [ "${1:-}" = --windows ]; then
+if [ "${1:-}" = --texts ]; then
+  packages=(manpages-zh manpages-fr manpages-de)
+elif [ "${1:-}" = --windows ]; then
   packages+=(
     python3 g++-mingw-w64-x86-64-posix qt6-base-dev-tools
     wine64 xvfb xauth fonts-wqy-zenhei # the tests and the screenshot, under wine

@@ -10,9 +10,11 @@
 //
 //     detect_accuracy TEXT_DIR [SAMPLES_PER_CELL] [WORK_DIR]
 //
-// TEXT_DIR holds zh_CN.txt, zh_TW.txt, ja.txt, ko.txt and en.txt. Prints the
+// TEXT_DIR holds zh_CN.txt, zh_TW.txt, ja.txt, ko.txt and en.txt, and the
+// manual pages' man-zh_CN.txt and man-zh_TW.txt. Prints the
 // tables in Markdown; every wrong answer and missed mismatch, with its
 // bytes, on the error stream.
+#include "samples.h"
 #include "velloran/engine.h"
 
 #include <unicode/ucnv.h>
@@ -31,6 +33,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using bench::Corpus;
+using bench::percent;
+using bench::readsAlike;
+using bench::reportBytes;
+using bench::StrictConverter;
+
 // The corpora, by the file each is read from.
 enum class Text
 {
@@ -39,9 +47,12 @@ enum class Text
     Japanese,
     Korean,
     English,
+    SimplifiedManuals,
+    TraditionalManuals,
     Count
 };
-const char *const kTextFiles[] = {"zh_CN.txt", "zh_TW.txt", "ja.txt", "ko.txt", "en.txt"};
+const char *const kTextFiles[] = {"zh_CN.txt", "zh_TW.txt",     "ja.txt",       "ko.txt",
+                                  "en.txt",    "man-zh_CN.txt", "man-zh_TW.txt"};
 
 struct Label
 {
@@ -55,6 +66,10 @@ struct Label
     bool added = false;
     // A legacy Chinese family whose guards are measured too: "GB18030" or "Big5".
     std::string family = {};
+    bool fromManuals() const
+    {
+        return text == Text::SimplifiedManuals || text == Text::TraditionalManuals;
+    }
 };
 
 const std::vector<Label> kLabels = {
@@ -79,110 +94,14 @@ const std::vector<Label> kLabels = {
     {"Shift_JIS", "Shift_JIS", "Shift_JIS", "", Text::Japanese, true},
     {"ISO-2022-JP", "ISO-2022-JP", "ISO-2022-JP", "", Text::Japanese, true},
     {"EUC-KR", "EUC-KR", "EUC-KR", "", Text::Korean, true},
+    // Chinese from manual pages, running text rather than messages (last, so
+    // that the rows above keep their samples).
+    {"GBK (manual pages)", "GBK", "GB18030", "", Text::SimplifiedManuals, false, "GB18030"},
+    {"Big5 (manual pages)", "Big5", "Big5", "", Text::TraditionalManuals, false, "Big5"},
+    {"UTF-16LE (manual pages)", "UTF-16LE", "UTF-16LE", "", Text::SimplifiedManuals},
 };
 
 const std::vector<std::size_t> kLengths = {20, 50, 200, 1024, 10240};
-
-std::string readAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path.string());
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The corpus as UTF-16, and where its lines start.
-struct Corpus
-{
-    icu::UnicodeString text;
-    std::vector<int32_t> lineStarts;
-};
-
-Corpus loadCorpus(const fs::path &path)
-{
-    Corpus corpus{icu::UnicodeString::fromUTF8(readAll(path)), {0}};
-    for (int32_t i = 0; i < corpus.text.length(); ++i)
-        if (corpus.text[i] == u'\n' && i + 1 < corpus.text.length())
-            corpus.lineStarts.push_back(i + 1);
-    return corpus;
-}
-
-class StrictConverter
-{
-public:
-    explicit StrictConverter(const std::string &name)
-    {
-        UErrorCode error = U_ZERO_ERROR;
-        m_converter = ucnv_open(name.c_str(), &error);
-        ucnv_setFromUCallBack(m_converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                              &error);
-        ucnv_setToUCallBack(m_converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                            &error);
-        if (U_FAILURE(error))
-            throw std::runtime_error("cannot open " + name);
-    }
-    ~StrictConverter() { ucnv_close(m_converter); }
-    StrictConverter(const StrictConverter &) = delete;
-    StrictConverter &operator=(const StrictConverter &) = delete;
-
-    std::optional<std::string> encode(const icu::UnicodeString &text)
-    {
-        std::string bytes(4 * static_cast<std::size_t>(text.length()) + 8, '\0');
-        UErrorCode error = U_ZERO_ERROR;
-        ucnv_reset(m_converter);
-        const int32_t length =
-            ucnv_fromUChars(m_converter, bytes.data(), static_cast<int32_t>(bytes.size()),
-                            text.getBuffer(), text.length(), &error);
-        if (U_FAILURE(error))
-            return std::nullopt;
-        bytes.resize(static_cast<std::size_t>(length));
-        return bytes;
-    }
-
-    std::optional<icu::UnicodeString> decode(const std::string &bytes)
-    {
-        icu::UnicodeString text;
-        UChar *buffer = text.getBuffer(static_cast<int32_t>(bytes.size()) + 8);
-        UErrorCode error = U_ZERO_ERROR;
-        ucnv_reset(m_converter);
-        const int32_t length = ucnv_toUChars(m_converter, buffer, text.getCapacity(), bytes.data(),
-                                             static_cast<int32_t>(bytes.size()), &error);
-        text.releaseBuffer(U_SUCCESS(error) ? length : 0);
-        if (U_FAILURE(error))
-            return std::nullopt;
-        return text;
-    }
-
-private:
-    UConverter *m_converter = nullptr;
-};
-
-// The longest run of whole characters from `start` that encodes into at most
-// `length` bytes, encoded as one text (so that ISO-2022-JP and UTF-7 switch
-// between their modes as in a file); nothing when a character up to the
-// first that does not fit cannot be encoded.
-std::optional<std::string> sampleAt(const Corpus &corpus, int32_t start, std::size_t length,
-                                    StrictConverter &converter)
-{
-    // Each character takes a byte at least.
-    const int32_t available = corpus.text.countChar32(start, corpus.text.length() - start);
-    const auto prefix = [&](int32_t characters) {
-        return converter.encode(
-            corpus.text.tempSubStringBetween(start, corpus.text.moveIndex32(start, characters)));
-    };
-    int32_t fits = 0;
-    int32_t tooMany = std::min(available, static_cast<int32_t>(length)) + 1;
-    while (tooMany - fits > 1) {
-        const int32_t middle = (fits + tooMany) / 2;
-        const std::optional<std::string> bytes = prefix(middle);
-        (bytes && bytes->size() <= length ? fits : tooMany) = middle;
-    }
-    if (fits < available && !prefix(fits + 1))
-        return std::nullopt;
-    return prefix(fits);
-}
 
 struct Counts
 {
@@ -210,31 +129,6 @@ struct GuardCounts
     int falseAlarms = 0;
     int total() const { return named + refused + missed + alike; }
 };
-
-std::string percent(int part, int whole)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f %%", whole == 0 ? 0.0 : 100.0 * part / whole);
-    return text;
-}
-
-bool readsAlike(const std::string &bytes, const std::string &reading, const std::string &answer)
-{
-    StrictConverter truth(reading);
-    StrictConverter read(answer);
-    const std::optional<icu::UnicodeString> expected = truth.decode(bytes);
-    const std::optional<icu::UnicodeString> got = read.decode(bytes);
-    return expected && got && *expected == *got;
-}
-
-// Wrong answers go to the error stream, to be looked at.
-void reportBytes(const std::string &what, const std::string &bytes)
-{
-    std::cerr << what << ":";
-    for (unsigned char byte : bytes)
-        std::fprintf(stderr, " %02X", byte);
-    std::cerr << "\n";
-}
 
 void measureDetection(const std::string &bytes, const Label &label, const fs::path &file,
                       Counts &counts)
@@ -295,8 +189,8 @@ Cell measureCell(const Corpus &corpus, const Label &label, std::size_t length, i
     Cell cell;
     std::uniform_int_distribution<std::size_t> line(0, corpus.lineStarts.size() - 1);
     for (int made = 0, tries = 0; made < samples && tries < samples * 50; ++tries) {
-        const std::optional<std::string> text = sampleAt(corpus, corpus.lineStarts[line(random)],
-                                                         length - label.mark.size(), converter);
+        const std::optional<std::string> text = bench::sampleAt(
+            corpus, corpus.lineStarts[line(random)], length - label.mark.size(), converter);
         if (!text || text->size() + label.mark.size() + 4 < length)
             continue; // unencodable, or too near the end of the corpus
         const std::string bytes = label.mark + *text;
@@ -342,7 +236,7 @@ int main(int argc, char **argv)
     }
     std::vector<Corpus> corpora;
     for (const char *name : kTextFiles)
-        corpora.push_back(loadCorpus(fs::path(argv[1]) / name));
+        corpora.push_back(bench::loadCorpus(fs::path(argv[1]) / name));
     const int samples = argc > 2 ? std::stoi(argv[2]) : 200;
     const fs::path work = fs::path(argc > 3 ? argv[3] : "/tmp") / "velloran-detect-accuracy";
     fs::create_directories(work);
@@ -350,6 +244,7 @@ int main(int argc, char **argv)
 
     std::vector<Counts> chinese(kLengths.size());
     std::vector<Counts> added(kLengths.size());
+    std::vector<Counts> manuals(kLengths.size());
     std::vector<std::pair<const Label *, std::vector<GuardCounts>>> guards;
     std::cout << "| encoding | bytes | right | undecided | wrong |\n|---|---|---|---|---|\n";
     for (const Label &label : kLabels) {
@@ -362,15 +257,17 @@ int main(int argc, char **argv)
                       << percent(counts.right, counts.total()) << " | "
                       << percent(counts.undecided, counts.total()) << " | "
                       << percent(counts.wrong, counts.total()) << " |\n";
-            (label.added ? added : chinese)[i].add(counts);
+            (label.added ? added : label.fromManuals() ? manuals : chinese)[i].add(counts);
             guardCells.push_back(cell.guards);
         }
         if (!label.family.empty())
             guards.emplace_back(&label, guardCells);
     }
     printSummary(
-        "Chinese text in the eight encodings (the rows above the UTF-16BE without a mark):",
+        "Chinese messages in the eight encodings (the rows above the UTF-16BE without a mark, "
+        "but those of manual pages):",
         chinese);
+    printSummary("The rows of manual pages:", manuals);
     printSummary("The classes below them:", added);
 
     std::cout << "\nThe guards, converting from the other family (named, refused, alike, "

@@ -9,6 +9,9 @@
 # on many files of about 4 KB (with a share of the characters only GBK has,
 # so that the shape of the bytes alone cannot rule out Big5) and on one large
 # file (the corpus's gb18030.txt).
+# With VELLORAN_CONVERT_FOLDER_BEFORE (a convert_folder built from an earlier
+# commit), its named run is interleaved with the others, against the named
+# run of this one (target: at most 10 % slower, a speed ratio of 0.91).
 # Build the release preset first. Usage: bench/detect/speed.sh
 # Environment: REPS (5), DETECT_FILES (10000), GBK_SHARE (0.01),
 # VELLORAN_CONVERT_FOLDER (the convert_folder to time, e.g. one built from
@@ -19,6 +22,8 @@ source "$(dirname "$0")/../lib.sh"
 require cat diff
 FOLDER_RUN="${VELLORAN_CONVERT_FOLDER:-$bench_dir/../build/release/bench/detect/convert_folder}"
 [[ -x "$FOLDER_RUN" ]] || die "no $FOLDER_RUN; build the release preset first"
+BEFORE="${VELLORAN_CONVERT_FOLDER_BEFORE:-}"
+[[ -z "$BEFORE" || -x "$BEFORE" ]] || die "no $BEFORE"
 count="${DETECT_FILES:-10000}"
 share="${GBK_SHARE:-0.01}"
 small="/tmp/velloran-detect-small"
@@ -29,7 +34,7 @@ run() {
   local name=$1
   shift
   /usr/bin/time -f '%U %S' -o "$WORK/time.log" \
-    "$FOLDER_RUN" "${@:1:$#-2}" UTF-8 "${@: -2}" || return 1
+    "${TOOL:-$FOLDER_RUN}" "${@:1:$#-2}" UTF-8 "${@: -2}" || return 1
   awk '{ print $1 + $2 }' "$WORK/time.log" >>"$WORK/$name.cpu"
 }
 
@@ -39,6 +44,7 @@ cat "$small"/f*.txt >/dev/null # into the page cache
 named_small() { run "${FUNCNAME[0]}" GB18030 "$small" "$1"; }
 unguarded_small() { run "${FUNCNAME[0]}" --unguarded GB18030 "$small" "$1"; }
 detect_small() { run "${FUNCNAME[0]}" detect "$small" "$1"; }
+before_small() { TOOL="$BEFORE" run "${FUNCNAME[0]}" GB18030 "$small" "$1"; }
 
 # ratio A B TARGET: how fast A runs next to B, against TARGET, by the
 # medians of wall-clock time and of CPU time.
@@ -60,9 +66,12 @@ ratio() {
 # whether they wrote the same files.
 compare() {
   rm -f "$WORK"/*.cpu
-  interleave "named_$1" "unguarded_$1" "detect_$1"
+  local runs=("named_$1" "unguarded_$1" "detect_$1")
+  [[ -z "$BEFORE" ]] || runs+=("before_$1")
+  interleave "${runs[@]}"
   ratio "named_$1" "unguarded_$1" 0.91
   ratio "detect_$1" "named_$1" 0.8
+  [[ -z "$BEFORE" ]] || ratio "named_$1" "before_$1" 0.91
   local other
   for other in unguarded detect; do
     if diff -rq "$WORK/named_$1" "$WORK/${other}_$1" >/dev/null; then
@@ -82,6 +91,7 @@ large="$CORPUS/gb18030.txt"
 named_large() { run "${FUNCNAME[0]}" GB18030 "$large" "$1"; }
 unguarded_large() { run "${FUNCNAME[0]}" --unguarded GB18030 "$large" "$1"; }
 detect_large() { run "${FUNCNAME[0]}" detect "$large" "$1"; }
+before_large() { TOOL="$BEFORE" run "${FUNCNAME[0]}" GB18030 "$large" "$1"; }
 
 echo
 echo "== one file of $(divide "$(bytes "$large")" 1e6 0) MB, medians of $REPS interleaved runs"

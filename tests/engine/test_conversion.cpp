@@ -293,6 +293,10 @@ INSTANTIATE_TEST_SUITE_P(
         invalid("invalid_gb18030_at_start", "\xFF\n", "GB18030", "UTF-8", 1),
         invalid("invalid_gb18030_in_the_middle", "ab\r\ncd\n\xD6\xD0\xFF\nmore\n", "GB18030",
                 "UTF-8", 3),
+        // A lone byte that only a vendor table reads, into private use.
+        invalid("lone_ff_in_gbk", "x\n\xFFy\n", "GBK", "UTF-8", 2),
+        invalid("lone_ff_in_big5", "x\xFFy\n", "Big5", "UTF-16", 1),
+        invalid("lone_ff_after_gbk_text", "\xD6\xD0\xCE\xC4\n\n\xD6\xD0\xFF", "GBK", "Big5", 3),
         invalid("invalid_utf8_after_crlf", "a\r\nb\r\n\xC3\x28\n", "UTF-8", "GBK", 3),
         // A line ends at a carriage return alone too, and once at the pair.
         invalid("a_carriage_return_alone_ends_a_line", "a\rb\r\xFF", "UTF-8", "GBK", 3),

@@ -5,6 +5,8 @@
 #include "test_detect_text.h"
 #include "test_support.h"
 
+#include "detect/chinese_families.h"
+#include "detect/chinese_reading.h"
 #include "detect/detect_text_rules.h"
 #include "detect/detector.h"
 #include "files/input_file.h"
@@ -162,9 +164,17 @@ INSTANTIATE_TEST_SUITE_P(
         undecided("gb18030_or_big5", "GB18030 and Big5 both possible",
                   [] { return repeated("\xB5\xBD", 25); }),
         found("gb18030_only", "GB18030", [] { return repeated("\xB5\xBD", 25) + "\xA3\xC1"; }),
-        // Big5 with a user-defined character, which reads as private use.
+        // Big5 with a character of the Hong Kong supplement (两), which ICU's
+        // Big5 reads as private use: named for the user to choose.
+        undecided("big5_hkscs", "looks like Big5-HKSCS",
+                  [] {
+                      return encodedStart(traditional(), "Big5", 2000) + "\x89\xCE" +
+                             encodedStart(traditional(), "Big5", 200);
+                  }),
+        // Big5 with a user-defined character, which reads as private use
+        // (FA40 would be one of the Hong Kong supplement's).
         undecided("big5_private_use", "looks like Big5 but does not decode as it",
-                  [] { return encodedStart(traditional(), "Big5", 2000) + "\xFA\x40"; })),
+                  [] { return encodedStart(traditional(), "Big5", 2000) + "\x81\x40"; })),
     byLabel);
 
 // What detection must not take for Chinese: other languages, other Unicode
@@ -193,6 +203,10 @@ INSTANTIATE_TEST_SUITE_P(
         undecided("iso_2022_cn", "looks like ISO-2022-CN",
                   [] { return encoded(simplified(), "ISO-2022-CN"); }),
         undecided("utf7", "ASCII that may be UTF-7", [] { return encoded(simplified(), "UTF-7"); }),
+        undecided("hz", "looks like HZ", [] { return encoded(simplified(), "HZ"); }),
+        undecided("hz_late", "looks like HZ",
+                  [] { return englishPastTheSample() + encoded(simplified(), "HZ"); }),
+        found("tildes_and_braces", "UTF-8", [] { return std::string("x = ~{a}; y ~} ~~{\n"); }),
         undecided("utf7_backslash", "ASCII that may be UTF-7",
                   [] { return encoded("C:\\dir", "UTF-7"); }),
         // The same past a start of plain ASCII longer than detection's sample.
@@ -202,11 +216,48 @@ INSTANTIATE_TEST_SUITE_P(
                   [] { return englishPastTheSample() + encoded(simplified(), "UTF-7"); }),
         undecided("nul_late", "holds NUL bytes",
                   [] { return englishPastTheSample() + std::string("a\0b\0", 4); }),
+        // Legacy text past an ASCII start longer than the sample is judged as
+        // from its first line, as it is within the sample.
+        found("big5_late", "Big5",
+              [] { return englishPastTheSample() + encodedStart(traditional(), "Big5", 3000); }),
+        found("gbk_late", "GB18030",
+              [] { return englishPastTheSample() + encodedStart(simplified(), "GBK", 3000); }),
+        found("big5_after_48k_of_ascii", "Big5",
+              [] {
+                  return englishPastTheSample().substr(0, 48 << 10) + "\n" +
+                         encodedStart(traditional(), "Big5", 3000);
+              }),
         found("utf8_late", "UTF-8",
               [] { return englishPastTheSample() + encoded(simplified(), "UTF-8"); }),
         // Shifts that read as ASCII ("+AGE-" is "a") and plus signs of code.
         found("plus_signs", "UTF-8", [] { return std::string("x +AGE- y = C++ a+b+c\n"); }),
         undecided("ascii_with_nul", "holds NUL bytes", [] { return std::string("a\0b\0c\0", 5); }),
+        // Pairs of letters read as Han in either byte order, one NUL byte
+        // as a character of ASCII.
+        undecided("ascii_with_one_nul", "holds NUL bytes",
+                  [] { return std::string("mon/stringhelp.c\0\nfa", 20); }),
+        // UTF-16 whose text goes on in another encoding past the sample, or
+        // after a few lines: legacy bytes are no text of UTF-16.
+        undecided("utf16le_then_gbk_late", "looks like UTF-16LE without a mark",
+                  [] {
+                      return encoded(englishPastTheSample(), "UTF-16LE") +
+                             encoded(simplified(), "GBK");
+                  }),
+        undecided("utf16le_then_a_little_gbk", "holds NUL bytes",
+                  [] {
+                      return encoded(repeated(english() + "\n", 4), "UTF-16LE") +
+                             encodedStart(simplified(), "GBK", 120);
+                  }),
+        undecided("utf32be_control_late", "looks like UTF-32BE without a mark",
+                  [] { return encoded(englishPastTheSample() + "\x01", "UTF-32BE"); }),
+        undecided("utf32be_private_use_late", "looks like UTF-32BE without a mark",
+                  [] { return encoded(englishPastTheSample() + "\xEE\x80\x80", "UTF-32BE"); }),
+        // Box drawing, whose units have a low byte of zero as ASCII read the
+        // wrong way round has.
+        found("box_drawing_utf16le", "UTF-16LE",
+              [] {
+                  return encoded("┌──────┐\n│ 名称 │\n├──────┤\n│ 数值 │\n└──────┘\n", "UTF-16LE");
+              }),
         // Lower-case letters pair into Han in UTF-16 too, but ASCII with one
         // stray byte is no UTF-16 text.
         undecided("letters_and_a_stray_byte", "no encoding fits",
@@ -321,26 +372,38 @@ INSTANTIATE_TEST_SUITE_P(
                     Utf8Case{"overlong", "\xE0\x80\xAF\xE6\x96\x87", true, false}),
     byLabel);
 
-// The mismatch guard: only the other family, only when confident and decoding.
-TEST(OtherChineseFamily, NamesTheOtherFamilyOnlyWhenItFits)
+// The mismatch guard: only the other family, only when it reads as Chinese
+// there and decodes; text that reads as no Chinese at all named for what it is.
+TEST(Lookalike, NamesTheOtherFamilyOnlyWhenItFits)
 {
     const std::string big5 = encodedStart(traditional(), "Big5", 2000);
     const std::string gb = encodedStart(simplified(), "GB18030", 2000);
-    const auto other = [](const std::string &bytes, const std::string &chosen) {
+    const auto lookalike = [](const std::string &bytes, const std::string &chosen) {
         WholeFileCheck inMemory({bytes});
-        return otherChineseFamily({bytes}, resolveEncoding(chosen).family, inMemory);
+        return lookalikeOf({bytes}, resolveEncoding(chosen).family, chineseReadingsOf(bytes),
+                           inMemory);
     };
-    EXPECT_EQ(other(big5, "GBK"), "Big5");
-    EXPECT_EQ(other(big5, "gb2312"), "Big5");
-    EXPECT_EQ(other(big5, "Big5"), std::nullopt);
-    EXPECT_EQ(other(big5, "UTF-8"), std::nullopt);
-    EXPECT_EQ(other(gb, "Big5"), "GB18030");
-    EXPECT_EQ(other(gb, "GB18030"), std::nullopt);
-    // Confident from the start, but the whole file (ending inside a
-    // character) does not decode in the other family.
+    EXPECT_EQ(lookalike(big5, "GBK"), "Big5");
+    EXPECT_EQ(lookalike(big5, "gb2312"), "Big5");
+    EXPECT_EQ(lookalike(big5, "Big5"), std::nullopt);
+    EXPECT_EQ(lookalike(big5, "UTF-8"), std::nullopt);
+    EXPECT_EQ(lookalike(gb, "Big5"), "GB18030");
+    EXPECT_EQ(lookalike(gb, "GB18030"), std::nullopt);
+    EXPECT_EQ(lookalike(encoded(simplified(), "UTF-8") + "\xD6\xD0", "GBK"), "UTF-8");
+    // Latin letters read as GBK: rare Han, or Traditional Han inside a word.
+    EXPECT_NE(lookalike("Si la commande pushd r\xE9ussit, bash effectue un dir\n", "GBK"),
+              std::nullopt);
+    EXPECT_NE(lookalike("Gr\xF6\xDF"
+                        "e und L\xE4nge m\xFCssen gepr\xFC"
+                        "ft werden.\n",
+                        "GBK"),
+              std::nullopt);
+    // Reads as Chinese in the other family, but the whole file (ending
+    // inside a character) does not decode there: named all the same, for it
+    // reads as no Chinese in the chosen one.
     const std::string spoilt = gb + "\x81"; // outlives the check, which keeps a view of it
     WholeFileCheck spoiltEnd({spoilt});
-    EXPECT_EQ(otherChineseFamily({gb, false}, "Big5", spoiltEnd), std::nullopt);
+    EXPECT_EQ(lookalikeOf({gb, false}, "Big5", chineseReadingsOf(gb), spoiltEnd), "GB18030");
 }
 
 TEST(LikelyEncoding, OffersOnlyAnEncodingTheWholeFileDecodesIn)

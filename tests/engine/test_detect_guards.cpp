@@ -135,10 +135,12 @@ INSTANTIATE_TEST_SUITE_P(
         // the check, and detection is then asked with the file decoded.
         failed("not_text", detect, literal(std::string(64, '\xFF')), Undecided, {}, {},
                "no encoding fits"),
-        // English read as UTF-8; the GBK word after it makes the conversion
-        // fail rather than guess.
-        failed("english_then_gbk_past_the_sample", detect, englishThenGbkWord, InvalidSource,
-               "UTF-8")),
+        // The GBK word after the English is judged as in a small file: too
+        // short to tell.
+        failed("english_then_gbk_past_the_sample", detect, englishThenGbkWord, Undecided, {}, {},
+               "too short"),
+        converted("english_then_big5_past_the_sample", detect,
+                  englishThen(encodedStart(traditional(), "Big5", 3000)), "Big5")),
     byLabel);
 
 // From GBK is in GuardedRun below.
@@ -151,6 +153,18 @@ INSTANTIATE_TEST_SUITE_P(
         failed("from_gbk_lower_case", "gbk", whole(simplified(), "UTF-8"), AlreadyUtf8, "gbk"),
         failed("two_characters", "GB18030", whole(firstWord(simplified()), "UTF-8"), AlreadyUtf8,
                "GB18030"),
+        // Characters below U+0800 alone, which GBK reads as Han ("聽" for a
+        // no-break space): as plainly UTF-8, the start or past the sample.
+        failed("no_break_spaces", "GBK",
+               literal("key =\xC2\xA0"
+                       "a\xC2\xA0"
+                       "b\xC2\xA0"
+                       "c\n"),
+               AlreadyUtf8, "GBK"),
+        failed("accented_letters", "GB18030", literal("caf\xC3\xA9 cr\xC3\xA8me\n"), AlreadyUtf8,
+               "GB18030"),
+        failed("accented_letter_past_the_sample", "GBK", englishThen("na\xC3\xAFve\n"), AlreadyUtf8,
+               "GBK"),
         failed("past_the_sample", "GB18030", start(simplified(), "UTF-8", 200000), AlreadyUtf8,
                "GB18030"),
         // Its first wide character past the sample: the conversion tells,

@@ -37,8 +37,9 @@
 //    does, rather than decoding it twice). With a legacy Chinese
 //    source (GB18030, GBK, GB2312 or Big5, by any name ICU gives them) and no
 //    byte-order mark, guards watch for a wrong choice:
-//     - a file that is valid UTF-8 with a character at U+0800 or above (every
-//       Han character is one), anywhere in it, is refused as AlreadyUtf8;
+//     - a file that is valid UTF-8 with a character at U+00A0 or above (every
+//       Han character, a no-break space, an accented letter), anywhere in
+//       it, is refused as AlreadyUtf8;
 //     - a file that the detector is confident (above 50) belongs to the other
 //       family, GB18030 or Big5, and that decodes strictly in it too, is
 //       refused as LooksLikeOther where its output would replace it, and

@@ -25,7 +25,7 @@ enum class Outcome
                     // output would replace a name another listed entry reads through
                     // (FileResult::sameAs names it)
     AlreadyUtf8,    // a legacy source (GB18030, GBK, GB2312, Big5) was chosen, but the
-                    // file is valid UTF-8 with characters at U+0800 and above
+                    // file is valid UTF-8 with characters at U+00A0 and above
     LooksLikeOther, // the output would replace the input, and the file, read from a
                     // legacy Chinese source, confidently looks like the other family
                     // (FileResult::likely); see RunOptions::convertLookalikes

@@ -2,6 +2,7 @@
 // The plain ICU decoder and encoder, and the choice of the fastest one for a
 // converter.
 #include "codec/derived_tables.h"
+#include "codec/refused_units.h"
 #include "codec/surrogate_pairing.h"
 #include "codec/table_codec.h"
 #include "codec/text_codec.h"
@@ -82,11 +83,48 @@ private:
     Converter &m_converter;
 };
 
+// Another decoder, failing once the text it decoded holds a refused unit.
+class UnitRefusal : public TextDecoder
+{
+public:
+    UnitRefusal(std::unique_ptr<TextDecoder> decoder, const RefusedUnits &refused)
+        : m_decoder(std::move(decoder)), m_refused(refused)
+    {
+    }
+
+    Step decode(const char *&source, const char *end, UChar *&target, UChar *targetEnd,
+                bool last) override
+    {
+        UChar *const decoded = target;
+        const Step step = m_decoder->decode(source, end, target, targetEnd, last);
+        return std::any_of(decoded, target, [this](UChar unit) { return m_refused.refuses(unit); })
+                   ? Step::Failed
+                   : step;
+    }
+
+    bool idle() const override { return m_decoder->idle(); }
+
+private:
+    std::unique_ptr<TextDecoder> m_decoder;
+    RefusedUnits m_refused;
+};
+
+// `decoder`, failing at what the source refuses (see RefusedUnits).
+std::unique_ptr<TextDecoder> withRefusals(std::unique_ptr<TextDecoder> decoder,
+                                          const Converter &converter, PrivateUse privateUse)
+{
+    if (const RefusedUnits refused(converter, privateUse); refused.any())
+        return std::make_unique<UnitRefusal>(std::move(decoder), refused);
+    return decoder;
+}
+
 } // namespace
 
+// What ICU's decoder reads a lone byte as, and no other decoder, the engine
+// refuses with every decoder.
 std::unique_ptr<TextDecoder> makeIcuDecoder(Converter &converter)
 {
-    return std::make_unique<IcuDecoder>(converter);
+    return withRefusals(std::make_unique<IcuDecoder>(converter), converter, PrivateUse::Allowed);
 }
 
 std::unique_ptr<TextEncoder> makeIcuEncoder(Converter &converter)
@@ -102,39 +140,14 @@ std::unique_ptr<TextDecoder> fastestDecoder(Converter &converter)
         return makeUtf8Decoder(converter);
     if (std::shared_ptr<const DecodeTable> table = decodeTableFor(converter))
         return makeTableDecoder(converter, std::move(table));
-    return makeIcuDecoder(converter);
+    return std::make_unique<IcuDecoder>(converter);
 }
-
-// Another decoder, failing once the text it decoded holds a private-use character.
-class PrivateUseRefusal : public TextDecoder
-{
-public:
-    explicit PrivateUseRefusal(std::unique_ptr<TextDecoder> decoder) : m_decoder(std::move(decoder))
-    {
-    }
-
-    Step decode(const char *&source, const char *end, UChar *&target, UChar *targetEnd,
-                bool last) override
-    {
-        UChar *const decoded = target;
-        const Step step = m_decoder->decode(source, end, target, targetEnd, last);
-        return std::any_of(decoded, target, isPrivateUse) ? Step::Failed : step;
-    }
-
-    bool idle() const override { return m_decoder->idle(); }
-
-private:
-    std::unique_ptr<TextDecoder> m_decoder;
-};
 
 } // namespace
 
 std::unique_ptr<TextDecoder> makeTextDecoder(Converter &converter, PrivateUse privateUse)
 {
-    std::unique_ptr<TextDecoder> decoder = fastestDecoder(converter);
-    if (privateUse == PrivateUse::Refused)
-        return std::make_unique<PrivateUseRefusal>(std::move(decoder));
-    return decoder;
+    return withRefusals(fastestDecoder(converter), converter, privateUse);
 }
 
 std::unique_ptr<TextEncoder> makeTextEncoder(Converter &converter)

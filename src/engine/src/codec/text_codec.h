@@ -51,7 +51,9 @@ std::unique_ptr<TextDecoder> makeTextDecoder(Converter &converter,
                                              PrivateUse privateUse = PrivateUse::Allowed);
 std::unique_ptr<TextEncoder> makeTextEncoder(Converter &converter);
 
-// ICU's converters alone, with no fast path: what every fast path must match.
+// ICU's converters alone, with no fast path: what every fast path must match
+// (the decoder refusing, as every decoder does, the private use ICU reads a
+// lone byte as: see RefusedUnits).
 std::unique_ptr<TextDecoder> makeIcuDecoder(Converter &converter);
 std::unique_ptr<TextEncoder> makeIcuEncoder(Converter &converter);
 

@@ -5,6 +5,8 @@
 // whose answer counts only when no Japanese or Korean encoding is as likely.
 #include "detect/chinese_families.h"
 
+#include "detect/chinese_reading.h"
+
 #include "detect/detect_byte_shape.h"
 #include "detect/detect_text_rules.h"
 #include "detect/detection_answers.h"
@@ -23,6 +25,18 @@ namespace {
 constexpr int kSomeConfidence = 10;
 // Above this, it is confident enough to question the user's own choice.
 constexpr int kConfident = 50;
+// Fewer two-byte characters than this leave the readings too little to
+// compare, and the family to ICU's detector.
+constexpr std::size_t kFewestToCompare = 10;
+// The share of frequent characters (in percent) that a reading as Chinese
+// keeps of its two-byte characters; real text keeps 96 % and more, another
+// family's bytes 40 to 60 % (the rest rare Han, kana, symbols, letters).
+constexpr int kReadsAsChinese = 90;
+// Below this share of its Han characters frequent ones, a reading is no
+// Chinese text at all: UTF-8 bytes read as GBK keep about 11 %, Latin
+// letters none.
+constexpr int kChineseAtAll = 75;
+
 // Fewer bytes of 0x80 and above than this are a handful of characters, too
 // few for the detector.
 constexpr std::size_t kFewestEightBitBytes = 40;
@@ -252,10 +266,9 @@ Detection confirmed(Detection detection, WholeFileCheck &wholeFile, WholeFileAns
     return undecided("looks like " + *detection.encoding + " but does not decode as it");
 }
 
-} // namespace
-
-Detection detectChineseFamily(const DetectionSample &sample, WholeFileCheck &wholeFile,
-                              WholeFileAnswer how)
+// The family by the bytes alone, else by ICU's detector.
+Detection chooseFamily(const DetectionSample &sample, WholeFileCheck &wholeFile,
+                       WholeFileAnswer how)
 {
     const LegacyEvidence evidence{sample, shapeOf(sample.bytes), wholeFile};
     if (std::optional<Detection> alone = onlyFamilyLeft(evidence, wholeFile, how))
@@ -266,16 +279,30 @@ Detection detectChineseFamily(const DetectionSample &sample, WholeFileCheck &who
                      how);
 }
 
-std::optional<std::string> otherChineseFamily(const DetectionSample &sample,
-                                              std::string_view family, WholeFileCheck &wholeFile)
+// Whether the two-byte characters read as Chinese in Big5 (90 % of them
+// frequent Han characters, and fewer in GB18030), and the sample decodes in
+// Big5 with the Hong Kong supplement, but not in ICU's Big5, which reads the
+// supplement's codes as private use: the user may convert it from there.
+bool looksLikeHkscs(const ChineseReadings &readings, WholeFileCheck &wholeFile)
 {
-    if (family != kGb18030 && family != kBig5)
-        return std::nullopt;
-    // A strict decoding of the sample, which most files fail within their
-    // first characters, then the shape of the bytes ICU would see, rule most
-    // files out before its costly look (a shape of more would cost a run of
-    // many small files about as much as their decoding).
-    const std::string_view other = otherFamily(family);
+    const ChineseShare &big5 = readings.in(kBig5);
+    return big5.textPercent() >= kReadsAsChinese &&
+           readings.in(kGb18030).textPercent() + 10 < big5.textPercent() &&
+           !wholeFile.sampleDecodes(kBig5) && wholeFile.sampleDecodes("Big5-HKSCS");
+}
+
+bool isChineseAtAll(const ChineseShare &share)
+{
+    return share.han() == 0 || share.hanPercent() >= kChineseAtAll;
+}
+
+// The other family by ICU's detector: confident (above 50) of it, and the
+// whole file decodes there. A strict decoding of the sample, which most
+// files fail within their first characters, then the shape of the bytes ICU
+// would see, rule most files out before its costly look.
+std::optional<std::string> otherFamilyByIcu(const DetectionSample &sample, std::string_view other,
+                                            WholeFileCheck &wholeFile)
+{
     const std::string_view look = startOf(sample.bytes, kLongLook);
     if (!wholeFile.sampleDecodes(other) || shapeContradicts(other, shapeOf(look)))
         return std::nullopt;
@@ -284,6 +311,63 @@ std::optional<std::string> otherChineseFamily(const DetectionSample &sample,
         !wholeFile.decodes(other))
         return std::nullopt;
     return std::string(other);
+}
+
+// What text that reads as no Chinese in one family looks like: the other
+// family, when it reads as Chinese there (though the file may not decode in
+// it); UTF-8 with a broken byte (or mixed with legacy text); else what
+// ICU's detector names other than a Chinese family (Latin text in
+// ISO-8859-1 or windows-1252, Japanese in EUC-JP, say), if anything.
+std::optional<std::string> notChinese(const DetectionSample &sample, std::string_view other,
+                                      const ChineseShare &theirs)
+{
+    constexpr std::size_t kUtf8Look = 4096;
+    if (theirs.han() != 0 && isChineseAtAll(theirs) && theirs.textPercent() >= kReadsAsChinese)
+        return std::string(other);
+    if (isMostlyUtf8(startOf(sample.bytes, kUtf8Look)))
+        return "UTF-8";
+    if (const std::optional<IcuAnswer> named = askIcu(startOf(sample.bytes, kLongLook)).other)
+        return named->encoding;
+    return std::nullopt;
+}
+
+} // namespace
+
+// A family whose text does not read as Chinese is no answer: another
+// family's bytes, UTF-8 or Latin letters decode in it too.
+Detection detectChineseFamily(const DetectionSample &sample, WholeFileCheck &wholeFile,
+                              WholeFileAnswer how)
+{
+    Detection detection = chooseFamily(sample, wholeFile, how);
+    const ChineseReadings readings = chineseReadingsOf(sample.bytes);
+    if (detection.encoding && readsAsChinese(readings, *detection.encoding))
+        return detection;
+    if (looksLikeHkscs(readings, wholeFile))
+        return undecided("looks like Big5-HKSCS");
+    return detection.encoding ? undecided("does not read as Chinese") : detection;
+}
+
+std::optional<std::string> lookalikeOf(const DetectionSample &sample, std::string_view family,
+                                       const ChineseReadings &readings, WholeFileCheck &wholeFile)
+{
+    if (family != kGb18030 && family != kBig5)
+        return std::nullopt;
+    const std::string_view other = otherFamily(family);
+    const ChineseShare &own = readings.in(family);
+    const ChineseShare &theirs = readings.in(other);
+    if (own.characters() < kFewestToCompare || theirs.characters() < kFewestToCompare) {
+        if (std::optional<std::string> byIcu = otherFamilyByIcu(sample, other, wholeFile))
+            return byIcu;
+    } else if (theirs.textPercent() >= kReadsAsChinese &&
+               own.textPercent() + 10 < theirs.textPercent() && wholeFile.decodes(other)) {
+        return std::string(other);
+    }
+    return isChineseAtAll(own) ? std::nullopt : notChinese(sample, other, theirs);
+}
+
+bool readsAsChinese(const ChineseReadings &readings, std::string_view family)
+{
+    return isChineseAtAll(readings.in(family));
 }
 
 } // namespace velloran

@@ -6,7 +6,6 @@
 #include "codec/private_use.h"
 #include "detect/utf8_scan.h"
 
-#include <unicode/utf.h>
 #include <unicode/utf8.h>
 
 #include <algorithm>
@@ -15,98 +14,10 @@ namespace velloran {
 
 namespace {
 
-bool isWhiteSpaceControl(char32_t character)
-{
-    return character == '\t' || character == '\n' || character == '\r' || character == '\f';
-}
-
-// No control character but white space.
-bool isTextCharacter(char32_t character)
-{
-    return character >= 0x20 || isWhiteSpaceControl(character);
-}
-
-// A UTF-16 code unit that Chinese text is made of, judged by its high byte:
-// ASCII and Latin-1 (no control characters but white space), punctuation
-// (U+2000 to U+203F), CJK symbols, the common Han block and full-width forms.
-// A unit whose low byte alone is zero is far more often an ASCII character
-// read in the wrong byte order than U+4E00 or U+3000.
-bool isPlausibleUnit(unsigned char low, unsigned char high)
-{
-    if (high == 0x00)
-        return isTextCharacter(low);
-    if (low == 0x00)
-        return false;
-    if (high == 0x20)
-        return low <= 0x3F;
-    if (high == 0xFF)
-        return low <= 0xEF;
-    return high == 0x30 || (high >= 0x4E && high <= 0x9F);
-}
-
 bool isBase64(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
            c == '/';
-}
-
-// The UTF-32 unit at `bytes`, in `order`.
-char32_t utf32UnitAt(const unsigned char *bytes, ByteOrder order)
-{
-    char32_t unit = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        unit = unit << 8 | bytes[order == ByteOrder::BigEndian ? i : 3 - i];
-    return unit;
-}
-
-// What a sample read as UTF-16 of one byte order is made of.
-struct Utf16Units
-{
-    std::size_t count = 0;
-    std::size_t implausible = 0;
-    std::size_t fromU8100 = 0;    // with a high byte of 0x81 or above
-    std::size_t withEightBit = 0; // with a byte of 0x80 or above
-    bool hasNul = false;
-    bool pairedSurrogates = true;
-};
-
-Utf16Units readAsUtf16(const DetectionSample &sample, ByteOrder order)
-{
-    Utf16Units units;
-    const std::size_t length = sample.bytes.size() & ~std::size_t(1);
-    const auto *bytes = reinterpret_cast<const unsigned char *>(sample.bytes.data());
-    const std::size_t lowByte = order == ByteOrder::LittleEndian ? 0 : 1;
-    bool expectTrail = false;
-    for (std::size_t i = 0; i < length && units.pairedSurrogates; i += 2) {
-        const unsigned char low = bytes[i + lowByte];
-        const unsigned char high = bytes[i + 1 - lowByte];
-        const bool lead = high >= 0xD8 && high <= 0xDB;
-        const bool trail = high >= 0xDC && high <= 0xDF;
-        units.pairedSurrogates = trail == expectTrail;
-        expectTrail = lead;
-        ++units.count;
-        units.implausible += !lead && !trail && !isPlausibleUnit(low, high) ? 1 : 0;
-        units.fromU8100 += high >= 0x81 ? 1 : 0;
-        units.withEightBit += high >= 0x80 || low >= 0x80 ? 1 : 0;
-        units.hasNul = units.hasNul || low == 0 || high == 0;
-    }
-    units.pairedSurrogates = units.pairedSurrogates && !(expectTrail && sample.wholeFile);
-    return units;
-}
-
-// Text in UTF-16 without a NUL byte has no ASCII in it, so all its units
-// must be plausible; a few of them prove nothing, since two or three Big5
-// or GBK characters can look the same; most must be below U+8100, where most
-// Han characters in use are, while legacy two-byte text read as UTF-16BE
-// (Shift_JIS above all, whose kana read as Han) has a lead byte of 0x81 or
-// above for a high byte; and three Han characters in four have a byte of
-// 0x80 or above, where ASCII letters with a stray byte, which pair into Han
-// too, have few.
-bool isTextWithoutNul(const Utf16Units &units)
-{
-    constexpr std::size_t kFewestUnits = 8;
-    return units.implausible == 0 && units.count >= kFewestUnits &&
-           units.fromU8100 * 2 <= units.count && units.withEightBit * 4 >= units.count;
 }
 
 } // namespace
@@ -184,42 +95,18 @@ bool hasUtf7Shift(std::string_view bytes)
     return false;
 }
 
-// Legacy Chinese text read as UTF-16 turns its bytes of 0x80 and above into
-// unlikely code units, and never has a NUL byte.
-bool looksLikeUtf16(const DetectionSample &sample, ByteOrder order)
+// HZ writes each GB2312 character as two bytes of 0x21 to 0x7E between "~{"
+// and "~}".
+bool hasHzShift(std::string_view bytes)
 {
-    if (sample.bytes.size() < 2 || (sample.wholeFile && sample.bytes.size() % 2 != 0))
-        return false;
-    const Utf16Units units = readAsUtf16(sample, order);
-    if (!units.pairedSurrogates)
-        return false;
-    if (!units.hasNul)
-        return isTextWithoutNul(units);
-    return units.implausible * 10 <= units.count;
-}
-
-// Text in UTF-32 has three NUL bytes in most of its units, and in every one
-// a value no larger than U+10FFFF outside planes 4 to 13, which have no
-// characters; text in any other encoding breaks that pattern within a few
-// units. UTF-16 text with a control character in every other unit (one
-// character per line) reads as values in those planes. Private use is no
-// evidence of text.
-Utf32Reading readAsUtf32(const DetectionSample &sample, ByteOrder order)
-{
-    const std::size_t length = sample.bytes.size() & ~std::size_t(3);
-    if (length == 0 || (sample.wholeFile && length != sample.bytes.size()))
-        return Utf32Reading::None;
-    const auto *bytes = reinterpret_cast<const unsigned char *>(sample.bytes.data());
-    std::size_t text = 0;
-    for (std::size_t i = 0; i < length; i += 4) {
-        const char32_t unit = utf32UnitAt(bytes + i, order);
-        if (unit > 0x10FFFF || U_IS_SURROGATE(unit) || (unit >= 0x40000 && unit < 0xE0000))
-            return Utf32Reading::None;
-        text += isTextCharacter(unit) && !isPrivateUseCharacter(unit) ? 1 : 0;
+    for (std::size_t open = bytes.find("~{"); open != std::string_view::npos;
+         open = bytes.find("~{", open + 2)) {
+        const std::string_view after = bytes.substr(open + 2, 2);
+        if (after.size() == 2 &&
+            std::all_of(after.begin(), after.end(), [](char c) { return c >= 0x21 && c <= 0x7E; }))
+            return true;
     }
-    if (text == 0)
-        return Utf32Reading::None;
-    return text == length / 4 ? Utf32Reading::Text : Utf32Reading::NotAllText;
+    return false;
 }
 
 } // namespace velloran

@@ -23,23 +23,9 @@ std::optional<std::string_view> iso2022EncodingOf(std::string_view bytes);
 // a '+' followed by three or more base64 characters.
 bool hasUtf7Shift(std::string_view bytes);
 
-enum class ByteOrder
-{
-    LittleEndian,
-    BigEndian
-};
-
-// Plausibly Chinese (or English) text in UTF-16 of `order` without a byte-order mark.
-bool looksLikeUtf16(const DetectionSample &sample, ByteOrder order);
-
-// What the sample is read as UTF-32 of one byte order.
-enum class Utf32Reading
-{
-    None,       // some unit is no character, or none is text
-    Text,       // every unit a character, and no control character but white space
-    NotAllText, // every unit a character, but some are control characters
-};
-Utf32Reading readAsUtf32(const DetectionSample &sample, ByteOrder order);
+// Whether ASCII `bytes` hold what could be HZ's GB2312: "~{", then two
+// bytes of GB2312's range at least, before a "~}".
+bool hasHzShift(std::string_view bytes);
 
 // Valid UTF-8 with at least one character at U+0800 or above (every Han
 // character is one). A sample that is not the whole file may end inside a

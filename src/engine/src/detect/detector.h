@@ -28,13 +28,6 @@ Detection detectInSample(const DetectionSample &sample, const std::optional<Byte
 // FileError(CannotRead) on a read error.
 Detection detectInFile(InputFile &input);
 
-// For a file converted from an encoding of a legacy Chinese `family`
-// ("GB18030" or "Big5"): the other family's name when the detector is
-// confident (above 50) the file is in that one and it decodes there
-// strictly; none otherwise, and for any other family.
-std::optional<std::string> otherChineseFamily(const DetectionSample &sample,
-                                              std::string_view family, WholeFileCheck &wholeFile);
-
 // For a file that failed to decode: an encoding in which the whole file
 // decodes strictly, as a hint for the user; none when there is none to offer.
 std::optional<std::string> likelyEncoding(const DetectionSample &sample,

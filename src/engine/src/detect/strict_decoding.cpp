@@ -130,10 +130,23 @@ bool WholeFileCheck::decodes(std::string_view encoding, WholeFileAnswer how)
     return answer;
 }
 
-void WholeFileCheck::readWholeFile(const std::function<bool(std::string_view chunk)> &seen)
+bool WholeFileCheck::readWholeFile(const std::function<bool(std::string_view chunk)> &seen)
 {
-    if (!m_sample.wholeFile && m_file)
-        readInChunks(*m_file, seen);
+    return !m_sample.wholeFile && m_file && readInChunks(*m_file, seen);
+}
+
+DetectionSample WholeFileCheck::lookFrom(std::uint64_t offset)
+{
+    m_laterPart.assign(kDetectionSampleSize + 1, '\0');
+    InputFile::Reader reader = m_file->from(offset);
+    std::size_t filled = 0;
+    for (std::size_t count = 1; count != 0 && filled < m_laterPart.size(); filled += count)
+        count = reader.read(m_laterPart.data() + filled, m_laterPart.size() - filled);
+    m_laterPart.resize(filled);
+    m_sample = {std::string_view(m_laterPart).substr(0, kDetectionSampleSize),
+                filled <= kDetectionSampleSize};
+    m_sampleAnswers.clear();
+    return m_sample;
 }
 
 bool WholeFileCheck::sampleDecodes(std::string_view encoding)

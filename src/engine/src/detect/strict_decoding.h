@@ -6,6 +6,7 @@
 
 #include "detect/sample.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -65,9 +66,14 @@ public:
                                WholeFileAnswer how = WholeFileAnswer::Checked);
     // For a sample that is not the whole file: the file read once more from
     // its start, shown chunk by chunk until `seen` returns false. Nothing for
-    // a sample that is the whole file, or that comes from a stream. Throws
-    // FileError(CannotRead).
-    void readWholeFile(const std::function<bool(std::string_view chunk)> &seen);
+    // a sample that is the whole file, or that comes from a stream. Whether
+    // it read the file to its end. Throws FileError(CannotRead).
+    bool readWholeFile(const std::function<bool(std::string_view chunk)> &seen);
+    // For a file whose start is ASCII: its part from `offset` on, as much
+    // as a sample holds, from which the questions about the sample are
+    // answered from then on (the ASCII before it reads the same in every
+    // encoding they ask about). Throws FileError(CannotRead).
+    DetectionSample lookFrom(std::uint64_t offset);
     // Whether the sample decodes strictly in `encoding` as far as it goes:
     // decodes() for a sample that is the whole file. A file whose sample
     // does not decode does not either.
@@ -80,6 +86,7 @@ public:
 private:
     DetectionSample m_sample;
     InputFile *m_file;
+    std::string m_laterPart; // what lookFrom() read
     std::map<std::string, bool, std::less<>> m_answers;
     std::map<std::string, bool, std::less<>> m_sampleAnswers;
     bool m_tookOnTrust = false;

@@ -100,11 +100,12 @@ void Utf8Scan::check(UChar32 character, std::uint64_t at)
         (m_privateUse == PrivateUse::Refused && isPrivateUseCharacter(character)))
         m_valid = false;
     m_wide = m_wide || character >= 0x800;
+    m_text = m_text || character >= 0xA0;
     if (m_valid && m_wide && !m_firstWide)
         m_firstWide = at;
 }
 
-bool isWideUtf8Text(InputFile &input)
+bool isUtf8Text(InputFile &input)
 {
     constexpr std::size_t kChunkSize = 1 << 20;
     Utf8Scan scan(PrivateUse::Refused);
@@ -113,7 +114,7 @@ bool isWideUtf8Text(InputFile &input)
     while (scan.valid() && reader.read(chunk.data(), chunk.size()) != 0) {
     }
     scan.finish();
-    return scan.isWideText();
+    return scan.isText();
 }
 
 } // namespace velloran

@@ -33,6 +33,11 @@ public:
     bool valid() const { return m_valid; }
     // Valid, with a character from U+0800 up.
     bool isWideText() const { return m_valid && m_wide; }
+    // Valid, with a character from U+00A0 up: a no-break space or an
+    // accented letter is as plain a sign of UTF-8 text as a Han character,
+    // and legacy Chinese text is seldom valid UTF-8 at all (see
+    // isUtf8Text()).
+    bool isText() const { return m_valid && m_text; }
     // Where the first character from U+0800 up starts, counted in the bytes
     // seen, once one was seen while the text was valid.
     std::optional<std::uint64_t> firstWideAt() const { return m_firstWide; }
@@ -46,6 +51,7 @@ private:
     PrivateUse m_privateUse;
     bool m_valid = true;
     bool m_wide = false;
+    bool m_text = false;
     std::uint64_t m_seen = 0; // bytes seen so far
     std::optional<std::uint64_t> m_firstWide;
     // A character cut by the end of the bytes seen so far, and where it starts.
@@ -55,8 +61,8 @@ private:
     std::uint64_t m_pendingAt = 0;
 };
 
-// Whether the whole of `input` is UTF-8 text with a character from U+0800
-// up, private use refused. Throws FileError(CannotRead).
-bool isWideUtf8Text(InputFile &input);
+// Whether the whole of `input` is UTF-8 text with a character from U+00A0
+// up (Utf8Scan::isText()), private use refused. Throws FileError(CannotRead).
+bool isUtf8Text(InputFile &input);
 
 } // namespace velloran

@@ -22,8 +22,7 @@ FileResult convertFrom(InputFile &input, Prologue &prologue, const std::filesyst
                        const ConvertOptions &options)
 {
     return convertText(input, prologue.encoding(), prologue.look().mark, prologue.privateUse(),
-                       output, options, prologue.utf8Watch(),
-                       [&prologue] { prologue.askBeforeCommit(); });
+                       output, options, prologue.watch());
 }
 
 FileResult convertOpened(InputFile &input, const std::filesystem::path &output,

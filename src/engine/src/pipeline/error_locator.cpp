@@ -7,7 +7,8 @@ namespace velloran {
 
 ErrorLocator::ErrorLocator(Decoder &decoder, Encoder &encoder, ConversionBuffers &buffers,
                            ByteSink *output)
-    : m_decoder(decoder), m_encoder(encoder), m_buffers(buffers), m_output(output)
+    : m_decoder(decoder), m_encoder(encoder), m_buffers(buffers), m_output(output),
+      m_refused(decoder.converter, decoder.privateUse)
 {
 }
 
@@ -61,11 +62,12 @@ bool ErrorLocator::feed(const char *begin, const char *end, bool last)
 const UChar *ErrorLocator::firstRefused(const UChar *begin, const UChar *end)
 {
     const UChar *unpaired = m_pairing.firstUnpaired(begin, end);
-    if (m_decoder.privateUse == PrivateUse::Allowed)
+    if (!m_refused.any())
         return unpaired;
     const UChar *checkedEnd = unpaired ? unpaired : end;
-    const UChar *privateUse = std::find_if(begin, checkedEnd, isPrivateUse);
-    return privateUse != checkedEnd ? privateUse : unpaired;
+    const UChar *refused =
+        std::find_if(begin, checkedEnd, [this](UChar unit) { return m_refused.refuses(unit); });
+    return refused != checkedEnd ? refused : unpaired;
 }
 
 // Encodes into scratch space to learn whether the target can represent the

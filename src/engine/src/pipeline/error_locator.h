@@ -10,6 +10,7 @@
 #include "codec/byte_sink.h"
 #include "codec/conversion_buffers.h"
 #include "codec/line_ends.h"
+#include "codec/refused_units.h"
 #include "codec/surrogate_pairing.h"
 #include "files/input_file.h"
 #include "velloran/result.h"
@@ -40,7 +41,7 @@ public:
 
 private:
     // The first unit of decoded text that the source may not hold: an
-    // unpaired surrogate, or a private-use character where they are refused.
+    // unpaired surrogate, or a unit it refuses (see RefusedUnits).
     const UChar *firstRefused(const UChar *begin, const UChar *end);
     [[nodiscard]] bool encode(const UChar *begin, const UChar *end, bool last);
     void write(const char *end);
@@ -51,6 +52,7 @@ private:
     ConversionBuffers &m_buffers;
     ByteSink *m_output;
     SurrogatePairing m_pairing;
+    RefusedUnits m_refused;
     LineEnds m_lines;
     FileResult m_error;
 };

@@ -6,10 +6,12 @@
 // converted, the encoding named and the opinions that only warn.
 #pragma once
 
+#include "detect/chinese_reading.h"
 #include "detect/utf8_scan.h"
 #include "files/input_file.h"
 #include "files/streams.h"
 #include "pipeline/source_choice.h"
+#include "pipeline/source_watch.h"
 #include "velloran/convert.h"
 #include "velloran/stream.h"
 
@@ -40,20 +42,18 @@ public:
     {
         return m_source.unconfirmed ? PrivateUse::Refused : PrivateUse::Allowed;
     }
-    // The scan the conversion shows the text to, when the source asks for it
-    // (SourceChoice::watchForUtf8); null otherwise.
+    // The scan the conversion of a stream shows the text to, when the source
+    // asks for it (SourceChoice::watchForUtf8); null otherwise.
     Utf8Scan *utf8Watch() { return m_source.watchForUtf8 ? &m_utf8Watch : nullptr; }
+    // What the conversion of a file shows its bytes to, afresh: that scan, and
+    // the count of how its characters read as Chinese when the source asks
+    // for it (SourceChoice::watchChinese), judged at its end (judgeReadings()).
+    SourceWatch *watch();
 
     // For a source detected on trust whose conversion stopped before the
     // end, which has not confirmed it: detection again, with the whole file
     // checked, replaces the choice.
     void confirmSource() { m_source = velloran::confirmSource(m_look, m_wholeFile); }
-
-    // For a file about to be committed: the lookalike warning, asked while
-    // the input is open, since it may read it all once more, and the input
-    // is closed before its output replaces it (Windows replaces no open
-    // file). concluded() gives the answer.
-    void askBeforeCommit();
 
     // `result`, converted from source(), naming its encoding and with the
     // opinions that only warn.
@@ -64,12 +64,15 @@ private:
              bool refuseLookalikes);
 
     const Encoding &m_chosen;
+    const bool m_refuseLookalikes;
+    // A stream, whose characters are judged on its start.
+    const bool m_stream;
     FileLook m_look;
     WholeFileCheck m_wholeFile;
     SourceChoice m_source;
     Utf8Scan m_utf8Watch{PrivateUse::Refused};
-    bool m_lookalikeAsked = false;
-    std::optional<std::string> m_lookalike;
+    ChineseReadings m_readings;
+    SourceWatch m_watch{nullptr, nullptr, {}};
 };
 
 } // namespace velloran

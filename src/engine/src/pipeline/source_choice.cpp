@@ -5,6 +5,7 @@
 // check truly needs all of it: most files pay for a look at their first bytes.
 #include "pipeline/source_choice.h"
 
+#include "detect/chinese_families.h"
 #include "detect/detector.h"
 #include "detect/utf8_scan.h"
 
@@ -17,11 +18,19 @@ SourceChoice refused(FileResult refusal)
     return SourceChoice{.refusal = std::move(refusal)};
 }
 
-SourceChoice detected(const Detection &detection, bool unconfirmed)
+bool isChineseFamily(std::string_view encoding)
+{
+    return encoding == "GB18030" || encoding == "Big5";
+}
+
+SourceChoice detected(const Detection &detection, bool unconfirmed, const FileLook &look)
 {
     if (!detection.encoding)
         return refused({.outcome = Outcome::Undecided, .reason = detection.reason});
-    return SourceChoice{.encoding = detection.encoding, .unconfirmed = unconfirmed};
+    return SourceChoice{.encoding = detection.encoding,
+                        .unconfirmed = unconfirmed,
+                        .watchChinese =
+                            !look.sample.wholeFile && isChineseFamily(*detection.encoding)};
 }
 
 // Detection asks whether the whole file decodes in its answer, once; for a
@@ -32,14 +41,15 @@ SourceChoice chooseDetected(const FileLook &look, WholeFileCheck &wholeFile)
 {
     const Detection detection =
         detectInSample(look.sample, look.mark, wholeFile, WholeFileAnswer::Trusted);
-    return detected(detection, wholeFile.tookOnTrust());
+    return detected(detection, wholeFile.tookOnTrust(), look);
 }
 
 // A byte-order mark decides the encoding whatever was chosen, so the guards
-// leave such a file alone. A file that is UTF-8 text with wide characters
-// (every Han character is one) is refused: from its start when that is all
-// of it, or when its start has wide characters and the rest decodes too;
-// otherwise, when its start is UTF-8 text, the conversion tells.
+// leave such a file alone. A file that is UTF-8 text (valid, with a
+// character from U+00A0 up: every Han character, a no-break space, an
+// accented letter) is refused: from its start when that is all of it, or
+// when its start is such text and the rest decodes too; otherwise, when its
+// start is UTF-8 so far, the conversion tells.
 SourceChoice chooseGiven(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile,
                          bool refuseLookalikes)
 {
@@ -49,19 +59,12 @@ SourceChoice chooseGiven(const Encoding &source, const FileLook &look, WholeFile
     start.seen(look.sample.bytes);
     if (look.sample.wholeFile)
         start.finish();
-    if (start.isWideText() && (look.sample.wholeFile || wholeFile.decodes("UTF-8")))
+    if (start.isText() && (look.sample.wholeFile || wholeFile.decodes("UTF-8")))
         return refused({.outcome = Outcome::AlreadyUtf8, .encoding = source.name});
-    if (refuseLookalikes) {
-        if (std::optional<std::string> other =
-                otherChineseFamily(look.sample, source.family, wholeFile))
-            return refused({.outcome = Outcome::LooksLikeOther,
-                            .encoding = source.name,
-                            .likely = std::move(*other)});
-    }
     return SourceChoice{.encoding = source.name,
                         .warnIfLookalike = !refuseLookalikes,
-                        .watchForUtf8 =
-                            !look.sample.wholeFile && start.valid() && !start.isWideText()};
+                        .watchForUtf8 = !look.sample.wholeFile && start.valid() && !start.isText(),
+                        .watchChinese = true};
 }
 
 } // namespace
@@ -73,17 +76,28 @@ SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFil
                             : chooseGiven(source, look, wholeFile, refuseLookalikes);
 }
 
-SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile)
+std::optional<FileResult> judgeReadings(SourceChoice &source, const Encoding &chosen,
+                                        const FileLook &look, const ChineseReadings &readings,
+                                        WholeFileCheck &wholeFile, bool refuseLookalikes)
 {
-    return detected(detectInSample(look.sample, look.mark, wholeFile), false);
+    if (!source.watchChinese)
+        return std::nullopt;
+    if (chosen.detects()) {
+        if (readsAsChinese(readings, *source.encoding))
+            return std::nullopt;
+        return FileResult{.outcome = Outcome::Undecided, .reason = "does not read as Chinese"};
+    }
+    source.lookalike = lookalikeOf(look.sample, chosen.family, readings, wholeFile);
+    if (refuseLookalikes && source.lookalike)
+        return FileResult{.outcome = Outcome::LooksLikeOther,
+                          .encoding = chosen.name,
+                          .likely = *source.lookalike};
+    return std::nullopt;
 }
 
-std::optional<std::string> lookalikeWarning(const SourceChoice &source, const Encoding &chosen,
-                                            const FileLook &look, WholeFileCheck &wholeFile)
+SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile)
 {
-    if (!source.warnIfLookalike)
-        return std::nullopt;
-    return otherChineseFamily(look.sample, chosen.family, wholeFile);
+    return detected(detectInSample(look.sample, look.mark, wholeFile), false, look);
 }
 
 void addSecondOpinion(FileResult &result, const Encoding &chosen, const FileLook &look,

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "codec/byte_order_marks.h"
+#include "detect/chinese_reading.h"
 #include "detect/sample.h"
 #include "detect/strict_decoding.h"
 #include "velloran/encoding.h"
@@ -30,17 +31,24 @@ struct SourceChoice
     // Why the file is not converted (AlreadyUtf8, Undecided), when it is not.
     FileResult refusal;
     // A legacy Chinese source chosen by the user, for a file without a mark,
-    // not yet asked whether it looks like the other family: the conversion
-    // is, and warns.
+    // whose output goes elsewhere: a file that looks like another encoding
+    // (lookalike) is converted with a warning, not refused.
     bool warnIfLookalike = false;
     // Detected on trust, the whole file unchecked: the conversion holds the
     // text to detection's rules (no private-use character), and one that
     // stops before the end asks confirmSource() whether detection stands.
     bool unconfirmed = false;
-    // Guarded, and the file starts like UTF-8 text without wide characters:
+    // Guarded, and the file starts like UTF-8 but only with ASCII so far:
     // whether it is UTF-8 text is known only at its end, so the conversion
     // watches for it.
     bool watchForUtf8 = false;
+    // What the file looks like instead of the chosen legacy source (see
+    // lookalikeOf()), once its conversion is complete; none when nothing.
+    std::optional<std::string> lookalike;
+    // A legacy Chinese source named for a file without a mark, or detected
+    // for a file larger than its sample: the conversion counts how its
+    // characters read as Chinese, and judgeReadings() tells at the end.
+    bool watchChinese = false;
 
     bool refused() const { return !encoding; }
 };
@@ -51,18 +59,19 @@ struct SourceChoice
 SourceChoice chooseSource(const Encoding &source, const FileLook &look, WholeFileCheck &wholeFile,
                           bool refuseLookalikes);
 
+// At the end of a complete conversion of a file whose choice watches how it
+// reads as Chinese (`readings`, all of it): the refusal, when the detected
+// family does not read as Chinese (Undecided), or when the file looks like
+// another encoding than the chosen one (LooksLikeOther, with
+// `refuseLookalikes`); nothing when the choice stands, whose lookalike is
+// then known.
+std::optional<FileResult> judgeReadings(SourceChoice &source, const Encoding &chosen,
+                                        const FileLook &look, const ChineseReadings &readings,
+                                        WholeFileCheck &wholeFile, bool refuseLookalikes);
+
 // For an unconfirmed choice whose conversion stopped before the end:
 // detection again, with the whole file checked.
 SourceChoice confirmSource(const FileLook &look, WholeFileCheck &wholeFile);
-
-// The opinion that only warns of a file read in `source` (chosen as
-// `chosen`) that converted: the other Chinese family it is more likely in,
-// if any (see "Knowing the source" in engine.h). It may read the whole file
-// once more.
-[[nodiscard]] std::optional<std::string> lookalikeWarning(const SourceChoice &source,
-                                                          const Encoding &chosen,
-                                                          const FileLook &look,
-                                                          WholeFileCheck &wholeFile);
 
 // The opinion that only warns of a file that failed to decode; `result`
 // already names the encoding it was read in.

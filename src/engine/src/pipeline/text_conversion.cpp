@@ -38,20 +38,20 @@ std::optional<PieceBoundary> piecesWorthIt(const InputFile &input, const Decoder
 // one go when not or when the pieces give up.
 ConversionStatus convert(InputFile &input, Decoder &decoder, Encoder &encoder,
                          ConversionBuffers &buffers, RestartableOutput &output,
-                         const ConvertOptions &options, Utf8Scan *utf8Watch)
+                         const ConvertOptions &options, SourceWatch *watch)
 {
     if (const std::optional<PieceBoundary> boundary =
             piecesWorthIt(input, decoder, encoder, options)) {
-        InputFile::Reader text = input.from(decoder.markLength, utf8Watch);
+        InputFile::Reader text = input.from(decoder.markLength, watch);
         const ConversionStatus status =
             convertInPieces(text, decoder, encoder, *boundary, output, options);
         if (status != ConversionStatus::NotSplittable)
             return status;
         output.restart();
-        if (utf8Watch)
-            utf8Watch->restart();
+        if (watch)
+            watch->restart();
     }
-    InputFile::Reader text = input.from(decoder.markLength, utf8Watch);
+    InputFile::Reader text = input.from(decoder.markLength, watch);
     ChunkConverter chunks(decoder, encoder, buffers);
     return chunks.run(text, output, options);
 }
@@ -61,7 +61,7 @@ ConversionStatus convert(InputFile &input, Decoder &decoder, Encoder &encoder,
 FileResult convertText(InputFile &input, std::string_view source,
                        const std::optional<ByteOrderMark> &mark, PrivateUse privateUse,
                        const std::filesystem::path &output, const ConvertOptions &options,
-                       Utf8Scan *utf8Watch, const std::function<void()> &beforeCommit)
+                       SourceWatch *watch)
 {
     Decoder decoder = openDecoder(source, mark);
     decoder.privateUse = privateUse;
@@ -69,18 +69,14 @@ FileResult convertText(InputFile &input, std::string_view source,
     RestartableOutput restartable(output, options.discardOutput,
                                   options.leaveIdenticalAlone ? &input : nullptr);
     ConversionBuffers buffers(inputBufferSize(options.tuning.chunkSize, input.size()));
-    switch (convert(input, decoder, encoder, buffers, restartable, options, utf8Watch)) {
+    switch (convert(input, decoder, encoder, buffers, restartable, options, watch)) {
     case ConversionStatus::Completed:
         input.checkUnchanged();
-        if (utf8Watch) {
-            utf8Watch->finish();
-            if (utf8Watch->isWideText())
-                return FileResult{.outcome = Outcome::AlreadyUtf8};
-        }
+        if (watch)
+            if (std::optional<FileResult> refusal = watch->refusalAtEnd())
+                return *std::move(refusal);
         if (restartable.sameAsReplaced())
             return FileResult{.outcome = Outcome::Unchanged};
-        if (beforeCommit)
-            beforeCommit();
         input.close();
         // A cancel that came while the file was finished still abandons it.
         if (!restartable.commitUnlessCancelled(options.cancel))
@@ -93,7 +89,7 @@ FileResult convertText(InputFile &input, std::string_view source,
         break;
     }
     // Stopped before the end: UTF-8 text so far may be UTF-8 text to the end.
-    if (utf8Watch && utf8Watch->valid() && isWideUtf8Text(input))
+    if (watch && watch->mayBeUtf8() && isUtf8Text(input))
         return FileResult{.outcome = Outcome::AlreadyUtf8};
     return ErrorLocator(decoder, encoder, buffers).locate(input, decoder.markLength);
 }

@@ -6,8 +6,8 @@
 #pragma once
 
 #include "codec/byte_order_marks.h"
-#include "detect/utf8_scan.h"
 #include "files/input_file.h"
+#include "pipeline/source_watch.h"
 #include "velloran/convert.h"
 
 #include <filesystem>
@@ -24,15 +24,15 @@ namespace velloran {
 // (with the line and character), Unchanged (with options.leaveIdenticalAlone,
 // for an output that would be the input's very bytes: nothing is written),
 // or CannotRead when the file changed meanwhile; its encoding is left for the
-// caller. With `utf8Watch`, the text is also scanned as it is read, and a
-// file that turns out to be UTF-8 text with wide characters is refused as
-// AlreadyUtf8, nothing written. A converted file calls `beforeCommit`, if
-// any, with the input still open, then closes the input and commits the
-// output, which may replace the input. Throws FileError on I/O errors.
+// caller. With `watch`, the bytes are also shown to it as they are read; a
+// file it refuses at the end (SourceWatch::refusalAtEnd(), asked with the
+// input still open, since a judgement may read it all once more) gets that
+// result, nothing written. A converted file's input is closed before its
+// output is committed, which may replace it (Windows replaces no open file).
+// Throws FileError on I/O errors.
 [[nodiscard]] FileResult convertText(InputFile &input, std::string_view source,
                                      const std::optional<ByteOrderMark> &mark,
                                      PrivateUse privateUse, const std::filesystem::path &output,
-                                     const ConvertOptions &options, Utf8Scan *utf8Watch = nullptr,
-                                     const std::function<void()> &beforeCommit = {});
+                                     const ConvertOptions &options, SourceWatch *watch = nullptr);
 
 } // namespace velloran
