@@ -175,7 +175,8 @@ TEST_P(SameFolderTwice, ConvertsEachFileOnce)
     writeBytes(folder / u8path("甲.txt"), kGbkText);
     writeBytes(folder / u8path("乙/丙.txt"), "\r\n" + kGbkText);
     std::vector<fs::path> list = findFiles(folder, {-1, {"txt"}});
-    const std::vector<fs::path> again = findFiles(folder.native() + "/../字幕/", {-1, {"txt"}});
+    const std::vector<fs::path> again =
+        findFiles(fs::path(folder) += u8path("/../字幕/"), {-1, {"txt"}});
     list.insert(list.end(), again.begin(), again.end());
     RunOptions o = runOptions("GBK", "UTF-8", folder, 2);
     o.outputRule = GetParam();

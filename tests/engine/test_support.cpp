@@ -27,10 +27,14 @@ ScratchDirectory::ScratchDirectory(const fs::path &parent)
 ScratchDirectory::~ScratchDirectory()
 {
     std::error_code ignored;
-    // Tests may leave read-only directories behind.
-    for (const auto &entry : fs::recursive_directory_iterator(m_root, ignored))
-        if (entry.is_directory(ignored) && !entry.is_symlink(ignored))
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    // Tests may leave read-only directories behind. A destructor must not
+    // throw: the walk stops at the first error (on Windows, a path beyond
+    // MAX_PATH).
+    for (fs::recursive_directory_iterator entry(m_root, ignored), end; !ignored && entry != end;
+         entry.increment(ignored))
+        if (entry->is_directory(ignored) && !entry->is_symlink(ignored))
+            fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    ignored.clear();
     fs::remove_all(m_root, ignored);
 }
 

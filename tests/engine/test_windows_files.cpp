@@ -56,10 +56,15 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(WindowsFiles, ConvertsBeyondTheOldPathLimit)
 {
     ScratchDirectory scratch;
-    fs::path directory = fs::absolute(scratch.path());
+    const fs::path top = u8path("\\\\?\\") += fs::absolute(scratch.path()).make_preferred();
+    fs::path longDirectory = top;
     for (int i = 0; i < 6; ++i)
-        directory /= u8path(repeated("长路径", 15));
-    const fs::path longDirectory = u8path("\\\\?\\") += directory.make_preferred();
+        longDirectory /= u8path(repeated("长路径", 15));
+    // Removed through the prefix: the scratch directory's own removal has none.
+    const Restore removeTree{[&] {
+        std::error_code ignored;
+        fs::remove_all(top / u8path(repeated("长路径", 15)), ignored);
+    }};
     fs::create_directories(longDirectory);
     const fs::path input = longDirectory / u8path("文件.txt");
     writeBytes(input, kGbkText);
