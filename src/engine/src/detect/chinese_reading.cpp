@@ -100,10 +100,10 @@ bool allAscii(const unsigned char *bytes)
 // windows-1252 and the letter after it, whatever a family reads it as
 // (GBK reads "ré" as the Traditional 閡): seldom so in Chinese text. It
 // counts as a rare Han character, as most such pairs read.
-void ChineseReadings::count(const std::uint8_t *table, unsigned char before, unsigned char lead,
+void ChineseReadings::count(const std::uint8_t *table, bool afterLetter, unsigned char lead,
                             unsigned char trail)
 {
-    const std::uint8_t classes = isAsciiLetter(before) && isAsciiLetter(trail)
+    const std::uint8_t classes = afterLetter && isAsciiLetter(trail)
                                      ? kBothRare
                                      : table[static_cast<std::size_t>(lead) << 8 | trail];
     ++m_counts[classes];
@@ -118,29 +118,36 @@ void ChineseReadings::seen(std::string_view bytes)
     const std::uint8_t *table = classTable().data();
     std::size_t i = 0;
     if (m_lead) {
-        count(table, m_beforeLead, *m_lead, data[0]);
+        count(table, m_leadAfterLetter, *m_lead, data[0]);
         m_lead.reset();
+        m_afterLetter = false;
         i = 1;
     }
+    // Whether the byte before `i` is an ASCII letter on its own (not the
+    // trail byte of a character).
+    bool afterLetter = m_afterLetter;
     while (i < size) {
         if (i + 8 <= size && allAscii(data + i)) {
+            afterLetter = isAsciiLetter(data[i + 7]);
             i += 8;
             continue;
         }
         if (data[i] < 0x81) {
+            afterLetter = isAsciiLetter(data[i]);
             ++i;
             continue;
         }
-        const unsigned char before = i == 0 ? m_last : data[i - 1];
         if (i + 1 == size) {
             m_lead = data[i];
-            m_beforeLead = before;
+            m_leadAfterLetter = afterLetter;
+            afterLetter = false;
             break;
         }
-        count(table, before, data[i], data[i + 1]);
+        count(table, afterLetter, data[i], data[i + 1]);
+        afterLetter = false;
         i += 2;
     }
-    m_last = data[size - 1];
+    m_afterLetter = afterLetter;
 }
 
 ChineseShare ChineseReadings::in(std::string_view family) const

@@ -51,14 +51,14 @@ public:
     ChineseShare in(std::string_view family) const;
 
 private:
-    void count(const std::uint8_t *table, unsigned char before, unsigned char lead,
+    void count(const std::uint8_t *table, bool afterLetter, unsigned char lead,
                unsigned char trail);
 
     // Characters by both families' classes of them (see chinese_reading.cpp).
     std::array<std::size_t, 16> m_counts{};
     std::optional<unsigned char> m_lead; // a lead byte the bytes seen so far end with
-    unsigned char m_beforeLead = 0;      // the byte before it
-    unsigned char m_last = 0;            // the last byte seen
+    bool m_leadAfterLetter = false;      // an ASCII letter before it
+    bool m_afterLetter = false;          // the bytes seen so far end with an ASCII letter
 };
 
 // The readings of `bytes`, as a whole.
