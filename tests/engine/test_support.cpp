@@ -45,6 +45,13 @@ fs::path ScratchDirectory::subdirectory(const std::string &name) const
     return directory;
 }
 
+bool makeSymbolicLink(const fs::path &target, const fs::path &link)
+{
+    std::error_code error;
+    fs::create_symlink(target, link, error);
+    return !error;
+}
+
 std::string readBytes(const fs::path &path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -45,6 +45,13 @@ private:
     fs::path m_path;
 };
 
+// Makes a symbolic link; false where the system cannot (GTEST_SKIP with
+// kNoSymbolicLinks then).
+[[nodiscard]] bool makeSymbolicLink(const fs::path &target, const fs::path &link);
+inline constexpr const char *kNoSymbolicLinks =
+    "cannot create symbolic links here: MinGW's libstdc++ creates none on Windows, where "
+    "creating one also takes a privilege";
+
 std::string readBytes(const fs::path &path);
 // The permission bits of `path`, setuid, setgid and sticky included.
 unsigned modeOf(const fs::path &path);
